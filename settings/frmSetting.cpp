@@ -1,0 +1,1 @@
+#include "startup/Module1.h"
