@@ -1,0 +1,44 @@
+// The show's private temporary folder ("temp" plus the first free number inside the per-user
+// folder, mode 0700). Files are written and deleted relative to the folder's descriptor, never
+// following symbolic links, and only names without path separators are accepted. The clean-up
+// deletes only files this object created.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+class ExtractFolder {
+ public:
+  // Creates "temp" + N in `parent` (N from 1, skipping every existing entry). nullopt on failure.
+  static std::optional<ExtractFolder> CreateNumbered(const std::string& parent);
+  ExtractFolder(ExtractFolder&& other) noexcept;
+  ExtractFolder& operator=(ExtractFolder&& other) noexcept;
+  ExtractFolder(const ExtractFolder&) = delete;
+  ExtractFolder& operator=(const ExtractFolder&) = delete;
+  // Removes whatever this object created and still exists, then the folder.
+  ~ExtractFolder();
+
+  // Full path, ending with '/'.
+  const std::string& Path() const { return path_; }
+  // True for a name that may become a file directly inside the folder.
+  static bool IsSafeName(std::string_view name);
+  // Writes the bytes to the named file (replacing a file this run wrote). False if refused.
+  bool WriteFile(std::string_view name, std::span<const std::uint8_t> bytes);
+  // Deletes the named file if this run created it and it is a plain file.
+  bool DeleteFile(std::string_view name);
+  // Removes the folder if it is empty.
+  bool RemoveFolder();
+
+ private:
+  ExtractFolder() = default;
+  std::string path_;
+  int dir_fd_ = -1;
+  bool removed_ = false;
+};
+
+}  // namespace platform
