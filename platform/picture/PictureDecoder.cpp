@@ -130,6 +130,7 @@ std::optional<std::string> DecodeJpeg(Bytes b, const std::string& name, Surface&
     return "cannot decode " + Quoted(name) + ": " + tjGetErrorStr2(tj.get());
   }
   ClearHighBytes(picture);
+  picture.SetBackColor(out.BackColor());
   out = std::move(picture);
   return std::nullopt;
 }
@@ -157,6 +158,7 @@ std::optional<std::string> DecodeWithSdlImage(Bytes b, const char* type, const s
                 static_cast<std::size_t>(rgba->w) * 4);
   }
   ClearHighBytes(picture);
+  picture.SetBackColor(out.BackColor());
   out = std::move(picture);
   return std::nullopt;
 }

@@ -145,9 +145,10 @@ TEST(DecodePicture, DecodesJpegBaselineAndProgressiveBmpAndPngAtNaturalSize) {
                         {"a.png", EncodeWithSdl(true), 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    Surface s(3, 3);
+    Surface s(3, 3, 0x00123456);
     EXPECT_EQ(platform::DecodePicture(folder.Write(c.name, c.bytes), s), std::nullopt);
     ExpectTestPicture(s, c.tolerance);
+    EXPECT_EQ(s.BackColor(), 0x00123456u) << "the surface keeps its background colour";
   }
 }
 
