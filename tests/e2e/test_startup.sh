@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The player's start-up in a real X server: "/C" on a package without settings shows its
-# message box with the Japanese text drawn; "/A" stores a password typed twice; "/S" extracts into a new tempN folder, a second
+# message box with the Japanese text drawn; "/A" stores a password typed twice, in a dialog
+# transient for the given window; "/S" extracts into a new tempN folder, a second
 # start meanwhile ends at once, and nothing is left behind; "--help" ends at once.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -84,9 +85,20 @@ wait $pid || fail "/S ended with status $?"
 
 # /A: a mismatch is told and the entries cleared; matching entries store the hash, and the
 # protection switch writes its value.
-"$work/plain.scr" /A & pid=$!
+# With another client's window as the parent, the dialog is transient for it.
+parent=0
+if command -v xlogo >/dev/null && command -v xprop >/dev/null; then
+  xlogo & logo=$!
+  parent=$(timeout 10 xdotool search --sync --class xlogo | head -n1)
+fi
+"$work/plain.scr" /A "$parent" & pid=$!
 win=$(timeout 15 xdotool search --sync --name '^パスワードの変更$' | head -n1) \
   || fail "no password-change dialog"
+if [ "$parent" != 0 ]; then
+  xprop -id "$win" WM_TRANSIENT_FOR | grep -qi "$(printf '0x%x' "$parent")" \
+    || fail "dialog not transient for window $parent"
+  kill "$logo"
+fi
 sleep 0.3
 xdotool windowfocus --sync "$win" type 'one'
 xdotool key Tab type 'two'
