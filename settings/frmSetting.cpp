@@ -1,7 +1,50 @@
 #include "settings/frmSetting.h"
 
-namespace frmSetting {
+#include <optional>
+#include <string>
 
-void ShowModal(const Module1::State& /*module1*/, platform::StartupHost& /*host*/) {}
+#include "settings/SettingsFile.h"
+
+namespace frmSetting {
+namespace {
+
+bool ValidOption(int index) { return index >= 0 && index < kOptionCount; }
+
+}  // namespace
+
+void Form::Form_Load() {
+  Option1_Click(module1_.MusicEnabled != 0 ? 0 : 1);
+  Option1_Click(module1_.SoundEnabled != 0 ? 2 : 3);
+}
+
+bool Form::Option1Value(int index) const {
+  return ValidOption(index) && option1_[static_cast<std::size_t>(index)];
+}
+
+void Form::Option1_Click(int index) {
+  if (!ValidOption(index)) return;
+  // Buttons 0/1 share the "BGM" frame and 2/3 the "Sound" frame.
+  option1_[static_cast<std::size_t>(index)] = true;
+  option1_[static_cast<std::size_t>(index ^ 1)] = false;
+}
+
+bool Form::Command1_Click(int index) {
+  if (index == kCommandCancel) return true;
+  if (index != kCommandOk) return false;
+  const std::optional<std::string> failure =
+      SettingsFile::Write(module1_.SettingsFilePath, Option1Value(0), Option1Value(2));
+  if (failure) {
+    host_.MessageBox("設定を保存できませんでした。\n" + *failure, "設定",
+                     platform::MessageIcon::kWarning);
+    return false;
+  }
+  return true;
+}
+
+void ShowModal(const Module1::State& module1, platform::StartupHost& host) {
+  Form form(module1, host);
+  form.Form_Load();
+  host.ShowSettingsModal(form);
+}
 
 }  // namespace frmSetting

@@ -1,12 +1,40 @@
-// The settings dialog's logic and the four-byte settings file.
+// The settings dialog's logic: two frames ("BGM", "Sound"), each with an "ON"/"OFF" pair of
+// option buttons, Option1(0..3), and the buttons Command1(0) "OK" and Command1(1) "キャンセル".
+// The window itself belongs to the host; it calls the handlers below.
 #pragma once
+
+#include <array>
 
 #include "platform/Host.h"
 #include "startup/Module1.h"
 
 namespace frmSetting {
 
-// Shows the dialog modally through the host's dialog window; writes the file on OK.
+inline constexpr int kOptionCount = 4;
+inline constexpr int kCommandOk = 0;
+inline constexpr int kCommandCancel = 1;
+
+class Form final : public platform::SettingsForm {
+ public:
+  Form(const Module1::State& module1, platform::StartupHost& host)
+      : module1_(module1), host_(host) {}
+
+  // Selects "ON" or "OFF" in each frame from MusicEnabled and SoundEnabled.
+  void Form_Load() override;
+  bool Option1Value(int index) const override;
+  void Option1_Click(int index) override;
+  // 0 "OK": writes the settings file and hides; when the file cannot be written, tells the user
+  // and stays open. 1 "キャンセル": hides without writing.
+  bool Command1_Click(int index) override;
+
+ private:
+  const Module1::State& module1_;
+  platform::StartupHost& host_;
+  std::array<bool, kOptionCount> option1_{};
+};
+
+// Loads the form, shows it modally through the host's dialog window and releases it when the
+// dialog is hidden or closed.
 void ShowModal(const Module1::State& module1, platform::StartupHost& host);
 
 }  // namespace frmSetting

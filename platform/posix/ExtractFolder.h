@@ -2,9 +2,15 @@
 // folder, mode 0700). Files are written and deleted relative to the folder's descriptor, never
 // following symbolic links, and only names without path separators are accepted. The clean-up
 // deletes only files this object created.
+//
+// Names are raw bytes of the package's code page (CP932): a 0x5C byte that is the second byte
+// of a double-byte character is part of that character, not a separator.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <span>
 #include <string>
@@ -33,12 +39,22 @@ class ExtractFolder {
   bool DeleteFile(std::string_view name);
   // Removes the folder if it is empty.
   bool RemoveFolder();
+  // True when this run created the named file and has not deleted it yet.
+  bool Holds(std::string_view name) const;
 
  private:
+  struct FileId {
+    dev_t device = 0;
+    ino_t inode = 0;
+  };
   ExtractFolder() = default;
+  void Close();
   std::string path_;
+  std::string name_;  // "temp" + N, inside the parent
+  int parent_fd_ = -1;
   int dir_fd_ = -1;
   bool removed_ = false;
+  std::map<std::string, FileId, std::less<>> created_;  // files this run wrote, by name
 };
 
 }  // namespace platform

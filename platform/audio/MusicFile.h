@@ -1,0 +1,35 @@
+// Reading music and sound files without playing them: which player a file needs (from its
+// extension), the Standard MIDI File inside a RIFF MIDI file, and how long a file plays.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+enum class MusicKind { kMidi, kWave, kMp3, kOgg };
+
+// .mid/.midi/.rmi, .wav, .mp3, .ogg (case-blind); nullopt for any other extension.
+std::optional<MusicKind> MusicKindFromPath(std::string_view path);
+
+// The Standard MIDI File in `bytes`: the bytes themselves when they start with "MThd", or the
+// "data" chunk of a RIFF "RMID" file. Empty when neither.
+std::span<const std::uint8_t> SmfPayload(std::span<const std::uint8_t> bytes);
+
+// Playing time of a Standard MIDI File up to its last event, in milliseconds, following the
+// tempo map (or the SMPTE time base). nullopt when the header or first track is unreadable; a
+// track cut short counts up to its last complete event.
+std::optional<std::uint32_t> SmfDurationMs(std::span<const std::uint8_t> smf);
+
+// Playing time of a RIFF WAVE file from its format and data chunks, in milliseconds. A data
+// chunk longer than the file counts only the bytes present. nullopt when not a readable WAVE.
+std::optional<std::uint32_t> WaveDurationMs(std::span<const std::uint8_t> wave);
+
+// Reads a whole file; nullopt when it cannot be opened or is larger than `max_bytes`.
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const char* path,
+                                                       std::size_t max_bytes = 256u << 20);
+
+}  // namespace platform

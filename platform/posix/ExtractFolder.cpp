@@ -1,0 +1,171 @@
+#include "platform/posix/ExtractFolder.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <utility>
+
+#include "platform/posix/UniqueFd.h"
+
+namespace platform {
+
+namespace {
+
+// Gives up after this many taken numbers rather than searching forever.
+constexpr std::uint32_t kMaxFolderNumber = 1'000'000;
+
+bool IsCp932LeadByte(unsigned char c) {
+  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+bool IsCp932TrailByte(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
+
+bool EntryExists(int dir_fd, const std::string& name) {
+  struct stat st {};
+  return ::fstatat(dir_fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT;
+}
+
+bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    bytes = bytes.subspan(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ExtractFolder::IsSafeName(std::string_view name) {
+  if (name.empty() || name.size() > NAME_MAX || name == "." || name == "..") return false;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const auto c = static_cast<unsigned char>(name[i]);
+    if (IsCp932LeadByte(c) && i + 1 < name.size() &&
+        IsCp932TrailByte(static_cast<unsigned char>(name[i + 1]))) {
+      ++i;  // a double-byte character; its second byte may be 0x5C
+      continue;
+    }
+    if (c < 0x20 || c == '/' || c == '\\') return false;
+  }
+  return true;
+}
+
+std::optional<ExtractFolder> ExtractFolder::CreateNumbered(const std::string& parent) {
+  UniqueFd parent_fd(::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!parent_fd.Valid()) return std::nullopt;
+  for (std::uint32_t n = 1; n <= kMaxFolderNumber; ++n) {
+    std::string name = "temp" + std::to_string(n);
+    // A file, folder or link of that name counts as taken.
+    if (EntryExists(parent_fd.Get(), name)) continue;
+    if (::mkdirat(parent_fd.Get(), name.c_str(), 0700) != 0) {
+      if (errno == EEXIST) continue;  // taken meanwhile by another process
+      return std::nullopt;
+    }
+    UniqueFd dir_fd(
+        ::openat(parent_fd.Get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!dir_fd.Valid()) {
+      ::unlinkat(parent_fd.Get(), name.c_str(), AT_REMOVEDIR);
+      return std::nullopt;
+    }
+    ExtractFolder folder;
+    folder.path_ = parent;
+    if (folder.path_.empty() || folder.path_.back() != '/') folder.path_ += '/';
+    folder.path_ += name + "/";
+    folder.name_ = std::move(name);
+    folder.parent_fd_ = parent_fd.Release();
+    folder.dir_fd_ = dir_fd.Release();
+    return folder;
+  }
+  return std::nullopt;
+}
+
+ExtractFolder::ExtractFolder(ExtractFolder&& other) noexcept
+    : path_(std::move(other.path_)),
+      name_(std::move(other.name_)),
+      parent_fd_(std::exchange(other.parent_fd_, -1)),
+      dir_fd_(std::exchange(other.dir_fd_, -1)),
+      removed_(std::exchange(other.removed_, true)),
+      created_(std::move(other.created_)) {
+  other.created_.clear();
+}
+
+ExtractFolder& ExtractFolder::operator=(ExtractFolder&& other) noexcept {
+  if (this != &other) {
+    Close();
+    path_ = std::move(other.path_);
+    name_ = std::move(other.name_);
+    parent_fd_ = std::exchange(other.parent_fd_, -1);
+    dir_fd_ = std::exchange(other.dir_fd_, -1);
+    removed_ = std::exchange(other.removed_, true);
+    created_ = std::move(other.created_);
+    other.created_.clear();
+  }
+  return *this;
+}
+
+ExtractFolder::~ExtractFolder() { Close(); }
+
+void ExtractFolder::Close() {
+  if (dir_fd_ >= 0) {
+    while (!created_.empty()) DeleteFile(created_.begin()->first);
+    RemoveFolder();
+    ::close(dir_fd_);
+    dir_fd_ = -1;
+  }
+  if (parent_fd_ >= 0) {
+    ::close(parent_fd_);
+    parent_fd_ = -1;
+  }
+  created_.clear();
+}
+
+bool ExtractFolder::WriteFile(std::string_view name, std::span<const std::uint8_t> bytes) {
+  if (dir_fd_ < 0 || removed_ || !IsSafeName(name)) return false;
+  const std::string file(name);
+  // A later write replaces an earlier file of this run; anything else of that name stays and
+  // makes the write fail (O_EXCL), so nothing foreign is ever replaced.
+  if (Holds(name)) DeleteFile(name);
+  UniqueFd fd(
+      ::openat(dir_fd_, file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+  if (!fd.Valid()) return false;
+  struct stat st {};
+  ::fstat(fd.Get(), &st);
+  created_[file] = FileId{st.st_dev, st.st_ino};
+  return WriteAll(fd.Get(), bytes);
+}
+
+bool ExtractFolder::DeleteFile(std::string_view name) {
+  const auto it = created_.find(name);
+  if (it == created_.end() || dir_fd_ < 0) return false;
+  const FileId id = it->second;
+  created_.erase(it);
+  struct stat st {};
+  if (::fstatat(dir_fd_, std::string(name).c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
+  // Only the very file this run created, still a plain file.
+  if (!S_ISREG(st.st_mode) || st.st_dev != id.device || st.st_ino != id.inode) return false;
+  return ::unlinkat(dir_fd_, std::string(name).c_str(), 0) == 0;
+}
+
+bool ExtractFolder::RemoveFolder() {
+  if (removed_ || parent_fd_ < 0 || dir_fd_ < 0) return false;
+  // Only the folder this object made, even if something else now carries its name.
+  struct stat mine {};
+  struct stat named {};
+  if (::fstat(dir_fd_, &mine) != 0 ||
+      ::fstatat(parent_fd_, name_.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
+      mine.st_dev != named.st_dev || mine.st_ino != named.st_ino) {
+    return false;
+  }
+  if (::unlinkat(parent_fd_, name_.c_str(), AT_REMOVEDIR) != 0) return false;
+  removed_ = true;
+  return true;
+}
+
+bool ExtractFolder::Holds(std::string_view name) const {
+  return created_.find(name) != created_.end();
+}
+
+}  // namespace platform

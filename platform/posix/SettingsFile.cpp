@@ -1,0 +1,46 @@
+#include "platform/posix/SettingsFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+
+#include "platform/posix/UniqueFd.h"
+
+namespace platform {
+
+namespace {
+
+std::int16_t LittleEndian16(const std::array<unsigned char, 4>& bytes, std::size_t at) {
+  return static_cast<std::int16_t>(static_cast<std::uint16_t>(bytes[at] | (bytes[at + 1] << 8)));
+}
+
+}  // namespace
+
+StoredSettings ReadSettingsFile(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return {-1, -1};
+    return {};
+  }
+  if (!S_ISREG(st.st_mode)) return {-1, -1};  // only a plain file counts as found
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (!fd.Valid()) return {};
+  std::array<unsigned char, 4> bytes{};
+  std::size_t got = 0;
+  while (got < bytes.size()) {
+    const ssize_t n = ::read(fd.Get(), bytes.data() + got, bytes.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return {};
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  StoredSettings settings;
+  if (got >= 2) settings.music = LittleEndian16(bytes, 0);
+  if (got >= 4) settings.sound = LittleEndian16(bytes, 2);
+  return settings;
+}
+
+}  // namespace platform

@@ -1,0 +1,26 @@
+// The per-user configuration folder, $XDG_CONFIG_HOME/scenesaver/ (else ~/.config/scenesaver/),
+// and the "ScreenSaveUsePassword" value kept there: a file of that name holding one decimal
+// number; any nonzero value means the show asks for the password before it ends.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/posix/OwnedFolder.h"
+
+namespace platform {
+
+// The folder's path, ending with '/'; empty when neither XDG_CONFIG_HOME nor a home is known.
+std::string ConfigFolderPath();
+
+// Opens the folder for writing, creating it (mode 0700) when missing.
+std::optional<OwnedFolder> OpenConfigFolder();
+
+// The value, or nullopt when it cannot be read: no file, not a plain file of ours, writable by
+// group or others, or not a single decimal number that fits 32 bits.
+std::optional<std::uint32_t> ReadScreenSaveUsePassword();
+
+bool WriteScreenSaveUsePassword(std::uint32_t value);
+
+}  // namespace platform

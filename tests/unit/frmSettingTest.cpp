@@ -1,0 +1,292 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "settings/SettingsFile.h"
+#include "settings/frmSetting.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+class TempDir {
+ public:
+  TempDir() {
+    std::string pattern = (fs::temp_directory_path() / "frmSettingTest.XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp");
+    path_ = pattern;
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  ~TempDir() {
+    std::error_code ignored;
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(path_, ignored);
+  }
+  const fs::path& Path() const { return path_; }
+  std::vector<std::string> Entries() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(path_)) {
+      names.push_back(entry.path().filename().string());
+    }
+    return names;
+  }
+
+ private:
+  fs::path path_;
+};
+
+Bytes ReadBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const fs::path& path, const Bytes& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+}
+
+class FakeStartupHost : public platform::StartupHost {
+ public:
+  void MessageBox(std::string_view text, std::string_view caption, platform::MessageIcon) override {
+    messages.emplace_back(text);
+    captions.emplace_back(caption);
+  }
+  std::int64_t GetForegroundWindow() override { return 0; }
+  void PwdChangePasswordA(std::string_view, std::int64_t) override {}
+  void ShowSettingsModal(platform::SettingsForm& form) override {
+    ++shown;
+    for (int i = 0; i < frmSetting::kOptionCount; ++i) seen.push_back(form.Option1Value(i));
+    if (on_show) on_show(form);
+  }
+  platform::ShowHost& Show() override { throw std::logic_error("no show in settings mode"); }
+
+  std::vector<std::string> messages;
+  std::vector<std::string> captions;
+  std::vector<bool> seen;
+  int shown = 0;
+  std::function<void(platform::SettingsForm&)> on_show;
+};
+
+class FrmSettingTest : public ::testing::Test {
+ protected:
+  Module1::State state_;
+  FakeStartupHost host_;
+  TempDir dir_;
+  fs::path file_ = dir_.Path() / "demo.set";
+
+  void SetUp() override { state_.SettingsFilePath = file_.string(); }
+
+  frmSetting::Form LoadedForm(std::int16_t music, std::int16_t sound) {
+    state_.MusicEnabled = music;
+    state_.SoundEnabled = sound;
+    frmSetting::Form form(state_, host_);
+    form.Form_Load();
+    return form;
+  }
+};
+
+std::vector<bool> Options(const frmSetting::Form& form) {
+  std::vector<bool> values;
+  for (int i = 0; i < frmSetting::kOptionCount; ++i) values.push_back(form.Option1Value(i));
+  return values;
+}
+
+TEST_F(FrmSettingTest, FormLoadSelectsFromTheSettings) {
+  EXPECT_EQ(Options(LoadedForm(-1, -1)), (std::vector<bool>{true, false, true, false}));
+  EXPECT_EQ(Options(LoadedForm(0, -1)), (std::vector<bool>{false, true, true, false}));
+  EXPECT_EQ(Options(LoadedForm(-1, 0)), (std::vector<bool>{true, false, false, true}));
+  // Any nonzero value reads as on.
+  EXPECT_EQ(Options(LoadedForm(1, 0x100)), (std::vector<bool>{true, false, true, false}));
+}
+
+TEST_F(FrmSettingTest, EachFrameKeepsExactlyOneSelection) {
+  auto form = LoadedForm(-1, -1);
+  form.Option1_Click(1);
+  EXPECT_EQ(Options(form), (std::vector<bool>{false, true, true, false}));
+  form.Option1_Click(3);
+  EXPECT_EQ(Options(form), (std::vector<bool>{false, true, false, true}));
+  form.Option1_Click(3);  // clicking the selected button changes nothing
+  form.Option1_Click(0);
+  EXPECT_EQ(Options(form), (std::vector<bool>{true, false, false, true}));
+  form.Option1_Click(4);
+  form.Option1_Click(-1);
+  EXPECT_EQ(Options(form), (std::vector<bool>{true, false, false, true}));
+  EXPECT_FALSE(form.Option1Value(4));
+}
+
+TEST_F(FrmSettingTest, OkWritesFourBytesInPlaceOfALongerFile) {
+  WriteBytes(file_, Bytes(100, 0xAB));
+  auto form = LoadedForm(-1, -1);
+  form.Option1_Click(1);
+  EXPECT_TRUE(form.Command1_Click(frmSetting::kCommandOk));
+  EXPECT_EQ(ReadBytes(file_), (Bytes{0x00, 0x00, 0xFF, 0xFF}));
+  EXPECT_EQ(dir_.Entries(), std::vector<std::string>{"demo.set"});
+  EXPECT_TRUE(host_.messages.empty());
+}
+
+TEST_F(FrmSettingTest, OkWithoutAFileCreatesIt) {
+  auto form = LoadedForm(-1, -1);
+  form.Option1_Click(3);
+  EXPECT_TRUE(form.Command1_Click(frmSetting::kCommandOk));
+  EXPECT_EQ(ReadBytes(file_), (Bytes{0xFF, 0xFF, 0x00, 0x00}));
+  struct stat info {};
+  ASSERT_EQ(::stat(file_.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISREG(info.st_mode));
+  EXPECT_EQ(info.st_mode & 0044, 0044u) << "readable like any other file the user creates";
+}
+
+TEST_F(FrmSettingTest, OkWithNothingChangedRewritesTheSameBytes) {
+  for (const Bytes& old : {Bytes{0x00, 0x00, 0xFF, 0xFF}, Bytes{0xFF, 0xFF, 0x00, 0x00},
+                           Bytes{0x00, 0x00, 0x00, 0x00}, Bytes{0xFF, 0xFF, 0xFF, 0xFF}}) {
+    WriteBytes(file_, old);
+    auto form = LoadedForm(static_cast<std::int16_t>(old[0] | old[1] << 8),
+                           static_cast<std::int16_t>(old[2] | old[3] << 8));
+    EXPECT_TRUE(form.Command1_Click(frmSetting::kCommandOk));
+    EXPECT_EQ(ReadBytes(file_), old);
+  }
+}
+
+TEST_F(FrmSettingTest, CancelWritesNothing) {
+  auto form = LoadedForm(-1, -1);
+  form.Option1_Click(1);
+  EXPECT_TRUE(form.Command1_Click(frmSetting::kCommandCancel));
+  EXPECT_TRUE(dir_.Entries().empty());
+
+  WriteBytes(file_, Bytes{1, 2, 3});
+  EXPECT_TRUE(form.Command1_Click(frmSetting::kCommandCancel));
+  EXPECT_EQ(ReadBytes(file_), (Bytes{1, 2, 3}));
+  EXPECT_TRUE(host_.messages.empty());
+}
+
+// Refuses new entries in a folder, also to root: the immutable attribute when running as root
+// (root ignores permission bits), the permission bits otherwise. Undone on destruction.
+class WriteProtectedFolder {
+ public:
+  explicit WriteProtectedFolder(const fs::path& path) : path_(path) {
+    if (::geteuid() != 0) {
+      std::error_code error;
+      fs::permissions(path_,
+                      fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                      fs::perm_options::remove, error);
+      active_ = !error;
+      return;
+    }
+    active_ = SetImmutable(true);
+  }
+  WriteProtectedFolder(const WriteProtectedFolder&) = delete;
+  WriteProtectedFolder& operator=(const WriteProtectedFolder&) = delete;
+  ~WriteProtectedFolder() {
+    if (!active_) return;
+    if (::geteuid() == 0) {
+      SetImmutable(false);
+    } else {
+      std::error_code ignored;
+      fs::permissions(path_, fs::perms::owner_write, fs::perm_options::add, ignored);
+    }
+  }
+  bool Active() const { return active_; }
+
+ private:
+  bool SetImmutable(bool on) {
+    const int fd = ::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    int flags = 0;
+    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (done) {
+      flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+      done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    return done;
+  }
+
+  fs::path path_;
+  bool active_ = false;
+};
+
+TEST_F(FrmSettingTest, AWriteProtectedFolderTellsTheUserAndKeepsTheOldFile) {
+  const Bytes old{0x00, 0x00, 0xFF, 0xFF, 0x55};
+  WriteBytes(file_, old);
+  auto form = LoadedForm(-1, -1);
+  {
+    WriteProtectedFolder protect(dir_.Path());
+    if (!protect.Active()) GTEST_SKIP() << "this file system cannot write-protect the folder";
+    EXPECT_FALSE(form.Command1_Click(frmSetting::kCommandOk));
+  }
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_NE(host_.messages[0].find(file_.string()), std::string::npos) << host_.messages[0];
+  EXPECT_EQ(ReadBytes(file_), old);
+  EXPECT_EQ(dir_.Entries(), std::vector<std::string>{"demo.set"});
+
+  // Once the folder is writable again, OK works.
+  EXPECT_TRUE(form.Command1_Click(frmSetting::kCommandOk));
+  EXPECT_EQ(ReadBytes(file_), (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));
+}
+
+// Two more ways a write fails: the folder does not exist, or the settings path is a directory
+// (the failure then comes at the rename, after the new file was made).
+TEST_F(FrmSettingTest, AMissingFolderIsReportedWithTheReason) {
+  state_.SettingsFilePath = (dir_.Path() / "missing" / "demo.set").string();
+  auto form = LoadedForm(-1, -1);
+  EXPECT_FALSE(form.Command1_Click(frmSetting::kCommandOk));
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_NE(host_.messages[0].find(state_.SettingsFilePath), std::string::npos);
+  EXPECT_NE(host_.messages[0].find("No such file or directory"), std::string::npos)
+      << host_.messages[0];
+  EXPECT_TRUE(dir_.Entries().empty());
+}
+
+TEST_F(FrmSettingTest, AFailedRenameLeavesNoTemporaryFileBehind) {
+  fs::create_directory(file_);
+  WriteBytes(file_ / "inside", Bytes{7});
+  auto form = LoadedForm(-1, -1);
+  EXPECT_FALSE(form.Command1_Click(frmSetting::kCommandOk));
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_NE(host_.messages[0].find(file_.string()), std::string::npos);
+  EXPECT_EQ(dir_.Entries(), std::vector<std::string>{"demo.set"});
+  EXPECT_EQ(ReadBytes(file_ / "inside"), Bytes{7});
+}
+
+TEST_F(FrmSettingTest, ShowModalLoadsTheFormBeforeShowingIt) {
+  state_.MusicEnabled = 0;
+  state_.SoundEnabled = -1;
+  host_.on_show = [](platform::SettingsForm& form) {
+    form.Option1_Click(0);
+    EXPECT_TRUE(form.Command1_Click(frmSetting::kCommandOk));
+  };
+  frmSetting::ShowModal(state_, host_);
+  EXPECT_EQ(host_.shown, 1);
+  EXPECT_EQ(host_.seen, (std::vector<bool>{false, true, true, false}));
+  EXPECT_EQ(ReadBytes(file_), (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));
+}
+
+TEST(SettingsFileTest, EncodesTwoLittleEndianFlags) {
+  using A = std::array<std::uint8_t, SettingsFile::kSize>;
+  EXPECT_EQ(SettingsFile::Encode(true, false), (A{0xFF, 0xFF, 0x00, 0x00}));
+  EXPECT_EQ(SettingsFile::Encode(false, true), (A{0x00, 0x00, 0xFF, 0xFF}));
+}
+
+TEST(SettingsFileTest, RefusesAPathEndingInASlash) {
+  const auto failure = SettingsFile::Write("/tmp/", true, true);
+  ASSERT_TRUE(failure.has_value());
+  EXPECT_NE(failure->find("/tmp/"), std::string::npos);
+}
+
+}  // namespace
