@@ -16,17 +16,6 @@ namespace {
 // True when `a` lies after `b` on the wrapping millisecond clock.
 bool After(std::uint32_t a, std::uint32_t b) { return static_cast<std::int32_t>(a - b) > 0; }
 
-// A CSV field, quoted when it holds a separator, a quote or a line break.
-std::string CsvField(std::string_view text) {
-  if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
-  std::string quoted = "\"";
-  for (const char c : text) {
-    if (c == '"') quoted += '"';
-    quoted += c;
-  }
-  return quoted + '"';
-}
-
 std::string FrameName(std::size_t index) {
   char name[32];
   std::snprintf(name, sizeof name, "frame-%06zu.png", index);
@@ -60,14 +49,21 @@ HeadlessHost::HeadlessHost(HeadlessOptions options)
   if (!options_.picture_loader) options_.picture_loader = DecodePicture;
   if (!options_.out_dir.empty()) {
     frames_csv_.open(options_.out_dir + "/frames.csv", std::ios::trunc);
-    audio_csv_.open(options_.out_dir + "/audio.csv", std::ios::trunc);
     frames_csv_ << "index,tick_ms,file\n";
-    audio_csv_ << "tick_ms,call,argument\n";
-    output_ok_ = frames_csv_.good() && audio_csv_.good();
+    output_ok_ = frames_csv_.good();
   }
 }
 
-HeadlessHost::~HeadlessHost() = default;
+HeadlessHost::~HeadlessHost() { FlushOutput(); }
+
+bool HeadlessHost::FlushOutput() {
+  if (!options_.out_dir.empty()) {
+    if (!WriteAudioCsv(options_.out_dir + "/audio.csv", audio_.Calls())) output_ok_ = false;
+    frames_csv_.flush();
+    if (!frames_csv_.good()) output_ok_ = false;
+  }
+  return output_ok_;
+}
 
 std::optional<std::uint32_t> HeadlessHost::NextInputTick() const {
   std::optional<std::uint32_t> next;
@@ -111,7 +107,7 @@ void HeadlessHost::WriteFrame(const Surface& picture1, std::size_t index) {
     file = FrameName(index);
     if (!WritePng(options_.out_dir + "/" + file, picture1)) output_ok_ = false;
   }
-  frames_csv_ << index << ',' << now_ << ',' << file << '\n' << std::flush;
+  frames_csv_ << index << ',' << now_ << ',' << file << '\n';
   if (!frames_csv_.good()) output_ok_ = false;
 }
 
@@ -127,28 +123,11 @@ std::optional<std::string> HeadlessHost::LoadPicture(const std::string& path, Su
 void HeadlessHost::MciSendString(std::string_view command, std::string& reply) {
   sound_calls_.push_back({now_, "mci", std::string(command), 0});
   audio_.MciSendString(command, reply);
-  LogNewAudioCalls();
 }
 
 void HeadlessHost::PlaySound(std::string_view name, std::uint32_t flags) {
   sound_calls_.push_back({now_, "PlaySound", std::string(name), flags});
   audio_.PlaySound(name, flags);
-  LogNewAudioCalls();
-}
-
-void HeadlessHost::LogNewAudioCalls() {
-  const std::vector<AudioCall>& calls = audio_.Calls();
-  if (options_.out_dir.empty()) {
-    audio_logged_ = calls.size();
-    return;
-  }
-  for (; audio_logged_ < calls.size(); ++audio_logged_) {
-    const AudioCall& call = calls[audio_logged_];
-    audio_csv_ << call.tick_ms << ',' << CsvField(call.call) << ',' << CsvField(call.argument)
-               << '\n';
-  }
-  audio_csv_.flush();
-  if (!audio_csv_.good()) output_ok_ = false;
 }
 
 PasswordVerdict HeadlessHost::VerifyScreenSavePwd() {

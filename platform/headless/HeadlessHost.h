@@ -83,18 +83,19 @@ class HeadlessHost final : public ShowHost {
   // What the show did, for tests and the render tool.
   const std::vector<HeadlessFrame>& Frames() const { return frames_; }
   const std::vector<SoundCall>& SoundCalls() const { return sound_calls_; }
+  const std::vector<AudioCall>& AudioCalls() const { return audio_.Calls(); }
   const std::vector<std::string>& Messages() const { return messages_; }
   int CursorCount() const { return cursor_count_; }
   bool ScreenSaverRunning() const { return screen_saver_running_; }
   bool WindowShown() const { return window_shown_; }
   int PasswordPrompts() const { return password_prompts_; }
   Point Picture1Position() const { return picture1_position_; }
-  // False when a frame or a log row could not be written.
-  bool OutputOk() const { return output_ok_; }
+  // Writes audio.csv and flushes frames.csv (also done on destruction); false when a frame or
+  // a log could not be written.
+  bool FlushOutput();
 
  private:
   std::optional<std::uint32_t> NextInputTick() const;
-  void LogNewAudioCalls();
   void WriteFrame(const Surface& picture1, std::size_t index);
 
   HeadlessOptions options_;
@@ -102,11 +103,9 @@ class HeadlessHost final : public ShowHost {
   InputHandlers* handlers_ = nullptr;
   std::size_t next_quit_ = 0;  // index into the sorted quit_at_ms
   HeadlessAudio audio_;
-  std::size_t audio_logged_ = 0;
   std::ofstream frames_csv_;
-  std::ofstream audio_csv_;
   std::vector<HeadlessFrame> frames_;
-  std::vector<SoundCall> sound_calls_;
+  std::vector<SoundCall> sound_calls_;  // as the show made them, for tests
   std::vector<std::string> messages_;
   std::size_t next_verdict_ = 0;
   int password_prompts_ = 0;
