@@ -34,7 +34,7 @@ bool Form::Command1_Click(int index) {
   const std::optional<std::string> failure =
       SettingsFile::Write(module1_.SettingsFilePath, Option1Value(0), Option1Value(2));
   if (failure) {
-    host_.MessageBox("設定を保存できませんでした。\n" + *failure, "設定",
+    host_.MessageBox("設定を保存できませんでした。\n" + *failure, "スクリーンセーバー",
                      platform::MessageIcon::kWarning);
     return false;
   }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -17,20 +18,60 @@ struct PackageProblem {
   std::string message;
 };
 
+// Where each field of one scene starts, relative to the package's first byte.
+struct SceneLayout {
+  std::uint64_t PictureFileName = 0;
+  std::uint64_t SoundFileName = 0;
+  std::uint64_t DisplayTime = 0;
+  std::uint64_t PictureLeft = 0;
+  std::uint64_t PictureTop = 0;
+  std::uint64_t EffectNumber = 0;
+  std::uint64_t OverlayFlag = 0;
+  std::uint64_t TransparentFlag = 0;
+  std::uint64_t PictureData = 0;
+  std::uint64_t SoundData = 0;
+};
+
+// Where each variable-position field starts, relative to the package's first byte. Only the
+// fields that were reached are filled in; `scenes` holds the scenes read completely.
+struct PackageLayout {
+  std::uint64_t MusicFileName = 0;
+  std::uint64_t MusicData = 0;
+  std::uint64_t Scenes = 0;
+  std::uint64_t PackageLength = 0;
+  std::vector<SceneLayout> scenes;
+};
+
 struct LoadResult {
   Package record;  // what could be read; empty when nothing could
   std::optional<PackageProblem> problem;
   std::uint64_t package_offset = 0;  // file offset of the package's first byte
+  std::uint64_t file_size = 0;
+  PackageLayout layout;
 };
 
+// Smallest possible package: the fixed fields, an empty name, absent music, absent scenes and
+// the length trailer.
+inline constexpr std::uint64_t kMinimumPackageLength = 28;
+
 // Loads the package appended to the file at `path`. Never throws; a damaged package gives a
-// partial or empty record and names the problem.
+// partial or empty record and names the problem. Only complete scenes are kept; `SceneCount`
+// is taken as stored, so it may differ from `Scenes.size()` in a damaged package.
 LoadResult LoadPackageFromFile(const std::string& path);
 
-// The serialized bytes of a package (its PackageLength field is written as stored).
+// The same for a whole file held in memory.
+LoadResult LoadPackageFromBytes(std::span<const std::uint8_t> file);
+
+// The serialized bytes of a package (its PackageLength field is written as stored). Throws
+// std::invalid_argument for a record the format cannot hold (a name over 65,535 bytes, an
+// array over 2^31 - 1 bytes, bytes or scenes in an array marked absent).
 std::vector<std::uint8_t> SerializePackage(const Package& record);
 
 // Serialized length of the whole package, PackageLength included.
 std::uint64_t SerializedLength(const Package& record);
+
+// Sets PackageLength to the serialized length and returns the serialized bytes. Throws
+// std::invalid_argument as SerializePackage does, and when the package exceeds 2^31 - 1 bytes.
+std::vector<std::uint8_t> SerializeWithLength(Package& record);
 
 }  // namespace Module1

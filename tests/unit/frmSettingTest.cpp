@@ -277,13 +277,13 @@ TEST_F(FrmSettingTest, ShowModalLoadsTheFormBeforeShowingIt) {
   EXPECT_EQ(ReadBytes(file_), (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));
 }
 
-TEST(SettingsFileTest, EncodesTwoLittleEndianFlags) {
+TEST(SettingsFileWriteTest, EncodesTwoLittleEndianFlags) {
   using A = std::array<std::uint8_t, SettingsFile::kSize>;
   EXPECT_EQ(SettingsFile::Encode(true, false), (A{0xFF, 0xFF, 0x00, 0x00}));
   EXPECT_EQ(SettingsFile::Encode(false, true), (A{0x00, 0x00, 0xFF, 0xFF}));
 }
 
-TEST(SettingsFileTest, RefusesAPathEndingInASlash) {
+TEST(SettingsFileWriteTest, RefusesAPathEndingInASlash) {
   const auto failure = SettingsFile::Write("/tmp/", true, true);
   ASSERT_TRUE(failure.has_value());
   EXPECT_NE(failure->find("/tmp/"), std::string::npos);

@@ -1,0 +1,348 @@
+// Loading a package: finds it by the file's last four bytes and reads it field by field,
+// checking every count against the bytes that remain before anything is allocated.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "startup/PackageFormat.h"
+
+namespace Module1 {
+namespace {
+
+// Random access to the bytes of one file.
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  virtual std::uint64_t Size() const = 0;
+  // Copies `n` bytes starting at `offset` to `dst`; false when they cannot be read.
+  virtual bool ReadAt(std::uint64_t offset, std::uint8_t* dst, std::size_t n) = 0;
+};
+
+class MemorySource final : public ByteSource {
+ public:
+  explicit MemorySource(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+  std::uint64_t Size() const override { return bytes_.size(); }
+  bool ReadAt(std::uint64_t offset, std::uint8_t* dst, std::size_t n) override {
+    if (offset > bytes_.size() || n > bytes_.size() - offset) return false;
+    if (n > 0) std::memcpy(dst, bytes_.data() + offset, n);
+    return true;
+  }
+
+ private:
+  std::span<const std::uint8_t> bytes_;
+};
+
+// An open file descriptor, closed when it goes out of scope.
+class UniqueFd {
+ public:
+  explicit UniqueFd(int fd) : fd_(fd) {}
+  UniqueFd(const UniqueFd&) = delete;
+  UniqueFd& operator=(const UniqueFd&) = delete;
+  ~UniqueFd() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+class FileSource final : public ByteSource {
+ public:
+  FileSource(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+  std::uint64_t Size() const override { return size_; }
+  bool ReadAt(std::uint64_t offset, std::uint8_t* dst, std::size_t n) override {
+    while (n > 0) {
+      const ssize_t got = ::pread(fd_, dst, n, static_cast<off_t>(offset));
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) return false;
+      dst += got;
+      offset += static_cast<std::uint64_t>(got);
+      n -= static_cast<std::size_t>(got);
+    }
+    return true;
+  }
+
+ private:
+  int fd_;
+  std::uint64_t size_;
+};
+
+// Sequential reads over [start, end) of a source. Small reads go through a buffer; large ones
+// land directly in the caller's memory.
+class Cursor {
+ public:
+  Cursor(ByteSource& source, std::uint64_t start, std::uint64_t end)
+      : source_(source), pos_(start), end_(end) {}
+
+  std::uint64_t pos() const { return pos_; }
+  std::uint64_t remaining() const { return end_ - pos_; }
+
+  // Reads exactly `n` bytes; false (and nothing consumed) when they are not there.
+  bool Read(std::uint8_t* dst, std::uint64_t n) {
+    if (n > remaining()) return false;
+    while (n > 0) {
+      if (pos_ >= buffer_start_ && pos_ < buffer_start_ + buffer_length_) {
+        const std::uint64_t at = pos_ - buffer_start_;
+        const std::uint64_t take = std::min<std::uint64_t>(n, buffer_length_ - at);
+        std::memcpy(dst, buffer_.data() + at, take);
+        dst += take;
+        pos_ += take;
+        n -= take;
+      } else if (n >= kBufferSize) {
+        if (!source_.ReadAt(pos_, dst, n)) return false;
+        pos_ += n;
+        n = 0;
+      } else {
+        const std::uint64_t length = std::min<std::uint64_t>(kBufferSize, remaining());
+        if (buffer_.empty()) buffer_.resize(kBufferSize);
+        if (!source_.ReadAt(pos_, buffer_.data(), length)) return false;
+        buffer_start_ = pos_;
+        buffer_length_ = length;
+      }
+    }
+    return true;
+  }
+
+ private:
+  static constexpr std::uint64_t kBufferSize = 64 * 1024;
+  ByteSource& source_;
+  std::uint64_t pos_;
+  std::uint64_t end_;
+  std::vector<std::uint8_t> buffer_;
+  std::uint64_t buffer_start_ = 0;
+  std::uint64_t buffer_length_ = 0;
+};
+
+// Smallest serialized scene: two empty names, four Longs, two Integers, two absent arrays.
+constexpr std::uint64_t kMinimumSceneLength = 2 + 2 + 4 * 4 + 2 + 2 + 2 + 2;
+
+// Reads the fields of one package, stopping at the first problem.
+class PackageParser {
+ public:
+  PackageParser(Cursor& cursor, std::uint64_t package_start)
+      : cursor_(cursor), start_(package_start) {}
+
+  const std::optional<PackageProblem>& problem() const { return problem_; }
+
+  void Parse(Package& record, PackageLayout& layout) {
+    if (!Long(record.PictureWidth, "PictureWidth") ||
+        !Long(record.PictureHeight, "PictureHeight") ||
+        !Long(record.BackgroundColor, "BackgroundColor") ||
+        !Integer(record.HasSettings, "HasSettings") || !Long(record.SceneCount, "SceneCount")) {
+      return;
+    }
+    layout.MusicFileName = Relative();
+    if (!Text(record.MusicFileName, "MusicFileName")) return;
+    layout.MusicData = Relative();
+    if (!Bytes(record.MusicData, "MusicData")) return;
+    layout.Scenes = Relative();
+    std::int32_t count = 0;
+    bool present = false;
+    if (!ArrayHeader(present, count, kMinimumSceneLength, "Scenes")) return;
+    record.ScenesPresent = present;
+    for (std::int32_t i = 0; i < count; ++i) {
+      SceneRecord scene;
+      SceneLayout where;
+      if (!Scene(scene, where, "scene " + std::to_string(i) + " ")) return;
+      record.Scenes.push_back(std::move(scene));
+      layout.scenes.push_back(where);
+    }
+    layout.PackageLength = Relative();
+    if (!Long(record.PackageLength, "PackageLength")) return;
+    if (cursor_.remaining() != 0) {
+      Fail(cursor_.pos(), "the package ends " + std::to_string(cursor_.remaining()) +
+                              " bytes before the end of the file");
+    }
+  }
+
+ private:
+  bool Scene(SceneRecord& scene, SceneLayout& where, const std::string& prefix) {
+    where.PictureFileName = Relative();
+    if (!Text(scene.PictureFileName, prefix + "PictureFileName")) return false;
+    where.SoundFileName = Relative();
+    if (!Text(scene.SoundFileName, prefix + "SoundFileName")) return false;
+    where.DisplayTime = Relative();
+    if (!Long(scene.DisplayTime, prefix + "DisplayTime")) return false;
+    where.PictureLeft = Relative();
+    if (!Long(scene.PictureLeft, prefix + "PictureLeft")) return false;
+    where.PictureTop = Relative();
+    if (!Long(scene.PictureTop, prefix + "PictureTop")) return false;
+    where.EffectNumber = Relative();
+    if (!Long(scene.EffectNumber, prefix + "EffectNumber")) return false;
+    where.OverlayFlag = Relative();
+    if (!Integer(scene.OverlayFlag, prefix + "OverlayFlag")) return false;
+    where.TransparentFlag = Relative();
+    if (!Integer(scene.TransparentFlag, prefix + "TransparentFlag")) return false;
+    where.PictureData = Relative();
+    if (!Bytes(scene.PictureData, prefix + "PictureData")) return false;
+    where.SoundData = Relative();
+    return Bytes(scene.SoundData, prefix + "SoundData");
+  }
+
+  std::uint64_t Relative() const { return cursor_.pos() - start_; }
+
+  bool Fail(std::uint64_t offset, std::string message) {
+    if (!problem_) problem_ = PackageProblem{offset, std::move(message)};
+    return false;
+  }
+
+  bool Raw(std::uint8_t* dst, std::uint64_t n, const std::string& field) {
+    const std::uint64_t at = cursor_.pos();
+    if (n > cursor_.remaining()) {
+      return Fail(at, field + ": truncated, needs " + std::to_string(n) + " bytes but " +
+                          std::to_string(cursor_.remaining()) + " remain");
+    }
+    if (!cursor_.Read(dst, n)) return Fail(at, field + ": the file could not be read");
+    return true;
+  }
+
+  bool Long(std::int32_t& value, const std::string& field) {
+    std::uint8_t b[4];
+    if (!Raw(b, 4, field)) return false;
+    value = static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(b[0]) | static_cast<std::uint32_t>(b[1]) << 8 |
+        static_cast<std::uint32_t>(b[2]) << 16 | static_cast<std::uint32_t>(b[3]) << 24);
+    return true;
+  }
+
+  bool Integer(std::int16_t& value, const std::string& field) {
+    std::uint8_t b[2];
+    if (!Raw(b, 2, field)) return false;
+    value = static_cast<std::int16_t>(static_cast<std::uint16_t>(b[0] | b[1] << 8));
+    return true;
+  }
+
+  bool Text(AnsiString& text, const std::string& field) {
+    const std::uint64_t at = cursor_.pos();
+    std::int16_t stored = 0;
+    if (!Integer(stored, field)) return false;
+    const auto n = static_cast<std::uint16_t>(stored);
+    if (n > cursor_.remaining()) {
+      return Fail(at, field + ": byte count " + std::to_string(n) + " runs past the end (" +
+                          std::to_string(cursor_.remaining()) + " bytes remain)");
+    }
+    text.resize(n);
+    return Raw(reinterpret_cast<std::uint8_t*>(text.data()), n, field);
+  }
+
+  // Reads a dimension count and, when it is 1, the element count and lower bound. Checks that
+  // `count` elements of at least `element_size` bytes can still follow.
+  bool ArrayHeader(bool& present, std::int32_t& count, std::uint64_t element_size,
+                   const std::string& field) {
+    const std::uint64_t at = cursor_.pos();
+    std::int16_t dimensions = 0;
+    if (!Integer(dimensions, field)) return false;
+    if (dimensions == 0) {
+      present = false;
+      count = 0;
+      return true;
+    }
+    if (dimensions != 1) {
+      return Fail(at, field + ": dimension count " +
+                          std::to_string(static_cast<std::uint16_t>(dimensions)) +
+                          " (an array has 0 or 1)");
+    }
+    std::int32_t lower_bound = 0;
+    if (!Long(count, field + " element count")) return false;
+    if (!Long(lower_bound, field + " lower bound")) return false;
+    if (count < 0) return Fail(at, field + ": negative element count " + std::to_string(count));
+    if (lower_bound != 0) {
+      return Fail(at, field + ": lower bound " + std::to_string(lower_bound) + " (0 expected)");
+    }
+    // count < 2^31 and element_size is small, so the product cannot overflow 64 bits.
+    if (static_cast<std::uint64_t>(count) * element_size > cursor_.remaining()) {
+      return Fail(at, field + ": element count " + std::to_string(count) + " runs past the end (" +
+                          std::to_string(cursor_.remaining()) + " bytes remain)");
+    }
+    present = true;
+    return true;
+  }
+
+  bool Bytes(ByteArray& array, const std::string& field) {
+    std::int32_t count = 0;
+    bool present = false;
+    if (!ArrayHeader(present, count, 1, field)) return false;
+    array.present = present;
+    array.lower_bound = 0;
+    array.bytes.resize(static_cast<std::size_t>(count));
+    if (Raw(array.bytes.data(), array.bytes.size(), field)) return true;
+    array = ByteArray{};
+    return false;
+  }
+
+  Cursor& cursor_;
+  std::uint64_t start_;
+  std::optional<PackageProblem> problem_;
+};
+
+LoadResult Load(ByteSource& source) {
+  LoadResult result;
+  const std::uint64_t size = source.Size();
+  result.file_size = size;
+  if (size < 4) {
+    result.problem = PackageProblem{0, "the file is shorter than 4 bytes: no package"};
+    return result;
+  }
+  std::uint8_t trailer[4];
+  if (!source.ReadAt(size - 4, trailer, 4)) {
+    result.problem = PackageProblem{size - 4, "the last four bytes could not be read"};
+    return result;
+  }
+  const auto length = static_cast<std::int32_t>(
+      static_cast<std::uint32_t>(trailer[0]) | static_cast<std::uint32_t>(trailer[1]) << 8 |
+      static_cast<std::uint32_t>(trailer[2]) << 16 | static_cast<std::uint32_t>(trailer[3]) << 24);
+  if (length == 0) {
+    result.problem = PackageProblem{size - 4, "the last four bytes are 0: no package appended"};
+    return result;
+  }
+  if (length < 0) {
+    result.problem =
+        PackageProblem{size - 4, "PackageLength " + std::to_string(length) + " is negative"};
+    return result;
+  }
+  if (static_cast<std::uint64_t>(length) > size) {
+    result.problem = PackageProblem{size - 4, "PackageLength " + std::to_string(length) +
+                                                  " is larger than the file (" +
+                                                  std::to_string(size) + " bytes)"};
+    return result;
+  }
+  const std::uint64_t start = size - static_cast<std::uint64_t>(length);
+  result.package_offset = start;
+  Cursor cursor(source, start, size);
+  PackageParser parser(cursor, start);
+  parser.Parse(result.record, result.layout);
+  result.problem = parser.problem();
+  return result;
+}
+
+}  // namespace
+
+LoadResult LoadPackageFromFile(const std::string& path) {
+  const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (fd.get() < 0) {
+    LoadResult result;
+    result.problem = PackageProblem{0, "cannot open " + path + ": " + std::strerror(errno)};
+    return result;
+  }
+  struct stat info {};
+  if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    LoadResult result;
+    result.problem = PackageProblem{0, path + " is not a regular file"};
+    return result;
+  }
+  FileSource source(fd.get(), static_cast<std::uint64_t>(info.st_size));
+  return Load(source);
+}
+
+LoadResult LoadPackageFromBytes(std::span<const std::uint8_t> file) {
+  MemorySource source(file);
+  return Load(source);
+}
+
+}  // namespace Module1

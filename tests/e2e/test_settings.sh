@@ -1,0 +1,139 @@
+#!/usr/bin/env bash
+# The settings dialog in a real X server: "/C" opens it with its Japanese texts rendered,
+# clicking "OFF" under "BGM" and pressing Enter writes 00 00 FF FF, and Esc neither changes an
+# existing settings file nor creates one.
+set -euo pipefail
+saver=${BUILD_DIR:-build}/demo.scr
+for tool in xvfb-run xdotool import convert; do
+  command -v "$tool" >/dev/null || { echo "skip: $tool is not installed"; exit 0; }
+done
+[ -x "$saver" ] || { echo "skip: $saver has not been built"; exit 0; }
+
+if [ -z "${SETTINGS_E2E_IN_XVFB:-}" ]; then
+  exec env SETTINGS_E2E_IN_XVFB=1 xvfb-run -a -s "-screen 0 800x600x24" bash "$0" "$@"
+fi
+
+work=$(mktemp -d)
+pid=
+cleanup() {
+  if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+# The settings file lies next to the program, so each run uses its own copy.
+cp "$saver" "$work/demo.scr"
+settings=$work/demo.set
+export HOME=$work/home XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME"
+chmod 700 "$XDG_RUNTIME_DIR"
+shots=${BUILD_DIR:-build}/e2e-shots
+mkdir -p "$shots"
+
+fail() { echo "FAIL: $*"; exit 1; }
+
+# Starts "/C" and waits for the dialog; sets $pid and $win.
+open_dialog() {
+  "$work/demo.scr" /C &
+  pid=$!
+  win=
+  for _ in $(seq 100); do
+    win=$(xdotool search --onlyvisible --name '^設定$' 2>/dev/null | head -1) || true
+    [ -n "$win" ] && break
+    kill -0 "$pid" 2>/dev/null || fail "the program ended without showing the dialog"
+    sleep 0.1
+  done
+  [ -n "$win" ] || fail "no window titled 設定 appeared"
+  sleep 0.3  # let it draw
+}
+
+# Waits for the program to end after the dialog was dismissed.
+expect_exit() {
+  for _ in $(seq 50); do
+    kill -0 "$pid" 2>/dev/null || { wait "$pid" || fail "exit status $?"; pid=; return; }
+    sleep 0.1
+  done
+  fail "the program is still running after $1"
+}
+
+# Clicks at a point given in the dialog's twips, scaled to the window's actual size.
+click_twips() {
+  local width
+  width=$(xdotool getwindowgeometry "$win" | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')
+  xdotool mousemove --window "$win" $(($1 * width / 4455)) $(($2 * width / 4455)) click 1
+}
+
+# Number of dark pixels in a region of the window given in twips: left top width height.
+dark_pixels() {
+  local scale_num scale_den=4455
+  scale_num=$(xdotool getwindowgeometry "$win" | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')
+  local w=$(($3 * scale_num / scale_den)) h=$(($4 * scale_num / scale_den))
+  local x=$(($1 * scale_num / scale_den)) y=$(($2 * scale_num / scale_den))
+  convert "$shots/settings-dialog.png" -crop "${w}x${h}+${x}+${y}" -colorspace Gray \
+    -threshold 50% -format '%[fx:round(w*h*(1-mean))]' info:
+}
+
+# The selected option buttons, as "BGM:ON|OFF Sound:ON|OFF", read from the indicators' colour
+# (a selected indicator is a blue disc, an unselected one white) in a screenshot.
+selection() {
+  local shot=$work/selection.png result="" frame option x y red
+  import -window "$win" "$shot"
+  for frame in 0 1; do
+    for option in 0 1; do
+      x=$(((120 + 240 + option * 1080) / 15 + 5))
+      y=$(((120 + frame * 960 + 360) / 15 + 8))
+      red=$(convert "$shot" -format "%[fx:round(255*p{$x,$y}.r)]" info:)
+      if [ "$red" -lt 150 ]; then
+        result+="$([ $frame = 0 ] && echo BGM || echo Sound):$([ $option = 0 ] && echo ON || echo OFF) "
+      fi
+    done
+  done
+  echo "${result% }"
+}
+
+bytes() { od -An -tx1 "$1" | tr -s ' ' | sed 's/^ //;s/ $//'; }
+
+# 1. No file: the dialog opens with both "ON" selected; its texts render.
+open_dialog
+geometry=$(xdotool getwindowgeometry "$win")
+echo "$geometry"
+grep -q 'Geometry: 297x138' <<<"$geometry" || fail "client area is not 297x138 at 96 dpi"
+import -window "$win" "$shots/settings-dialog.png"
+[ "$(selection)" = "BGM:ON Sound:ON" ] || fail "without a file the dialog shows $(selection)"
+cancel_ink=$(dark_pixels 2880 630 1455 330)
+ok_ink=$(dark_pixels 2880 240 1455 330)
+echo "dark pixels: キャンセル $cancel_ink, OK $ok_ink"
+[ "$cancel_ink" -gt 40 ] || fail "the キャンセル button shows no text"
+[ "$ok_ink" -gt 15 ] || fail "the OK button shows no text"
+# Glyphs missing from every font are drawn as boxes holding hex digits: five of them ink
+# about 380 pixels of that button, the real katakana about 100.
+[ "$cancel_ink" -lt 250 ] || fail "キャンセル is drawn as boxes (no Japanese font?)"
+
+# 2. "OFF" under "BGM", then Enter: music off, sounds on.
+click_twips $((120 + 1320 + 120)) $((120 + 360 + 127))
+xdotool windowfocus --sync "$win" key Return
+expect_exit "Enter"
+[ -f "$settings" ] || fail "OK wrote no settings file"
+[ "$(bytes "$settings")" = "00 00 ff ff" ] || fail "settings file holds $(bytes "$settings")"
+
+# 3. Esc leaves the existing file untouched, even after a click changed the selection.
+before=$(stat -c '%i %Y %s' "$settings")
+sleep 1
+open_dialog
+[ "$(selection)" = "BGM:OFF Sound:ON" ] || fail "with 00 00 FF FF the dialog shows $(selection)"
+click_twips $((120 + 240 + 120)) $((120 + 360 + 127))
+[ "$(selection)" = "BGM:ON Sound:ON" ] || fail "the click left $(selection)"
+xdotool windowfocus --sync "$win" key Escape
+expect_exit "Esc"
+[ "$(bytes "$settings")" = "00 00 ff ff" ] || fail "Esc changed the file to $(bytes "$settings")"
+[ "$(stat -c '%i %Y %s' "$settings")" = "$before" ] || fail "Esc rewrote the file"
+
+# 4. Esc without a file creates none.
+rm "$settings"
+open_dialog
+xdotool windowfocus --sync "$win" key Escape
+expect_exit "Esc"
+[ ! -e "$settings" ] || fail "Esc created a settings file"
+leftovers=$(find "$work" -maxdepth 1 -name '.demo.set*')
+[ -z "$leftovers" ] || fail "temporary files left behind: $leftovers"
+
+echo "settings: ok"

@@ -1,0 +1,321 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "startup/PackageFormat.h"
+#include "startup/PackageText.h"
+
+namespace {
+
+using Module1::ByteArray;
+using Module1::LoadPackageFromBytes;
+using Module1::LoadPackageFromFile;
+using Module1::Package;
+using Module1::SceneRecord;
+
+std::vector<std::uint8_t> Pattern(std::size_t n, std::uint8_t seed) {
+  std::vector<std::uint8_t> v(n);
+  for (std::size_t i = 0; i < n; ++i) v[i] = static_cast<std::uint8_t>(seed + i * 7);
+  return v;
+}
+
+ByteArray Present(std::vector<std::uint8_t> bytes) { return ByteArray{true, 0, std::move(bytes)}; }
+
+std::int32_t LongAt(const std::vector<std::uint8_t>& b, std::size_t at) {
+  std::uint32_t v = 0;
+  for (int i = 3; i >= 0; --i) v = v << 8 | b.at(at + static_cast<std::size_t>(i));
+  return static_cast<std::int32_t>(v);
+}
+std::int16_t IntegerAt(const std::vector<std::uint8_t>& b, std::size_t at) {
+  return static_cast<std::int16_t>(b.at(at) | b.at(at + 1) << 8);
+}
+
+// The one-scene package: 550 x 550, colour 2, settings on, "bgm.mid", one picture "0".
+Package WorkedExample() {
+  Package p;
+  p.PictureWidth = 550;
+  p.PictureHeight = 550;
+  p.BackgroundColor = 2;
+  p.HasSettings = 1;
+  p.SceneCount = 1;
+  p.MusicFileName = "bgm.mid";
+  p.MusicData = Present(Pattern(20117, 1));
+  p.ScenesPresent = true;
+  SceneRecord s;
+  s.PictureFileName = "0";
+  s.DisplayTime = 5000;
+  s.EffectNumber = 23;
+  s.PictureData = Present(Pattern(78949, 3));
+  p.Scenes.push_back(s);
+  return p;
+}
+
+Package TwoScenes() {
+  Package p;
+  p.PictureWidth = 640;
+  p.PictureHeight = 480;
+  p.BackgroundColor = 0x00FF00;
+  p.HasSettings = -1;
+  p.SceneCount = 2;
+  p.ScenesPresent = true;
+  SceneRecord a;
+  a.PictureFileName = "a.jpg";
+  a.SoundFileName = "a.wav";
+  a.DisplayTime = 1500;
+  a.PictureLeft = -3;
+  a.PictureTop = 7;
+  a.EffectNumber = 19;
+  a.OverlayFlag = -1;
+  a.TransparentFlag = -1;
+  a.PictureData = Present(Pattern(300, 9));
+  a.SoundData = Present(Pattern(40, 5));
+  SceneRecord b = a;
+  b.PictureFileName = "\x83\x65\x83\x58\x83\x67.jpg";  // CP932 katakana
+  b.SoundFileName.clear();
+  b.SoundData = ByteArray{};
+  p.Scenes = {a, b};
+  return p;
+}
+
+// A temporary file removed at the end of the test.
+class TempFile {
+ public:
+  explicit TempFile(const std::vector<std::uint8_t>& bytes) {
+    char name[] = "/tmp/package-test-XXXXXX";
+    const int fd = mkstemp(name);
+    path_ = name;
+    ::close(fd);
+    std::ofstream(path_, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+  }
+  ~TempFile() { std::filesystem::remove(path_); }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+std::vector<std::uint8_t> WithPlayer(std::size_t player_size,
+                                     const std::vector<std::uint8_t>& pkg) {
+  std::vector<std::uint8_t> file = Pattern(player_size, 42);
+  file.insert(file.end(), pkg.begin(), pkg.end());
+  return file;
+}
+
+TEST(PackageFormat, WorkedExampleByteForByte) {
+  Package p = WorkedExample();
+  const std::vector<std::uint8_t> bytes = Module1::SerializeWithLength(p);
+  ASSERT_EQ(bytes.size(), 99154u);
+  EXPECT_EQ(p.PackageLength, 99154);
+  EXPECT_EQ(LongAt(bytes, 0), 550);
+  EXPECT_EQ(LongAt(bytes, 4), 550);
+  EXPECT_EQ(LongAt(bytes, 8), 2);
+  EXPECT_EQ(IntegerAt(bytes, 12), 1);
+  EXPECT_EQ(LongAt(bytes, 14), 1);
+  EXPECT_EQ(IntegerAt(bytes, 18), 7);
+  EXPECT_EQ(std::string(bytes.begin() + 20, bytes.begin() + 27), "bgm.mid");
+  EXPECT_EQ(IntegerAt(bytes, 27), 1);
+  EXPECT_EQ(LongAt(bytes, 29), 20117);
+  EXPECT_EQ(LongAt(bytes, 33), 0);
+  EXPECT_EQ(bytes[37], 1);  // first music byte
+  EXPECT_EQ(IntegerAt(bytes, 20154), 1);
+  EXPECT_EQ(LongAt(bytes, 20156), 1);
+  EXPECT_EQ(LongAt(bytes, 20160), 0);
+  EXPECT_EQ(IntegerAt(bytes, 20164), 1);
+  EXPECT_EQ(bytes[20166], '0');
+  EXPECT_EQ(IntegerAt(bytes, 20167), 0);
+  EXPECT_EQ(LongAt(bytes, 20169), 5000);
+  EXPECT_EQ(LongAt(bytes, 20173), 0);
+  EXPECT_EQ(LongAt(bytes, 20177), 0);
+  EXPECT_EQ(LongAt(bytes, 20181), 23);
+  EXPECT_EQ(IntegerAt(bytes, 20185), 0);
+  EXPECT_EQ(IntegerAt(bytes, 20187), 0);
+  EXPECT_EQ(IntegerAt(bytes, 20189), 1);
+  EXPECT_EQ(LongAt(bytes, 20191), 78949);
+  EXPECT_EQ(LongAt(bytes, 20195), 0);
+  EXPECT_EQ(bytes[20199], 3);  // first picture byte
+  EXPECT_EQ(IntegerAt(bytes, 99148), 0);
+  EXPECT_EQ(LongAt(bytes, 99150), 99154);
+
+  const std::vector<std::uint8_t> file = WithPlayer(197458 - 99154, bytes);
+  ASSERT_EQ(file.size(), 197458u);
+  const TempFile temp(file);
+  const Module1::LoadResult r = LoadPackageFromFile(temp.path());
+  ASSERT_FALSE(r.problem) << r.problem->message;
+  EXPECT_EQ(r.package_offset, 98304u);
+  EXPECT_EQ(r.record, p);
+  EXPECT_EQ(r.layout.MusicFileName, 18u);
+  EXPECT_EQ(r.layout.MusicData, 27u);
+  EXPECT_EQ(r.layout.Scenes, 20154u);
+  ASSERT_EQ(r.layout.scenes.size(), 1u);
+  EXPECT_EQ(r.layout.scenes[0].PictureFileName, 20164u);
+  EXPECT_EQ(r.layout.scenes[0].SoundFileName, 20167u);
+  EXPECT_EQ(r.layout.scenes[0].PictureData, 20189u);
+  EXPECT_EQ(r.layout.scenes[0].SoundData, 99148u);
+  EXPECT_EQ(r.layout.PackageLength, 99150u);
+}
+
+TEST(PackageFormat, RoundTripsFromFileAndMemoryWhateverThePlayerLength) {
+  Package p = TwoScenes();
+  const std::vector<std::uint8_t> bytes = Module1::SerializeWithLength(p);
+  for (std::size_t player : {0u, 1u, 70000u}) {
+    const std::vector<std::uint8_t> file = WithPlayer(player, bytes);
+    const Module1::LoadResult from_memory = LoadPackageFromBytes(file);
+    ASSERT_FALSE(from_memory.problem) << from_memory.problem->message;
+    EXPECT_EQ(from_memory.record, p);
+    EXPECT_EQ(from_memory.package_offset, player);
+    const TempFile temp(file);
+    EXPECT_EQ(LoadPackageFromFile(temp.path()).record, p);
+  }
+  EXPECT_EQ(Module1::SerializePackage(p), bytes);
+}
+
+TEST(PackageFormat, EmptyValuesTakeTwoBytesEach) {
+  Package p;
+  EXPECT_EQ(Module1::SerializedLength(p), Module1::kMinimumPackageLength);
+  p.ScenesPresent = true;
+  p.Scenes.resize(1);
+  // Header 18, empty name 2, absent music 2, scenes header 10, scene 28, trailer 4.
+  EXPECT_EQ(Module1::SerializedLength(p), 18u + 2 + 2 + 10 + 28 + 4);
+  const std::vector<std::uint8_t> bytes = Module1::SerializeWithLength(p);
+  const Module1::LoadResult r = LoadPackageFromBytes(bytes);
+  ASSERT_FALSE(r.problem);
+  EXPECT_EQ(r.record, p);
+}
+
+TEST(PackageFormat, WriterRefusesWhatTheFormatCannotHold) {
+  Package p;
+  p.MusicFileName.assign(65536, 'x');
+  EXPECT_THROW(Module1::SerializePackage(p), std::invalid_argument);
+  p.MusicFileName.assign(65535, 'x');
+  EXPECT_NO_THROW(Module1::SerializePackage(p));
+  p.MusicData.bytes = {1, 2};  // bytes in an absent array
+  EXPECT_THROW(Module1::SerializePackage(p), std::invalid_argument);
+  Package q;
+  q.Scenes.resize(1);  // scenes in an absent array
+  EXPECT_THROW(Module1::SerializePackage(q), std::invalid_argument);
+}
+
+void ExpectProblem(const Module1::LoadResult& r, std::uint64_t offset, const char* says) {
+  ASSERT_TRUE(r.problem);
+  EXPECT_EQ(r.problem->offset, offset);
+  EXPECT_NE(r.problem->message.find(says), std::string::npos) << r.problem->message;
+}
+
+TEST(PackageFormat, DamagedFilesGiveEmptyRecordAndNameTheProblem) {
+  const std::vector<std::uint8_t> zeros = WithPlayer(100, {0, 0, 0, 0});
+  auto r = LoadPackageFromBytes(zeros);
+  ExpectProblem(r, 100, "0");
+  EXPECT_EQ(r.record, Package{});
+
+  std::vector<std::uint8_t> too_long = WithPlayer(100, {0x10, 0x27, 0, 0});  // 10000
+  r = LoadPackageFromBytes(too_long);
+  ExpectProblem(r, 100, "larger than the file");
+  EXPECT_EQ(r.record, Package{});
+
+  r = LoadPackageFromBytes(WithPlayer(10, {0xFF, 0xFF, 0xFF, 0xFF}));
+  ExpectProblem(r, 10, "negative");
+
+  r = LoadPackageFromBytes(std::vector<std::uint8_t>{1, 2, 3});
+  ASSERT_TRUE(r.problem);
+  EXPECT_EQ(r.record, Package{});
+
+  const TempFile nothing(std::vector<std::uint8_t>{});
+  EXPECT_TRUE(LoadPackageFromFile(nothing.path()).problem);
+  EXPECT_TRUE(LoadPackageFromFile("/nonexistent/saver.scr").problem);
+  EXPECT_TRUE(LoadPackageFromFile("/tmp").problem);
+}
+
+TEST(PackageFormat, TruncatedPackageKeepsWhatWasRead) {
+  Package p = TwoScenes();
+  std::vector<std::uint8_t> bytes = Module1::SerializeWithLength(p);
+  // Cut the package inside the second scene's picture but keep the trailer at the end.
+  const std::uint64_t cut = bytes.size() - 100;
+  std::vector<std::uint8_t> file(bytes.begin(), bytes.begin() + static_cast<long>(cut));
+  const std::int32_t length = static_cast<std::int32_t>(cut + 4);
+  for (int i = 0; i < 4; ++i) file.push_back(static_cast<std::uint8_t>(length >> (8 * i)));
+  const auto r = LoadPackageFromBytes(file);
+  ASSERT_TRUE(r.problem);
+  EXPECT_NE(r.problem->message.find("scene 1 PictureData"), std::string::npos)
+      << r.problem->message;
+  EXPECT_EQ(r.record.PictureWidth, 640);
+  EXPECT_EQ(r.record.SceneCount, 2);
+  ASSERT_EQ(r.record.Scenes.size(), 1u);  // only complete scenes are kept
+  EXPECT_EQ(r.record.Scenes[0], p.Scenes[0]);
+}
+
+TEST(PackageFormat, CountsLargerThanTheFileAreRefusedBeforeAllocating) {
+  Package p = TwoScenes();
+  std::vector<std::uint8_t> bytes = Module1::SerializeWithLength(p);
+  // Scenes header right after the 20-byte header and empty music (18 + 2 + 2 = 22).
+  ASSERT_EQ(IntegerAt(bytes, 22), 1);
+  std::vector<std::uint8_t> huge_scenes = bytes;
+  huge_scenes[24 + 3] = 0x7F;  // element count 0x7F000002
+  auto r = LoadPackageFromBytes(huge_scenes);
+  ExpectProblem(r, 22, "runs past the end");
+  EXPECT_TRUE(r.record.Scenes.empty());
+
+  // The first scene's picture array starts after its names and fixed fields.
+  const std::uint64_t picture = 22 + 10 + 7 + 7 + 20;
+  ASSERT_EQ(IntegerAt(bytes, picture), 1);
+  std::vector<std::uint8_t> huge_picture = bytes;
+  huge_picture[picture + 2 + 3] = 0x7F;
+  r = LoadPackageFromBytes(huge_picture);
+  ExpectProblem(r, picture, "runs past the end");
+
+  std::vector<std::uint8_t> negative = bytes;
+  negative[picture + 2 + 3] = 0x80;
+  r = LoadPackageFromBytes(negative);
+  ExpectProblem(r, picture, "negative");
+
+  std::vector<std::uint8_t> two_dimensions = bytes;
+  two_dimensions[picture] = 2;
+  r = LoadPackageFromBytes(two_dimensions);
+  ExpectProblem(r, picture, "dimension count 2");
+
+  std::vector<std::uint8_t> lower_bound = bytes;
+  lower_bound[picture + 6] = 1;
+  r = LoadPackageFromBytes(lower_bound);
+  ExpectProblem(r, picture, "lower bound 1");
+
+  std::vector<std::uint8_t> long_name = bytes;
+  long_name[18] = 0xFF;  // music name byte count 0xFF00 + 0
+  long_name[19] = 0xFF;
+  r = LoadPackageFromBytes(long_name);
+  ExpectProblem(r, 18, "byte count 65535");
+}
+
+TEST(PackageFormat, BytesBetweenTheContentAndTheEndAreReported) {
+  Package p = TwoScenes();
+  std::vector<std::uint8_t> file = Module1::SerializeWithLength(p);
+  // The length field inside the content and the trailer both claim four bytes more.
+  const std::size_t n = file.size();
+  const std::int32_t length = static_cast<std::int32_t>(n + 4);
+  file.resize(n + 4);
+  for (int i = 0; i < 4; ++i) {
+    file[n - 4 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(length >> (8 * i));
+    file[n + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(length >> (8 * i));
+  }
+  const auto r = LoadPackageFromBytes(file);
+  ExpectProblem(r, n, "ends 4 bytes before the end");
+  EXPECT_EQ(r.record.Scenes, p.Scenes);  // everything was read
+}
+
+TEST(PackageText, ConvertsCp932AndSurvivesInvalidBytes) {
+  EXPECT_EQ(Module1::AnsiToUtf8("bgm.mid"), "bgm.mid");
+  EXPECT_EQ(Module1::AnsiToUtf8("\x83\x65\x83\x58\x83\x67"), "テスト");
+  EXPECT_EQ(Module1::AnsiToUtf8("\x90\xdd\x92\xe8"), "設定");
+  EXPECT_EQ(Module1::AnsiToUtf8("a\x81"), "a\uFFFD");       // incomplete lead byte
+  EXPECT_EQ(Module1::AnsiToUtf8("\x81\x20z"), "\uFFFD z");  // invalid trail byte
+  EXPECT_EQ(Module1::Utf8ToAnsi("テスト"), "\x83\x65\x83\x58\x83\x67");
+  EXPECT_EQ(Module1::Utf8ToAnsi("plain"), "plain");
+  EXPECT_FALSE(Module1::Utf8ToAnsi("\xF0\x9F\x98\x80"));  // an emoji has no CP932 form
+  EXPECT_FALSE(Module1::Utf8ToAnsi("\xC3"));              // broken UTF-8
+}
+
+}  // namespace
