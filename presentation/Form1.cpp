@@ -227,8 +227,8 @@ void ReportFailure(platform::ShowHost& host, const std::string& description,
 
 }  // namespace
 
-void Form_Load(State& form, Module1::State& module1, EffectModule::State& effects,
-               platform::ShowHost& host) {
+void RunPresentation(State& form, Module1::State& module1, EffectModule::State& effects,
+                     platform::ShowHost& host) {
   Input input(module1.QuitFlag, form.StartCursorPos, host);
   InputBinding binding(host, input);
   ScenePlayer player(form, module1, effects, host);
@@ -253,7 +253,7 @@ void Form_Load(State& form, Module1::State& module1, EffectModule::State& effect
 
 void Form_Load(Module1::State& module1, EffectModule::State& effects, platform::ShowHost& host) {
   State form;
-  Form_Load(form, module1, effects, host);
+  RunPresentation(form, module1, effects, host);
 }
 
 void Form_Unload(const Module1::State& module1, platform::ExtractFolder& folder) {

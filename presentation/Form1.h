@@ -28,8 +28,8 @@ struct State {
 // The whole presentation; returns when the user has ended the show or after a failure message.
 void Form_Load(Module1::State& module1, EffectModule::State& effects, platform::ShowHost& host);
 // The same, on a window state the caller keeps (tests look at the surfaces afterwards).
-void Form_Load(State& form, Module1::State& module1, EffectModule::State& effects,
-               platform::ShowHost& host);
+void RunPresentation(State& form, Module1::State& module1, EffectModule::State& effects,
+                     platform::ShowHost& host);
 
 // Deletes the extracted files and removes the temporary folder.
 void Form_Unload(const Module1::State& module1, platform::ExtractFolder& folder);

@@ -73,7 +73,7 @@ class Show {
       return std::nullopt;
     };
     host = std::make_unique<HeadlessHost>(options);
-    Form1::Form_Load(form, module1, effects, *host);
+    Form1::RunPresentation(form, module1, effects, *host);
     return *host;
   }
 
