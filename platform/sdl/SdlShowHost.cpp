@@ -127,8 +127,10 @@ class SdlShowHost final : public ShowHost {
       return;
     }
     const Size screen = PrimaryScreenSize();
-    window_.reset(SDL_CreateWindow("scenesaver", 0, 0, screen.width, screen.height,
-                                   SDL_WINDOW_BORDERLESS | SDL_WINDOW_FULLSCREEN_DESKTOP));
+    // Made hidden and shown once its renderer is ready, so that it appears black at once.
+    window_.reset(SDL_CreateWindow(
+        "scenesaver", 0, 0, screen.width, screen.height,
+        SDL_WINDOW_BORDERLESS | SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_HIDDEN));
     if (!window_) throw std::runtime_error(std::string("SDL window: ") + SDL_GetError());
     // Under Xvfb the default (OpenGL on the software rasteriser) presents a full screen in about
     // 8 ms, SDL's software renderer in about 18 ms; the latter remains as a fallback.
@@ -136,6 +138,8 @@ class SdlShowHost final : public ShowHost {
     if (!renderer_) renderer_.reset(SDL_CreateRenderer(window_.get(), -1, SDL_RENDERER_SOFTWARE));
     if (!renderer_) throw std::runtime_error(std::string("SDL renderer: ") + SDL_GetError());
     ApplyCursorCount();
+    Present();
+    SDL_ShowWindow(window_.get());
     Present();
   }
 

@@ -50,10 +50,10 @@ make_saver() {
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 
 # 1. CPU share during a 10-second hold.
-make_saver hold 12000 2
+make_saver hold 15000 2
 "$scenepack" play "$work/hold.scr" &
 pid=$!
-sleep 1
+sleep 3  # past the start-up (window, renderer, first pictures)
 t0=$(cpu_ticks "$pid")
 sleep 10
 t1=$(cpu_ticks "$pid")
