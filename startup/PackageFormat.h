@@ -45,6 +45,7 @@ struct PackageLayout {
 struct LoadResult {
   Package record;  // what could be read; empty when nothing could
   std::optional<PackageProblem> problem;
+  bool found = false;                 // a plausible PackageLength was at the end of the file
   std::uint64_t package_offset = 0;  // file offset of the package's first byte
   std::uint64_t file_size = 0;
   PackageLayout layout;

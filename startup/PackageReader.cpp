@@ -313,6 +313,7 @@ LoadResult Load(ByteSource& source) {
     return result;
   }
   const std::uint64_t start = size - static_cast<std::uint64_t>(length);
+  result.found = true;
   result.package_offset = start;
   Cursor cursor(source, start, size);
   PackageParser parser(cursor, start);

@@ -10,7 +10,8 @@ namespace Module1 {
 class RuntimeFailure : public std::runtime_error {
  public:
   RuntimeFailure(std::string description, std::string source)
-      : std::runtime_error(description), description_(std::move(description)),
+      : std::runtime_error(description),
+        description_(std::move(description)),
         source_(std::move(source)) {}
   const std::string& Description() const { return description_; }
   const std::string& Source() const { return source_; }

@@ -1,1 +1,136 @@
-#include "startup/Module1.h"
+#include "startup/Startup.h"
+
+#include <optional>
+
+#include "platform/posix/InstanceLock.h"
+#include "platform/posix/PrivateFolder.h"
+#include "platform/posix/SettingsReader.h"
+#include "presentation/Form1.h"
+#include "settings/frmSetting.h"
+#include "startup/CommandLine.h"
+#include "startup/Extraction.h"
+#include "startup/PackageFormat.h"
+
+namespace Module1 {
+
+namespace {
+
+// The start-up's failure policy: a step that fails is skipped, silently, and the next one runs.
+template <typename Step>
+void Guarded(Step&& step) {
+  try {
+    step();
+  } catch (...) {
+  }
+}
+
+constexpr std::string_view kCannotRun = "実行できません";
+constexpr std::string_view kCannotRunCaption = "Corvanta";
+constexpr std::string_view kNoSettings = "設定項目はありません";
+constexpr std::string_view kNoSettingsCaption = "スクリーンセーバー";
+constexpr std::string_view kScreenSaverPasswordKey = "SCRSAVE";
+
+// S1 to S7. Returns the exit code.
+int RunShow(State& module1, std::optional<platform::OwnedFolder>& private_folder,
+            platform::StartupHost& host, const Windows& windows) {
+  // S1-S3: the private folder stands in for the Windows directory.
+  if (!private_folder) Guarded([&] { private_folder = platform::OpenPrivateFolder(); });
+  if (!private_folder) {
+    Guarded([&] {
+      host.MessageBox(kCannotRun, kCannotRunCaption, platform::MessageIcon::kInformation);
+    });
+    return kExitNoWindowsDirectory;
+  }
+  // S4: the folder lives until the end of this function; its destructor removes whatever is
+  // left of it, also when a step below fails.
+  std::optional<platform::ExtractFolder> folder;
+  Guarded([&] { folder = platform::ExtractFolder::CreateNumbered(private_folder->path); });
+  if (folder) module1.TempFolder = folder->Path();
+  // S5, S6
+  if (folder) Guarded([&] { ExtractPackageFiles(module1.PackageRecord, *folder); });
+  // S7
+  EffectModule::State effects;
+  Guarded([&] { windows.form1_load(module1, effects, host.Show()); });
+  if (folder) Guarded([&] { windows.form1_unload(module1, *folder); });
+  return kExitNormal;
+}
+
+// C1, C2
+void RunSettings(const State& module1, platform::StartupHost& host, const Windows& windows) {
+  if (module1.PackageRecord.HasSettings != 0) {
+    Guarded([&] { windows.settings_show_modal(module1, host); });
+  } else {
+    Guarded([&] {
+      host.MessageBox(kNoSettings, kNoSettingsCaption, platform::MessageIcon::kInformation);
+    });
+  }
+}
+
+// A1 to A3
+void RunPasswordChange(std::string_view argument_text, platform::StartupHost& host) {
+  std::int64_t handle = 0;
+  Guarded([&] { handle = ParentWindowHandle(argument_text).value_or(0); });
+  if (handle == 0) Guarded([&] { handle = host.GetForegroundWindow(); });
+  Guarded([&] { host.PwdChangePasswordA(kScreenSaverPasswordKey, handle); });
+}
+
+}  // namespace
+
+ProgramFiles ProgramFilesFor(const std::string& program_path) {
+  const std::size_t slash = program_path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "" : program_path.substr(0, slash + 1);
+  std::string base = slash == std::string::npos ? program_path : program_path.substr(slash + 1);
+  if (const std::size_t dot = base.rfind('.'); dot != std::string::npos && dot > 0) {
+    base.erase(dot);
+  }
+  return {folder + base + ".scr", folder + base + ".set"};
+}
+
+Windows Windows::Real() { return {Form1::Form_Load, Form1::Form_Unload, frmSetting::ShowModal}; }
+
+int Main(std::string_view argument_text, platform::StartupHost& host,
+         const std::string& program_path, const Windows& windows) {
+  State module1;
+
+  // 2. A second instance ends at once, before anything is read. Without a private folder no
+  // test is possible; the start-up goes on (show mode then stops at S2).
+  std::optional<platform::OwnedFolder> private_folder;
+  std::optional<platform::InstanceLock> instance;
+  Guarded([&] {
+    private_folder = platform::OpenPrivateFolder();
+    if (private_folder) instance.emplace(private_folder->fd.Get());
+  });
+  if (instance && instance->Result() == platform::InstanceLock::Outcome::kHeldByOther) {
+    return kExitNormal;
+  }
+
+  const ProgramFiles files = ProgramFilesFor(program_path);
+  // 3
+  Guarded([&] { module1.PackageRecord = LoadPackageFromFile(files.package_path).record; });
+  // 4
+  Guarded([&] { module1.SettingsFilePath = files.settings_path; });
+  // 5
+  Guarded([&] {
+    const platform::StoredSettings settings = platform::ReadSettingsFile(module1.SettingsFilePath);
+    module1.MusicEnabled = settings.music;
+    module1.SoundEnabled = settings.sound;
+  });
+  // 6
+  switch (ModeOf(argument_text)) {
+    case StartMode::kShow:
+      return RunShow(module1, private_folder, host, windows);
+    case StartMode::kSettings:
+      RunSettings(module1, host, windows);
+      break;
+    case StartMode::kPasswordChange:
+      RunPasswordChange(argument_text, host);
+      break;
+    case StartMode::kPreview:  // draws nothing into the preview window
+    case StartMode::kNone:
+      break;
+  }
+  // 7
+  return kExitNormal;
+}
+
+}  // namespace Module1

@@ -1,1 +1,28 @@
-int main() { return 0; }
+// scenesaver: plays the package of the ".scr" file named like this program, beside it.
+#include <unistd.h>
+
+#include <climits>
+#include <string>
+
+#include "platform/sdl/DesktopHost.h"
+#include "startup/CommandLine.h"
+#include "startup/Startup.h"
+
+namespace {
+
+// The running program's real file, links resolved; empty when it cannot be found.
+std::string RunningProgramPath() {
+  std::string path(PATH_MAX, '\0');
+  const ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size());
+  if (n <= 0 || static_cast<std::size_t>(n) >= path.size()) return {};
+  path.resize(static_cast<std::size_t>(n));
+  return path;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string argument_text = Module1::JoinArguments(argc, argv);
+  platform::DesktopHost host;
+  return Module1::Main(argument_text, host, RunningProgramPath());
+}

@@ -1,9 +1,207 @@
 #include "platform/picture/PictureDecoder.h"
 
+#include <SDL.h>
+#include <SDL_image.h>
+#include <turbojpeg.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <vector>
+
+#include "platform/picture/JpegLayout.h"
+
 namespace platform {
 
-std::optional<std::string> DecodePicture(const std::string& path, Surface& /*out*/) {
-  return "cannot decode " + path;
+namespace {
+
+using Bytes = std::span<const std::uint8_t>;
+
+std::string Quoted(const std::string& name) { return "\"" + name + "\""; }
+
+std::uint32_t ReadBe16(Bytes b, std::size_t at) { return (b[at] << 8) | b[at + 1]; }
+std::uint32_t ReadLe16(Bytes b, std::size_t at) { return b[at] | (b[at + 1] << 8); }
+std::uint32_t ReadBe32(Bytes b, std::size_t at) {
+  return (ReadBe16(b, at) << 16) | ReadBe16(b, at + 2);
+}
+std::uint32_t ReadLe32(Bytes b, std::size_t at) {
+  return ReadLe16(b, at) | (ReadLe16(b, at + 2) << 16);
+}
+
+bool StartsWith(Bytes b, std::string_view magic) {
+  return b.size() >= magic.size() && std::memcmp(b.data(), magic.data(), magic.size()) == 0;
+}
+
+enum class Format { kJpeg, kPng, kGif, kBmp, kUnknown };
+
+Format Sniff(Bytes b) {
+  if (b.size() >= 3 && b[0] == 0xFF && b[1] == 0xD8 && b[2] == 0xFF) return Format::kJpeg;
+  if (StartsWith(b, "\x89PNG\r\n\x1a\n")) return Format::kPng;
+  if (StartsWith(b, "GIF87a") || StartsWith(b, "GIF89a")) return Format::kGif;
+  if (StartsWith(b, "BM")) return Format::kBmp;
+  return Format::kUnknown;
+}
+
+struct Dimensions {
+  std::int64_t width = 0;
+  std::int64_t height = 0;
+};
+
+// Width and height from the file's header, read before anything is allocated.
+std::optional<Dimensions> PngDimensions(Bytes b) {
+  if (b.size() < 24 || std::memcmp(b.data() + 12, "IHDR", 4) != 0) return std::nullopt;
+  return Dimensions{ReadBe32(b, 16), ReadBe32(b, 20)};
+}
+
+// The first frame's size: the image descriptor after the colour table and extensions.
+std::optional<Dimensions> GifDimensions(Bytes b) {
+  if (b.size() < 13) return std::nullopt;
+  std::size_t pos = 13;
+  if (b[10] & 0x80) pos += 3u << ((b[10] & 7) + 1);
+  while (pos < b.size()) {
+    const std::uint8_t introducer = b[pos];
+    if (introducer == 0x2C) {
+      if (pos + 9 > b.size()) return std::nullopt;
+      return Dimensions{ReadLe16(b, pos + 5), ReadLe16(b, pos + 7)};
+    }
+    if (introducer != 0x21 || pos + 2 >= b.size()) return std::nullopt;
+    pos += 2;  // introducer and label, then data sub-blocks up to an empty one
+    while (pos < b.size() && b[pos] != 0) pos += b[pos] + 1u;
+    ++pos;
+  }
+  return std::nullopt;
+}
+
+std::optional<Dimensions> BmpDimensions(Bytes b) {
+  if (b.size() < 26) return std::nullopt;
+  const std::uint32_t header_size = ReadLe32(b, 14);
+  if (header_size == 12) return Dimensions{ReadLe16(b, 18), ReadLe16(b, 20)};
+  const auto width = static_cast<std::int32_t>(ReadLe32(b, 18));
+  const auto height = static_cast<std::int32_t>(ReadLe32(b, 22));
+  // A negative height marks top-down rows.
+  return Dimensions{width, height < 0 ? -static_cast<std::int64_t>(height) : height};
+}
+
+std::optional<std::string> CheckDimensions(const Dimensions& d, const std::string& name) {
+  if (d.width <= 0 || d.height <= 0) {
+    return "picture " + Quoted(name) + " has no pixels";
+  }
+  if (d.width > kMaxPictureSide || d.height > kMaxPictureSide ||
+      d.width * d.height > kMaxPicturePixels) {
+    return "picture " + Quoted(name) + " is too large (" + std::to_string(d.width) + " x " +
+           std::to_string(d.height) + " pixels)";
+  }
+  return std::nullopt;
+}
+
+// The decoders set the byte after blue (0xFF); colours are 0x00BBGGRR.
+void ClearHighBytes(Surface& s) {
+  for (std::uint32_t& p : s.Pixels()) p &= 0x00FFFFFFu;
+}
+
+struct TjDestroyer {
+  void operator()(void* handle) const { tjDestroy(handle); }
+};
+using TjHandle = std::unique_ptr<void, TjDestroyer>;
+
+std::optional<std::string> DecodeJpeg(Bytes b, const std::string& name, Surface& out) {
+  const TjHandle tj(tjInitDecompress());
+  if (!tj) return "cannot decode " + Quoted(name) + ": " + tjGetErrorStr2(nullptr);
+  auto* data = const_cast<unsigned char*>(b.data());  // TurboJPEG 2 takes non-const input
+  const auto size = static_cast<unsigned long>(b.size());
+  int width = 0, height = 0, subsampling = 0, colorspace = 0;
+  if (tjDecompressHeader3(tj.get(), data, size, &width, &height, &subsampling, &colorspace) != 0) {
+    return "cannot decode " + Quoted(name) + ": " + tjGetErrorStr2(tj.get());
+  }
+  if (auto failure = CheckDimensions({width, height}, name)) return failure;
+  const JpegLayout layout = ScanJpegLayout(b, kMaxJpegScans);
+  if (layout.scans > kMaxJpegScans) {
+    return "cannot decode " + Quoted(name) + ": more than " + std::to_string(kMaxJpegScans) +
+           " scans";
+  }
+  if (!layout.complete) return "cannot decode " + Quoted(name) + ": the file is truncated";
+  Surface picture;
+  picture.ResizeUninitialized(width, height);
+  if (tjDecompress2(tj.get(), data, size, reinterpret_cast<unsigned char*>(picture.Row(0)), width,
+                    width * 4, height, TJPF_RGBX, TJFLAG_LIMITSCANS) != 0 &&
+      tjGetErrorCode(tj.get()) != TJERR_WARNING) {
+    // Warnings (for instance stray bytes between markers) still give a whole picture.
+    return "cannot decode " + Quoted(name) + ": " + tjGetErrorStr2(tj.get());
+  }
+  ClearHighBytes(picture);
+  out = std::move(picture);
+  return std::nullopt;
+}
+
+struct SdlSurfaceFree {
+  void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
+};
+using SdlSurface = std::unique_ptr<SDL_Surface, SdlSurfaceFree>;
+
+// BMP, GIF and PNG through SDL_image, once the header has shown a sane size.
+std::optional<std::string> DecodeWithSdlImage(Bytes b, const char* type, const std::string& name,
+                                              Surface& out) {
+  SDL_RWops* rw = SDL_RWFromConstMem(b.data(), static_cast<int>(b.size()));
+  if (rw == nullptr) return "cannot decode " + Quoted(name) + ": " + SDL_GetError();
+  const SdlSurface loaded(IMG_LoadTyped_RW(rw, /*freesrc=*/1, type));
+  if (!loaded) return "cannot decode " + Quoted(name) + ": " + IMG_GetError();
+  if (auto failure = CheckDimensions({loaded->w, loaded->h}, name)) return failure;
+  const SdlSurface rgba(SDL_ConvertSurfaceFormat(loaded.get(), SDL_PIXELFORMAT_ABGR8888, 0));
+  if (!rgba) return "cannot decode " + Quoted(name) + ": " + SDL_GetError();
+  Surface picture;
+  picture.ResizeUninitialized(rgba->w, rgba->h);
+  const auto* base = static_cast<const std::uint8_t*>(rgba->pixels);
+  for (int y = 0; y < rgba->h; ++y) {
+    std::memcpy(picture.Row(y), base + static_cast<std::size_t>(y) * rgba->pitch,
+                static_cast<std::size_t>(rgba->w) * 4);
+  }
+  ClearHighBytes(picture);
+  out = std::move(picture);
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> DecodePictureBytes(Bytes bytes, const std::string& name, Surface& out) {
+  std::optional<Dimensions> dims;
+  const char* type = nullptr;
+  switch (Sniff(bytes)) {
+    case Format::kJpeg:
+      return DecodeJpeg(bytes, name, out);
+    case Format::kPng:
+      dims = PngDimensions(bytes);
+      type = "PNG";
+      break;
+    case Format::kGif:
+      dims = GifDimensions(bytes);
+      type = "GIF";
+      break;
+    case Format::kBmp:
+      dims = BmpDimensions(bytes);
+      type = "BMP";
+      break;
+    case Format::kUnknown:
+      return Quoted(name) + " is not a JPEG, BMP, GIF or PNG picture";
+  }
+  if (!dims) return "cannot decode " + Quoted(name) + ": the header is damaged";
+  if (auto failure = CheckDimensions(*dims, name)) return failure;
+  return DecodeWithSdlImage(bytes, type, name, out);
+}
+
+std::optional<std::string> DecodePicture(const std::string& path, Surface& out) {
+  std::ifstream file(path, std::ios::binary | std::ios::ate);
+  if (!file) return "cannot open picture file " + Quoted(path) + ": " + std::strerror(errno);
+  const std::streamoff size = file.tellg();
+  if (size < 0 || size > kMaxPictureFileBytes) {
+    return "cannot read picture file " + Quoted(path);
+  }
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+  file.seekg(0);
+  if (!file.read(reinterpret_cast<char*>(bytes.data()), size)) {
+    return "cannot read picture file " + Quoted(path);
+  }
+  return DecodePictureBytes(bytes, path, out);
 }
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 #include "platform/raster/Surface.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 
@@ -16,34 +17,54 @@ void Surface::Resize(int width, int height) {
   pixels_.assign(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), back_color_);
 }
 
-void Surface::Cls() { std::fill(pixels_.begin(), pixels_.end(), back_color_); }
-
-void BitBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx, int sy) {
-  if (w <= 0 || h <= 0) return;
-  // Work in 64 bits so that extreme arguments cannot overflow while clipping.
-  std::int64_t dx0 = x, dy0 = y, sx0 = sx, sy0 = sy, cw = w, ch = h;
-  const auto clip_low = [&](std::int64_t& a, std::int64_t& b, std::int64_t& len) {
-    const std::int64_t skip = std::max<std::int64_t>({0, -a, -b});
-    a += skip;
-    b += skip;
-    len -= skip;
-  };
-  clip_low(dx0, sx0, cw);
-  clip_low(dy0, sy0, ch);
-  cw = std::min({cw, dst.Width() - dx0, src.Width() - sx0});
-  ch = std::min({ch, dst.Height() - dy0, src.Height() - sy0});
-  if (cw <= 0 || ch <= 0) return;
-  const std::size_t bytes = static_cast<std::size_t>(cw) * sizeof(std::uint32_t);
-  for (std::int64_t row = 0; row < ch; ++row) {
-    std::memmove(dst.Row(static_cast<int>(dy0 + row)) + dx0,
-                 src.Row(static_cast<int>(sy0 + row)) + sx0, bytes);
-  }
+void Surface::ResizeUninitialized(int width, int height) {
+  width_ = std::max(width, 0);
+  height_ = std::max(height, 0);
+  pixels_.resize(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
 }
+
+void Surface::Cls() { std::fill(pixels_.begin(), pixels_.end(), back_color_); }
 
 namespace {
 
-// One axis of a stretched copy: destination span [d0, d0 + dn) fed from source span
-// [s0, s0 + sn), mirrored when the two signed extents differ in sign.
+using Pixel = std::uint32_t;
+
+// ---- Inner routines: the rectangles they get lie inside both surfaces. ----
+
+void CopyRect(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx, int sy) {
+  const std::size_t bytes = static_cast<std::size_t>(w) * sizeof(Pixel);
+  const bool same = &dst == &src;
+  if (!same && x == 0 && sx == 0 && w == dst.Width() && w == src.Width()) {
+    std::memcpy(dst.Row(y), src.Row(sy), bytes * static_cast<std::size_t>(h));
+    return;
+  }
+  if (!same) {
+    for (int row = 0; row < h; ++row)
+      std::memcpy(dst.Row(y + row) + x, src.Row(sy + row) + sx, bytes);
+    return;
+  }
+  // Overlapping rectangles of one surface: copy rows in the order that reads each row before
+  // it is overwritten.
+  if (y > sy) {
+    for (int row = h - 1; row >= 0; --row) {
+      std::memmove(dst.Row(y + row) + x, src.Row(sy + row) + sx, bytes);
+    }
+  } else {
+    for (int row = 0; row < h; ++row)
+      std::memmove(dst.Row(y + row) + x, src.Row(sy + row) + sx, bytes);
+  }
+}
+
+void FillRect(Surface& dst, int x, int y, int w, int h, Color color) {
+  if (x == 0 && w == dst.Width()) {
+    std::fill_n(dst.Row(y), static_cast<std::size_t>(w) * static_cast<std::size_t>(h), color);
+    return;
+  }
+  for (int row = 0; row < h; ++row) std::fill_n(dst.Row(y + row) + x, w, color);
+}
+
+// One axis of a stretched copy: the destination span [d0, d0 + dn) is fed from the source span
+// [s0, s0 + sn); mirrored when the two signed extents differ in sign. Extents are nonzero.
 struct Axis {
   std::int64_t d0, dn, s0, sn;
   bool mirror;
@@ -59,35 +80,146 @@ Axis MakeAxis(std::int64_t d, std::int64_t dw, std::int64_t s, std::int64_t sw) 
   return a;
 }
 
-// Source index (relative to s0) sampled by destination index i (relative to d0): the source
-// pixel under the centre of the destination pixel.
-std::int64_t Sample(const Axis& a, std::int64_t i) {
-  const std::int64_t k = a.mirror ? a.dn - 1 - i : i;
-  return (2 * k + 1) * a.sn / (2 * a.dn);
+// Walks the source pixels sampled by consecutive destination pixels of one axis, exactly and
+// without division per step: destination offset k (of dn) samples source offset
+// floor(((2k + 1) * sn - 1) / (2 * dn)), kept as quotient and remainder. Mirrored axes walk k
+// downwards. All products stay below 2^63 for 32-bit extents.
+class SourceWalker {
+ public:
+  // Starts at destination offset i (relative to the axis' d0).
+  SourceWalker(const Axis& a, std::int64_t i)
+      : den_(2 * a.dn),
+        step_q_(2 * a.sn / den_),
+        step_r_(2 * a.sn % den_),
+        base_(a.s0),
+        mirror_(a.mirror) {
+    const std::int64_t k = a.mirror ? a.dn - 1 - i : i;
+    const std::int64_t num = (2 * k + 1) * a.sn - 1;
+    q_ = num / den_;
+    r_ = num % den_;
+  }
+  // Source coordinate of the current destination pixel.
+  std::int64_t Source() const { return base_ + q_; }
+  void Next() {
+    if (mirror_) {
+      q_ -= step_q_;
+      r_ -= step_r_;
+      if (r_ < 0) {
+        --q_;
+        r_ += den_;
+      }
+    } else {
+      q_ += step_q_;
+      r_ += step_r_;
+      if (r_ >= den_) {
+        ++q_;
+        r_ -= den_;
+      }
+    }
+  }
+
+ private:
+  std::int64_t den_, step_q_, step_r_, base_;
+  bool mirror_;
+  std::int64_t q_ = 0, r_ = 0;
+};
+
+// Columns are mapped in strips through a table on the stack, so a stretch never allocates.
+constexpr std::int64_t kStripColumns = 4096;
+
+// Stretches the destination columns [c0, c1) (relative to ax.d0, inside dst) and rows [j0, j1)
+// (relative to ay.d0, inside dst); samples outside src are skipped.
+void StretchStrip(Surface& dst, const Surface& src, const Axis& ax, const Axis& ay, std::int64_t c0,
+                  std::int64_t c1, std::int64_t j0, std::int64_t j1) {
+  std::array<std::int32_t, kStripColumns> table;
+  const std::int64_t n = c1 - c0;
+  SourceWalker cols(ax, c0);
+  std::int64_t first = n, last = -1;
+  for (std::int64_t m = 0; m < n; ++m, cols.Next()) {
+    const std::int64_t s = cols.Source();
+    if (s < 0 || s >= src.Width()) continue;
+    // The sampled column moves monotonically, so the valid entries are one contiguous run.
+    first = std::min(first, m);
+    last = m;
+    table[static_cast<std::size_t>(m)] = static_cast<std::int32_t>(s);
+  }
+  if (last < first) return;
+  const std::int64_t count = last - first + 1;
+  const std::size_t bytes = static_cast<std::size_t>(count) * sizeof(Pixel);
+  const std::int32_t* idx = table.data() + first;
+  // Unmirrored 1:1 columns are contiguous: copy whole row segments.
+  const bool contiguous = !ax.mirror && ax.sn == ax.dn;
+
+  SourceWalker rows(ay, j0);
+  std::int64_t prev_source_row = -1;
+  const Pixel* prev_row = nullptr;
+  for (std::int64_t j = j0; j < j1; ++j, rows.Next()) {
+    const std::int64_t sy = rows.Source();
+    if (sy < 0 || sy >= src.Height()) {
+      prev_row = nullptr;
+      continue;
+    }
+    Pixel* out = dst.Row(static_cast<int>(ay.d0 + j)) + (ax.d0 + c0 + first);
+    if (prev_row != nullptr && sy == prev_source_row) {
+      std::memcpy(out, prev_row, bytes);  // a repeated source row: reuse the row just drawn
+    } else {
+      const Pixel* in = src.Row(static_cast<int>(sy));
+      if (contiguous) {
+        std::memcpy(out, in + idx[0], bytes);
+      } else {
+        for (std::int64_t m = 0; m < count; ++m) out[m] = in[idx[m]];
+      }
+    }
+    prev_row = out;
+    prev_source_row = sy;
+  }
 }
 
-}  // namespace
-
-void StretchBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx, int sy,
-                int sw, int sh) {
-  if (w == 0 || h == 0 || sw == 0 || sh == 0) return;
-  const Axis ax = MakeAxis(x, w, sx, sw);
-  const Axis ay = MakeAxis(y, h, sy, sh);
+void StretchClipped(Surface& dst, const Surface& src, const Axis& ax, const Axis& ay) {
   const std::int64_t i0 = std::max<std::int64_t>(0, -ax.d0);
   const std::int64_t i1 = std::min<std::int64_t>(ax.dn, dst.Width() - ax.d0);
   const std::int64_t j0 = std::max<std::int64_t>(0, -ay.d0);
   const std::int64_t j1 = std::min<std::int64_t>(ay.dn, dst.Height() - ay.d0);
-  for (std::int64_t j = j0; j < j1; ++j) {
-    const std::int64_t syy = ay.s0 + Sample(ay, j);
-    if (syy < 0 || syy >= src.Height()) continue;
-    const std::uint32_t* srow = src.Row(static_cast<int>(syy));
-    std::uint32_t* drow = dst.Row(static_cast<int>(ay.d0 + j));
-    for (std::int64_t i = i0; i < i1; ++i) {
-      const std::int64_t sxx = ax.s0 + Sample(ax, i);
-      if (sxx < 0 || sxx >= src.Width()) continue;
-      drow[ax.d0 + i] = srow[sxx];
-    }
+  if (i0 >= i1 || j0 >= j1) return;
+  for (std::int64_t c = i0; c < i1; c += kStripColumns) {
+    StretchStrip(dst, src, ax, ay, c, std::min(i1, c + kStripColumns), j0, j1);
   }
+}
+
+}  // namespace
+
+void BitBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx, int sy) {
+  if (w <= 0 || h <= 0) return;
+  // Work in 64 bits so that extreme arguments cannot overflow while clipping.
+  std::int64_t dx0 = x, dy0 = y, sx0 = sx, sy0 = sy, cw = w, ch = h;
+  const auto clip_low = [](std::int64_t& a, std::int64_t& b, std::int64_t& len) {
+    const std::int64_t skip = std::max<std::int64_t>({0, -a, -b});
+    a += skip;
+    b += skip;
+    len -= skip;
+  };
+  clip_low(dx0, sx0, cw);
+  clip_low(dy0, sy0, ch);
+  cw = std::min<std::int64_t>({cw, dst.Width() - dx0, src.Width() - sx0});
+  ch = std::min<std::int64_t>({ch, dst.Height() - dy0, src.Height() - sy0});
+  if (cw <= 0 || ch <= 0) return;
+  CopyRect(dst, static_cast<int>(dx0), static_cast<int>(dy0), static_cast<int>(cw),
+           static_cast<int>(ch), src, static_cast<int>(sx0), static_cast<int>(sy0));
+}
+
+void StretchBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx, int sy,
+                int sw, int sh) {
+  if (w == 0 || h == 0 || sw == 0 || sh == 0) return;
+  if (dst.Width() == 0 || dst.Height() == 0 || src.Width() == 0 || src.Height() == 0) return;
+  const Axis ax = MakeAxis(x, w, sx, sw);
+  const Axis ay = MakeAxis(y, h, sy, sh);
+  if (&dst == &src) {
+    // Reading and writing one bitmap: sample from a snapshot (rare; allocates).
+    const Surface snapshot = src;
+    StretchClipped(dst, snapshot, ax, ay);
+    return;
+  }
+  StretchClipped(dst, src, ax, ay);
 }
 
 void FillBox(Surface& dst, int x1, int y1, int x2, int y2, Color color) {
@@ -96,9 +228,7 @@ void FillBox(Surface& dst, int x1, int y1, int x2, int y2, Color color) {
   const int top = std::max(std::min(y1, y2), 0);
   const int bottom = std::min(std::max(y1, y2), dst.Height() - 1);
   if (left > right || top > bottom) return;
-  for (int row = top; row <= bottom; ++row) {
-    std::fill(dst.Row(row) + left, dst.Row(row) + right + 1, color);
-  }
+  FillRect(dst, left, top, right - left + 1, bottom - top + 1, color);
 }
 
 void PaintPicture(Surface& dst, const Surface& picture, int x, int y) {

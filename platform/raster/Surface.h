@@ -2,13 +2,37 @@
 // the presentation and the transitions use. Colours are 0x00BBGGRR values.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace platform {
 
 using Color = std::uint32_t;  // 0x00BBGGRR
+
+// Allocator whose default construction leaves pixels uninitialised, so that a bitmap about to
+// be overwritten whole (a decoded picture) is not cleared first.
+template <typename T>
+struct UninitializedAllocator : std::allocator<T> {
+  template <typename U>
+  struct rebind {
+    using other = UninitializedAllocator<U>;
+  };
+  UninitializedAllocator() = default;
+  template <typename U>
+  UninitializedAllocator(const UninitializedAllocator<U>& /*other*/) {}
+  template <typename U>
+  void construct(U* p) {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <typename U, typename... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
 
 class Surface {
  public:
@@ -23,6 +47,8 @@ class Surface {
 
   // Resizes the bitmap; the content becomes the background colour.
   void Resize(int width, int height);
+  // Resizes the bitmap leaving its content unspecified, for a writer that fills every pixel.
+  void ResizeUninitialized(int width, int height);
   Color BackColor() const { return back_color_; }
   void SetBackColor(Color color) { back_color_ = color; }
   // Fills the whole bitmap with the background colour.
@@ -40,24 +66,30 @@ class Surface {
   int width_ = 0;
   int height_ = 0;
   Color back_color_ = 0;
-  std::vector<std::uint32_t> pixels_;
+  std::vector<std::uint32_t, UninitializedAllocator<std::uint32_t>> pixels_;
 };
 
-// Plain copy of the rectangle (sx, sy, w, h) of src to (x, y) of dst. The rectangles are
-// clipped to both surfaces: source pixels outside src leave dst unchanged; zero or negative
-// sizes draw nothing.
+// Every operation below accepts any arguments: rectangles are clipped to both surfaces,
+// pixels whose source lies outside the source surface leave the destination unchanged, and
+// empty rectangles draw nothing. Source and destination may be the same surface.
+
+// Plain copy of the rectangle (sx, sy, w, h) of src to (x, y) of dst. Zero or negative sizes
+// draw nothing.
 void BitBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx, int sy);
 
 // Nearest-neighbour scaled copy of the source rectangle (sx, sy, sw, sh) onto the destination
-// rectangle (x, y, w, h). A destination extent whose sign differs from the source's mirrors
-// along that axis and covers the pixels between x + w and x.
+// rectangle (x, y, w, h). A negative extent spans the pixels between x + w and x (sx + sw and
+// sx); when the destination's and the source's extents differ in sign, the copy is mirrored
+// along that axis (exactly the unmirrored copy reversed). A zero extent draws nothing.
+// Sampling: destination pixel k of n takes source pixel ceil((k + 1/2) * m / n) - 1 of m, the
+// one under the destination pixel's centre, the left/upper one when the centre is on an edge.
 void StretchBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx, int sy,
                 int sw, int sh);
 
-// Filled box from (x1, y1) to (x2, y2), both corners included, clipped to the surface.
+// Filled box from (x1, y1) to (x2, y2), both corners included, in either order.
 void FillBox(Surface& dst, int x1, int y1, int x2, int y2, Color color);
 
-// Draws a whole picture at its natural size with its top-left at (x, y), clipped.
+// Draws a whole picture at its natural size with its top-left at (x, y).
 void PaintPicture(Surface& dst, const Surface& picture, int x, int y);
 
 }  // namespace platform

@@ -8,7 +8,7 @@
 #include "platform/posix/InstanceLock.h"
 #include "platform/posix/PasswordStore.h"
 #include "platform/posix/PrivateFolder.h"
-#include "platform/posix/SettingsFile.h"
+#include "platform/posix/SettingsReader.h"
 #include "platform/posix/UserConfig.h"
 
 namespace {
@@ -75,7 +75,7 @@ TEST(InstanceLockTest, PlantedLinkIsNotFollowed) {
   EXPECT_FALSE(fs::exists(box.Path("home/victim")));
 }
 
-TEST(SettingsFileTest, ReadsBothFlagsWithDefaultsForMissingAndShortFiles) {
+TEST(SettingsReaderTest, ReadsBothFlagsWithDefaultsForMissingAndShortFiles) {
   TestSandbox box;
   const std::string path = box.Path("demo.set");
   EXPECT_EQ(platform::ReadSettingsFile(path).music, -1);
@@ -97,7 +97,7 @@ TEST(SettingsFileTest, ReadsBothFlagsWithDefaultsForMissingAndShortFiles) {
   EXPECT_EQ(settings.sound, 0);
 }
 
-TEST(SettingsFileTest, UnreadableFileTurnsBothOff) {
+TEST(SettingsReaderTest, UnreadableFileTurnsBothOff) {
   if (::geteuid() == 0) GTEST_SKIP() << "file modes do not stop root";
   TestSandbox box;
   const std::string path = box.Path("demo.set");

@@ -1,0 +1,64 @@
+#include "platform/sdl/DesktopHost.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+#include <stdexcept>
+
+#include "platform/sdl/GtkDialogs.h"
+#include "platform/sdl/SdlShowHost.h"
+
+namespace platform {
+
+namespace {
+
+struct DisplayCloser {
+  void operator()(Display* display) const { XCloseDisplay(display); }
+};
+struct XFreeDeleter {
+  void operator()(unsigned char* data) const { XFree(data); }
+};
+
+std::int64_t ActiveWindow() {
+  std::unique_ptr<Display, DisplayCloser> display(XOpenDisplay(nullptr));
+  if (!display) return 0;
+  const Atom active = XInternAtom(display.get(), "_NET_ACTIVE_WINDOW", True);
+  if (active == None) return 0;
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0;
+  unsigned long remaining = 0;
+  unsigned char* raw = nullptr;
+  const int status =
+      XGetWindowProperty(display.get(), DefaultRootWindow(display.get()), active, 0, 1, False,
+                         XA_WINDOW, &type, &format, &count, &remaining, &raw);
+  const std::unique_ptr<unsigned char, XFreeDeleter> data(raw);
+  if (status != Success || type != XA_WINDOW || format != 32 || count < 1 || !data) return 0;
+  // Format-32 properties arrive as an array of long.
+  return static_cast<std::int64_t>(*reinterpret_cast<const unsigned long*>(data.get()));
+}
+
+}  // namespace
+
+DesktopHost::DesktopHost() = default;
+DesktopHost::~DesktopHost() = default;
+
+void DesktopHost::MessageBox(std::string_view text, std::string_view caption, MessageIcon icon) {
+  GtkMessageBox(text, caption, icon);
+}
+
+std::int64_t DesktopHost::GetForegroundWindow() { return ActiveWindow(); }
+
+void DesktopHost::PwdChangePasswordA(std::string_view key_name, std::int64_t parent_window) {
+  GtkPasswordChangeDialog(key_name, parent_window);
+}
+
+void DesktopHost::ShowSettingsModal(SettingsForm& form) { GtkSettingsDialogModal(form); }
+
+ShowHost& DesktopHost::Show() {
+  if (!show_) show_ = MakeSdlShowHost();
+  if (!show_) throw std::runtime_error("the presentation window cannot be created");
+  return *show_;
+}
+
+}  // namespace platform

@@ -1,0 +1,68 @@
+#include "presentation/TransparentBltFunc.h"
+
+#include <algorithm>
+#include <cstddef>
+
+#include "startup/RuntimeFailure.h"
+
+namespace TransparentBltFunc {
+
+namespace {
+
+using platform::Color;
+using Pixel = std::uint32_t;
+
+// The sizes of the bitmaps a masked blit of w x h pixels works with: a top-down bitmap (height
+// -h) of w * h pixels at three bytes each. Each must fit a signed 32-bit value.
+void CheckSpriteSize(std::int32_t w, std::int32_t h) {
+  std::int32_t product = 0;
+  if (__builtin_sub_overflow(0, h, &product) || __builtin_mul_overflow(w, h, &product) ||
+      __builtin_mul_overflow(product, 3, &product)) {
+    throw Module1::RuntimeFailure("オーバーフローしました。", "TransparentBltFunc");
+  }
+}
+
+// One row: key-coloured source pixels keep the destination. Written as a select so that it
+// compiles to vector compares and blends.
+void KeyRow(Pixel* __restrict out, const Pixel* __restrict in, std::size_t n, Color key) {
+  for (std::size_t i = 0; i < n; ++i) out[i] = in[i] == key ? out[i] : in[i];
+}
+
+}  // namespace
+
+void TransparentPaint(platform::Surface& destination, std::int32_t x, std::int32_t y,
+                      std::int32_t width, std::int32_t height, const platform::Surface& source,
+                      std::int32_t source_x, std::int32_t source_y, platform::Color key_colour) {
+  CheckSpriteSize(width, height);
+  if (width <= 0 || height <= 0) return;
+  // Clip in 64 bits against both surfaces, moving source and destination together.
+  std::int64_t dx = x, dy = y, sx = source_x, sy = source_y, w = width, h = height;
+  const auto clip_low = [](std::int64_t& a, std::int64_t& b, std::int64_t& len) {
+    const std::int64_t skip = std::max<std::int64_t>({0, -a, -b});
+    a += skip;
+    b += skip;
+    len -= skip;
+  };
+  clip_low(dx, sx, w);
+  clip_low(dy, sy, h);
+  w = std::min<std::int64_t>({w, destination.Width() - dx, source.Width() - sx});
+  h = std::min<std::int64_t>({h, destination.Height() - dy, source.Height() - sy});
+  if (w <= 0 || h <= 0) return;
+  if (&destination == &source) {
+    // A sprite drawn onto its own bitmap: read it from a snapshot of the source rectangle so
+    // that overlapping rectangles see the original pixels (rare; allocates).
+    platform::Surface snapshot(static_cast<int>(w), static_cast<int>(h));
+    platform::BitBlt(snapshot, 0, 0, static_cast<int>(w), static_cast<int>(h), source,
+                     static_cast<int>(sx), static_cast<int>(sy));
+    TransparentPaint(destination, static_cast<std::int32_t>(dx), static_cast<std::int32_t>(dy),
+                     static_cast<std::int32_t>(w), static_cast<std::int32_t>(h), snapshot, 0, 0,
+                     key_colour);
+    return;
+  }
+  for (std::int64_t row = 0; row < h; ++row) {
+    KeyRow(destination.Row(static_cast<int>(dy + row)) + dx,
+           source.Row(static_cast<int>(sy + row)) + sx, static_cast<std::size_t>(w), key_colour);
+  }
+}
+
+}  // namespace TransparentBltFunc

@@ -1,0 +1,40 @@
+// The program's entry: the single-instance test, the package and the settings, then the mode
+// the switch selects (show, settings, password change, preview, nothing).
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "effects/EffectModule.h"
+#include "platform/Host.h"
+#include "platform/posix/ExtractFolder.h"
+#include "startup/Module1.h"
+
+namespace Module1 {
+
+// The files a program reads beside itself: its folder, its name without extension, then
+// ".scr" (the package) or ".set" (the settings).
+struct ProgramFiles {
+  std::string package_path;
+  std::string settings_path;
+};
+ProgramFiles ProgramFilesFor(const std::string& program_path);
+
+// The windows the start-up opens. The real ones by default; tests put their own in.
+struct Windows {
+  std::function<void(State&, EffectModule::State&, platform::ShowHost&)> form1_load;
+  std::function<void(const State&, platform::ExtractFolder&)> form1_unload;
+  std::function<void(const State&, platform::StartupHost&)> settings_show_modal;
+  static Windows Real();
+};
+
+inline constexpr int kExitNormal = 0;
+inline constexpr int kExitNoWindowsDirectory = 1;
+
+// Runs the start-up for the argument text (the command line after the program's name).
+// `program_path` is the running program's real file. Returns the process exit code.
+int Main(std::string_view argument_text, platform::StartupHost& host,
+         const std::string& program_path, const Windows& windows = Windows::Real());
+
+}  // namespace Module1

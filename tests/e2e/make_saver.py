@@ -1,0 +1,56 @@
+#!/usr/bin/env python3
+"""Makes a saver file for the end-to-end tests: a copy of the player with a package appended.
+
+make_saver.py PLAYER OUT [--settings] [--scene PICTURE_FILE[:SOUND_FILE]]...
+Each scene holds its picture for one second and changes by a plain cut.
+"""
+import argparse
+import os
+import shutil
+import struct
+
+
+def text(value: bytes) -> bytes:
+    return struct.pack("<H", len(value)) + value
+
+
+def byte_array(data) -> bytes:
+    if data is None:
+        return struct.pack("<H", 0)
+    return struct.pack("<Hii", 1, len(data), 0) + data
+
+
+def scene(picture_path: str, sound_path) -> bytes:
+    with open(picture_path, "rb") as f:
+        picture = f.read()
+    sound = None
+    if sound_path:
+        with open(sound_path, "rb") as f:
+            sound = f.read()
+    return (text(os.path.basename(picture_path).encode())
+            + text(os.path.basename(sound_path).encode() if sound_path else b"")
+            + struct.pack("<iiiihh", 1000, 0, 0, 0, 0, 0)
+            + byte_array(picture) + byte_array(sound))
+
+
+def main() -> None:
+    parser = argparse.ArgumentParser()
+    parser.add_argument("player")
+    parser.add_argument("out")
+    parser.add_argument("--settings", action="store_true")
+    parser.add_argument("--scene", action="append", default=[])
+    args = parser.parse_args()
+    scenes = [s.split(":", 1) + [None] for s in args.scene]
+    body = struct.pack("<iiihi", 320, 240, 0, -1 if args.settings else 0, len(scenes))
+    body += text(b"") + byte_array(None)
+    body += struct.pack("<Hii", 1, len(scenes), 0)
+    body += b"".join(scene(s[0], s[1]) for s in scenes)
+    package = body + struct.pack("<i", len(body) + 4)
+    shutil.copyfile(args.player, args.out)
+    os.chmod(args.out, 0o755)
+    with open(args.out, "ab") as f:
+        f.write(package)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,265 @@
+#include <SDL.h>
+#include <SDL_image.h>
+#include <gtest/gtest.h>
+#include <turbojpeg.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/picture/JpegLayout.h"
+#include "platform/picture/PictureDecoder.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using platform::Surface;
+
+// A scratch folder for the test's files, removed afterwards.
+class ScratchFolder {
+ public:
+  ScratchFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "decode-test-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+  }
+  ~ScratchFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+  std::string Write(const std::string& name, const Bytes& bytes) const {
+    const std::string file = (path_ / name).string();
+    std::ofstream(file, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    return file;
+  }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// The test picture: a 16 x 8 image, left half (200, 40, 10), right half (20, 90, 220).
+constexpr int kW = 16, kH = 8;
+std::uint32_t ExpectedPixel(int x) { return x < kW / 2 ? 0x000A28C8u : 0x00DC5A14u; }
+
+Bytes TestRgb() {
+  Bytes rgb;
+  for (int y = 0; y < kH; ++y) {
+    for (int x = 0; x < kW; ++x) {
+      const std::uint32_t p = ExpectedPixel(x);
+      rgb.insert(rgb.end(), {static_cast<std::uint8_t>(p), static_cast<std::uint8_t>(p >> 8),
+                             static_cast<std::uint8_t>(p >> 16)});
+    }
+  }
+  return rgb;
+}
+
+Bytes EncodeJpeg(int flags) {
+  struct Destroy {
+    void operator()(void* h) const { tjDestroy(h); }
+  };
+  const std::unique_ptr<void, Destroy> tj(tjInitCompress());
+  Bytes rgb = TestRgb();
+  unsigned char* jpeg = nullptr;
+  unsigned long size = 0;
+  EXPECT_EQ(
+      tjCompress2(tj.get(), rgb.data(), kW, 0, kH, TJPF_RGB, &jpeg, &size, TJSAMP_444, 100, flags),
+      0);
+  Bytes out(jpeg, jpeg + size);
+  tjFree(jpeg);
+  return out;
+}
+
+struct SurfaceFree {
+  void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
+};
+
+// Saves the test picture through SDL (BMP) or SDL_image (PNG) into memory.
+Bytes EncodeWithSdl(bool png) {
+  Bytes rgb = TestRgb();
+  const std::unique_ptr<SDL_Surface, SurfaceFree> s(
+      SDL_CreateRGBSurfaceWithFormatFrom(rgb.data(), kW, kH, 24, kW * 3, SDL_PIXELFORMAT_RGB24));
+  EXPECT_NE(s, nullptr);
+  Bytes buffer(64 * 1024);
+  SDL_RWops* rw = SDL_RWFromMem(buffer.data(), static_cast<int>(buffer.size()));
+  EXPECT_EQ(png ? IMG_SavePNG_RW(s.get(), rw, 0) : SDL_SaveBMP_RW(s.get(), rw, 0), 0);
+  buffer.resize(static_cast<std::size_t>(SDL_RWtell(rw)));
+  SDL_RWclose(rw);
+  return buffer;
+}
+
+// 4 x 2 GIF: red, lime, blue, white / black, yellow, magenta, cyan.
+const Bytes kGif = {0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x04, 0x00, 0x02, 0x00, 0xf2, 0x07, 0x00,
+                    0x00, 0x00, 0x00, 0xff, 0x00, 0x00, 0x00, 0xff, 0x00, 0xff, 0xff, 0x00, 0x00,
+                    0x00, 0xff, 0xff, 0x00, 0xff, 0x00, 0xff, 0xff, 0xff, 0xff, 0xff, 0x21, 0xf9,
+                    0x04, 0x00, 0x00, 0x00, 0x00, 0x00, 0x2c, 0x00, 0x00, 0x00, 0x00, 0x04, 0x00,
+                    0x02, 0x00, 0x00, 0x03, 0x06, 0x18, 0x42, 0x07, 0x53, 0x26, 0x01, 0x00, 0x3b};
+
+// Two frames of 2 x 1: red, then blue.
+const Bytes kAnimatedGif = {
+    0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x02, 0x00, 0x01, 0x00, 0xf0, 0x00, 0x00, 0xff, 0x00, 0x00,
+    0x00, 0x00, 0x00, 0x21, 0xf9, 0x04, 0x00, 0x00, 0x00, 0x00, 0x00, 0x21, 0xff, 0x0b, 0x4e, 0x45,
+    0x54, 0x53, 0x43, 0x41, 0x50, 0x45, 0x32, 0x2e, 0x30, 0x03, 0x01, 0x00, 0x00, 0x00, 0x2c, 0x00,
+    0x00, 0x00, 0x00, 0x02, 0x00, 0x01, 0x00, 0x00, 0x02, 0x02, 0x04, 0x0a, 0x00, 0x21, 0xf9, 0x04,
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x2c, 0x00, 0x00, 0x00, 0x00, 0x02, 0x00, 0x01, 0x00, 0x80, 0x00,
+    0x00, 0xff, 0x00, 0x00, 0x00, 0x02, 0x02, 0x04, 0x0a, 0x00, 0x3b};
+
+int ChannelDistance(std::uint32_t a, std::uint32_t b) {
+  int worst = 0;
+  for (int shift = 0; shift < 32; shift += 8) {
+    worst = std::max(worst, std::abs(static_cast<int>((a >> shift) & 0xFF) -
+                                     static_cast<int>((b >> shift) & 0xFF)));
+  }
+  return worst;
+}
+
+void ExpectTestPicture(const Surface& s, int tolerance) {
+  ASSERT_EQ(s.Width(), kW);
+  ASSERT_EQ(s.Height(), kH);
+  for (int y = 0; y < kH; ++y) {
+    for (int x = 0; x < kW; ++x) {
+      EXPECT_EQ(s.Pixel(x, y) >> 24, 0u) << "the byte above blue stays zero";
+      EXPECT_LE(ChannelDistance(s.Pixel(x, y), ExpectedPixel(x)), tolerance) << x << "," << y;
+    }
+  }
+}
+
+TEST(DecodePicture, DecodesJpegBaselineAndProgressiveBmpAndPngAtNaturalSize) {
+  const ScratchFolder folder;
+  struct Case {
+    const char* name;
+    Bytes bytes;
+    int tolerance;
+  };
+  const Case cases[] = {{"a.jpg", EncodeJpeg(0), 3},
+                        {"p.jpg", EncodeJpeg(TJFLAG_PROGRESSIVE), 3},
+                        {"a.bmp", EncodeWithSdl(false), 0},
+                        {"a.png", EncodeWithSdl(true), 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Surface s(3, 3);
+    EXPECT_EQ(platform::DecodePicture(folder.Write(c.name, c.bytes), s), std::nullopt);
+    ExpectTestPicture(s, c.tolerance);
+  }
+}
+
+TEST(DecodePicture, DecodesGifAndTakesTheFirstFrame) {
+  const ScratchFolder folder;
+  Surface s;
+  ASSERT_EQ(platform::DecodePicture(folder.Write("a.gif", kGif), s), std::nullopt);
+  ASSERT_EQ(s.Width(), 4);
+  ASSERT_EQ(s.Height(), 2);
+  const std::vector<std::uint32_t> want = {0x0000FF, 0x00FF00, 0xFF0000, 0xFFFFFF,
+                                           0x000000, 0x00FFFF, 0xFF00FF, 0xFFFF00};
+  EXPECT_EQ(std::vector<std::uint32_t>(s.Pixels().begin(), s.Pixels().end()), want);
+  ASSERT_EQ(platform::DecodePicture(folder.Write("b.gif", kAnimatedGif), s), std::nullopt);
+  ASSERT_EQ(s.Width(), 2);
+  EXPECT_EQ(s.Pixel(0, 0), 0x0000FFu);
+  EXPECT_EQ(s.Pixel(1, 0), 0x0000FFu);
+}
+
+// Expects a failure that names the file, with the surface left as it was.
+void ExpectRefused(const std::string& path, const std::string& reason) {
+  Surface s(2, 2, 0x42);
+  const auto failure = platform::DecodePicture(path, s);
+  ASSERT_NE(failure, std::nullopt) << path;
+  EXPECT_NE(failure->find(path), std::string::npos) << *failure;
+  EXPECT_NE(failure->find(reason), std::string::npos) << *failure;
+  EXPECT_EQ(s.Width(), 2);
+  EXPECT_EQ(s.Pixel(1, 1), 0x42u);
+}
+
+TEST(DecodePicture, MissingEmptyForeignAndDamagedFilesFailNamingTheFile) {
+  const ScratchFolder folder;
+  ExpectRefused(folder.Write("x.jpg", {}) + ".missing", "cannot open");
+  ExpectRefused(folder.Write("empty.jpg", {}), "not a JPEG");
+  ExpectRefused(folder.Write("text.jpg", {'h', 'e', 'l', 'l', 'o'}), "not a JPEG");
+  const Bytes jpeg = EncodeJpeg(0);
+  for (const std::size_t keep :
+       {std::size_t{3}, std::size_t{40}, jpeg.size() / 2, jpeg.size() - 2}) {
+    ExpectRefused(folder.Write("cut.jpg", Bytes(jpeg.begin(), jpeg.begin() + keep)), "");
+  }
+  ExpectRefused(folder.Write("cut.jpg", Bytes(jpeg.begin(), jpeg.end() - 2)), "truncated");
+  const Bytes png = EncodeWithSdl(true);
+  ExpectRefused(folder.Write("cut.png", Bytes(png.begin(), png.begin() + png.size() / 2)), "");
+  Bytes gif = kGif;
+  gif.resize(40);
+  ExpectRefused(folder.Write("cut.gif", gif), "");
+}
+
+// Rewrites the width and height in the frame header of a JPEG.
+Bytes WithJpegSize(Bytes jpeg, int width, int height) {
+  for (std::size_t i = 0; i + 8 < jpeg.size(); ++i) {
+    if (jpeg[i] == 0xFF && jpeg[i + 1] >= 0xC0 && jpeg[i + 1] <= 0xC2) {
+      jpeg[i + 5] = static_cast<std::uint8_t>(height >> 8);
+      jpeg[i + 6] = static_cast<std::uint8_t>(height);
+      jpeg[i + 7] = static_cast<std::uint8_t>(width >> 8);
+      jpeg[i + 8] = static_cast<std::uint8_t>(width);
+      return jpeg;
+    }
+  }
+  ADD_FAILURE() << "no frame header";
+  return jpeg;
+}
+
+TEST(DecodePicture, RefusesOversizedPicturesBeforeAllocating) {
+  const ScratchFolder folder;
+  const Bytes jpeg = EncodeJpeg(0);
+  ExpectRefused(folder.Write("wide.jpg", WithJpegSize(jpeg, 16385, 8)), "too large");
+  ExpectRefused(folder.Write("many.jpg", WithJpegSize(jpeg, 16384, 4097)), "too large");
+  Bytes png = EncodeWithSdl(true);
+  png[16] = 0x7F;  // width 0x7F000010
+  ExpectRefused(folder.Write("wide.png", png), "too large");
+  Bytes bmp = EncodeWithSdl(false);
+  bmp[24] = 0x01;  // height 0x00010008
+  ExpectRefused(folder.Write("tall.bmp", bmp), "too large");
+  Bytes gif = kGif;
+  gif[53] = 0xFF;  // first frame 4 x 0xFF02
+  ExpectRefused(folder.Write("tall.gif", gif), "too large");
+}
+
+TEST(DecodePicture, RefusesJpegWithTooManyScans) {
+  // A progressive JPEG whose last scan is repeated until there are more than the limit.
+  const Bytes jpeg = EncodeJpeg(TJFLAG_PROGRESSIVE);
+  std::size_t last_scan = 0;
+  for (std::size_t i = 0; i + 1 < jpeg.size(); ++i) {
+    if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xDA) last_scan = i;
+  }
+  ASSERT_GT(last_scan, 0u);
+  const Bytes scan(jpeg.begin() + static_cast<std::ptrdiff_t>(last_scan), jpeg.end() - 2);
+  Bytes many(jpeg.begin(), jpeg.end() - 2);
+  const int scans = platform::ScanJpegLayout(jpeg, 1000).scans;
+  ASSERT_GE(scans, 2);
+  Bytes at_limit = many;
+  for (int i = scans; i < platform::kMaxJpegScans; ++i)
+    at_limit.insert(at_limit.end(), scan.begin(), scan.end());
+  many = at_limit;
+  many.insert(many.end(), scan.begin(), scan.end());
+  for (Bytes* b : {&at_limit, &many}) b->insert(b->end(), {0xFF, 0xD9});
+  EXPECT_EQ(platform::ScanJpegLayout(at_limit, 1000).scans, platform::kMaxJpegScans);
+  EXPECT_TRUE(platform::ScanJpegLayout(at_limit, 1000).complete);
+  const ScratchFolder folder;
+  ExpectRefused(folder.Write("scans.jpg", many), "scans");
+}
+
+TEST(JpegLayout, SeesMarkersOnlyOutsideStuffedAndRestartBytes) {
+  // SOI, one APP0 segment holding FF DA, a scan whose data holds stuffed FF 00, a restart
+  // marker and fill bytes, then EOI.
+  const Bytes stream = {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x04, 0xFF, 0xDA, 0xFF, 0xDA, 0x00, 0x03,
+                        0x00, 0x12, 0xFF, 0x00, 0x34, 0xFF, 0xD3, 0x56, 0xFF, 0xFF, 0xD9};
+  const platform::JpegLayout layout = platform::ScanJpegLayout(stream, 100);
+  EXPECT_EQ(layout.scans, 1);
+  EXPECT_TRUE(layout.complete);
+  const Bytes cut(stream.begin(), stream.end() - 3);
+  EXPECT_FALSE(platform::ScanJpegLayout(cut, 100).complete);
+}
+
+}  // namespace

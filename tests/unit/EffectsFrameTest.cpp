@@ -1,0 +1,132 @@
+// The frame every transition shares: opening copy, pacing, quit handling, final copy.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+
+#include "EffectsTestSupport.h"
+
+namespace {
+
+using namespace effects_test;
+
+bool RefreshesAfterFinalCopy(int number) { return number >= 11 && number <= 18; }
+
+TEST(EffectsFrame, EveryTransitionEndsOnTheWholeNextPictureWithItsStepCount) {
+  // Steps at 800 x 600: the single-precision loops give 20 or 21, the others are fixed.
+  constexpr std::array<std::size_t, 29> kSteps = {21, 21, 25, 25, 21, 20, 21, 20, 25, 20,
+                                                  20, 20, 40, 40, 21, 21, 21, 21, 21, 20,
+                                                  21, 20, 21, 21, 41, 21, 21, 20, 20};
+  for (int number = 1; number <= 29; ++number) {
+    SCOPED_TRACE(number);
+    Harness h(800, 600);
+    const Recording run = h.Play(number);
+    EXPECT_EQ(run.opening, Copy(Source::kNowPicture, 0, 0, 800, 600, 0, 0));
+    EXPECT_EQ(run.steps.size(), kSteps[number - 1]);
+    EXPECT_EQ(run.final_copy, Copy(Source::kNextPicture, 0, 0, 800, 600, 0, 0));
+    EXPECT_EQ(run.refreshed_after_final, RefreshesAfterFinalCopy(number));
+    EXPECT_TRUE(h.Shows(h.next));
+  }
+}
+
+TEST(EffectsFrame, QuitAlreadyRaisedDrawsOneStepThenTheFinalCopy) {
+  for (int number = 1; number <= 29; ++number) {
+    SCOPED_TRACE(number);
+    Harness h(64, 48);
+    h.QuitFlag = -1;
+    const Recording run = h.Play(number);
+    EXPECT_EQ(run.opening, Copy(Source::kNowPicture, 0, 0, 64, 48, 0, 0));
+    EXPECT_EQ(run.steps.size(), 1u);
+    EXPECT_EQ(run.final_copy, Copy(Source::kNextPicture, 0, 0, 64, 48, 0, 0));
+    EXPECT_EQ(run.refreshed_after_final, RefreshesAfterFinalCopy(number));
+    EXPECT_EQ(h.loop.yields, 1);
+    EXPECT_EQ(h.loop.waits, 0);
+    EXPECT_TRUE(h.Shows(h.next));
+  }
+}
+
+TEST(EffectsFrame, QuitRaisedHalfWayEndsAtThatWaitWithTheWholeNextPicture) {
+  for (int number = 1; number <= 29; ++number) {
+    SCOPED_TRACE(number);
+    Harness h(64, 48);
+    h.loop.quit_after_refresh = 5;
+    const Recording run = h.Play(number);
+    EXPECT_EQ(run.steps.size(), 5u);
+    EXPECT_EQ(h.loop.refreshes, RefreshesAfterFinalCopy(number) ? 6 : 5);
+    EXPECT_TRUE(h.Shows(h.next));
+  }
+}
+
+TEST(EffectsFrame, OnlyTheValueMinusOneEndsATransition) {
+  Harness h(800, 4);
+  h.QuitFlag = 1;  // true to a caller, but not the value the transitions test for
+  EXPECT_EQ(h.Play(19).steps.size(), 21u);
+}
+
+TEST(EffectsFrame, EachStepWaitsUntilTheClockIsPastItsDeadline) {
+  Harness h(800, 4);
+  std::vector<std::uint32_t> asked;
+  struct AskingLoop : RecordingLoop {
+    std::vector<std::uint32_t>* asked = nullptr;
+    void WaitForEventsUntil(std::uint32_t tick) override {
+      asked->push_back(tick);
+      RecordingLoop::WaitForEventsUntil(tick);
+    }
+  } loop;
+  loop.asked = &asked;
+  loop.now = 5000;
+  EffectModule::RunTransition(19, h.state, loop, h.QuitFlag, h.picture1, h.now, h.next);
+  // 21 steps of 50 ms: each wait blocks until the first tick past its deadline, then yields
+  // once more and sees it passed.
+  ASSERT_EQ(asked.size(), 21u);
+  for (std::size_t i = 0; i < asked.size(); ++i) EXPECT_EQ(asked[i], 5000 + 51 * (i + 1));
+  EXPECT_EQ(loop.yields, 42);
+  EXPECT_EQ(loop.now, 5000u + 21 * 51);
+}
+
+TEST(EffectsFrame, AStepThatOutlastsItsIntervalIsFollowedByOneYieldAndTheNextStep) {
+  Harness h(800, 4);
+  h.loop.draw_ms = 70;  // longer than the wipe's 50 ms
+  const Recording run = h.Play(19);
+  EXPECT_EQ(run.steps.size(), 21u);  // slow drawing skips no step
+  EXPECT_EQ(h.loop.yields, 21);
+  EXPECT_EQ(h.loop.waits, 0);
+}
+
+TEST(EffectsFrame, TheClockWrappingAroundNeitherStallsNorShortensASteps) {
+  for (const std::uint32_t start : {0xFFFFFFFFu - 500, 0xFFFFFFFFu - 50, 0x7FFFFFFFu - 20}) {
+    SCOPED_TRACE(start);
+    Harness h(800, 4);
+    h.loop.now = start;
+    const Recording run = h.Play(19);
+    EXPECT_EQ(run.steps.size(), 21u);
+    EXPECT_EQ(h.loop.waits, 21);
+    EXPECT_EQ(static_cast<std::uint32_t>(h.loop.now - start), 21u * 51);
+  }
+}
+
+TEST(EffectsFrame, NumbersOutsideOneToTwentyNineDrawNothing) {
+  for (const int number : {0, 30, 255, -1}) {
+    Harness h(16, 16);
+    h.Play(number);
+    EXPECT_TRUE(h.loop.log.empty());
+    EXPECT_EQ(h.loop.clock_reads, 0);
+    EXPECT_EQ(h.picture1.Pixel(0, 0), 0x00FFFFFFu);
+  }
+}
+
+TEST(EffectsFrame, TableNamesAndIntervals) {
+  constexpr std::array<std::uint32_t, 29> kIntervals = {50, 50, 40, 40, 50, 50, 50, 50, 40, 40,
+                                                        20, 20, 10, 10, 25, 25, 25, 25, 50, 50,
+                                                        50, 50, 40, 40, 20, 40, 40, 40, 40};
+  for (int number = 1; number <= 29; ++number) {
+    EXPECT_EQ(EffectModule::DescribeTransition(number).interval_ms, kIntervals[number - 1]);
+  }
+  EXPECT_EQ(EffectModule::DescribeTransition(1).name, "EffectOpenToLeftAndRight");
+  EXPECT_EQ(EffectModule::DescribeTransition(9).name, "EffectSpiralBlocks");
+  EXPECT_EQ(EffectModule::DescribeTransition(25).name, "EffectShrinkThenGrow");
+  EXPECT_EQ(EffectModule::DescribeTransition(29).name, "EffectPushFromBottom");
+  EXPECT_TRUE(EffectModule::DescribeTransition(30).name.empty());
+}
+
+}  // namespace

@@ -1,0 +1,65 @@
+// A ShowHost for tests: a clock that moves 10 ms on every reading and every wait, no input,
+// no pictures; records the calls a test may want to look at.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Host.h"
+
+namespace testing_support {
+
+class FakeShowHost final : public platform::ShowHost {
+ public:
+  std::uint32_t GetTickCount() override { return tick += 10; }
+  void DoEvents() override { ++yields; }
+  void WaitForEventsUntil(std::uint32_t until) override {
+    if (static_cast<std::int32_t>(until - tick) > 0) tick = until;
+  }
+  void Refresh(const platform::Surface&) override { ++refreshes; }
+  void SetInputHandlers(platform::InputHandlers* handlers) override { input = handlers; }
+  platform::Size PrimaryScreenSize() override { return screen; }
+  void PlacePicture1(std::int32_t, std::int32_t, std::int32_t, std::int32_t) override {}
+  void ShowWindow() override { ++windows_shown; }
+  void MakeTopmost() override {}
+  int ShowCursor(bool show) override { return cursor_count += show ? 1 : -1; }
+  platform::Point GetCursorPos() override { return cursor; }
+  void SetScreenSaverRunning(bool running) override { screen_saver_running = running; }
+  std::optional<std::string> LoadPicture(const std::string& path, platform::Surface&) override {
+    loaded_pictures.push_back(path);
+    return path;  // decoding is not this fake's business
+  }
+  void MciSendString(std::string_view command, std::string& reply) override {
+    mci_commands.emplace_back(command);
+    reply.clear();
+  }
+  void PlaySound(std::string_view name, std::uint32_t) override { sounds.emplace_back(name); }
+  std::optional<std::uint32_t> ReadScreenSaveUsePassword() override { return use_password; }
+  platform::PasswordVerdict VerifyScreenSavePwd() override {
+    ++password_prompts;
+    return platform::PasswordVerdict::kAccepted;
+  }
+  void MessageBox(std::string_view text, std::string_view, platform::MessageIcon) override {
+    messages.emplace_back(text);
+  }
+
+  std::uint32_t tick = 0;
+  platform::Size screen{640, 480};
+  platform::Point cursor{};
+  platform::InputHandlers* input = nullptr;
+  std::optional<std::uint32_t> use_password;
+  int yields = 0;
+  int refreshes = 0;
+  int windows_shown = 0;
+  int cursor_count = 0;
+  int password_prompts = 0;
+  bool screen_saver_running = false;
+  std::vector<std::string> loaded_pictures;
+  std::vector<std::string> mci_commands;
+  std::vector<std::string> sounds;
+  std::vector<std::string> messages;
+};
+
+}  // namespace testing_support

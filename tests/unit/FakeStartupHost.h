@@ -1,0 +1,61 @@
+// A StartupHost for tests: records every call and answers from fields the test sets.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "FakeShowHost.h"
+#include "platform/Host.h"
+
+namespace testing_support {
+
+class FakeStartupHost final : public platform::StartupHost {
+ public:
+  struct Message {
+    std::string text;
+    std::string caption;
+    platform::MessageIcon icon;
+  };
+  struct PasswordChange {
+    std::string key_name;
+    std::int64_t parent_window;
+  };
+
+  void MessageBox(std::string_view text, std::string_view caption,
+                  platform::MessageIcon icon) override {
+    messages.push_back({std::string(text), std::string(caption), icon});
+  }
+  std::int64_t GetForegroundWindow() override {
+    ++foreground_queries;
+    return foreground_window;
+  }
+  void PwdChangePasswordA(std::string_view key_name, std::int64_t parent_window) override {
+    password_changes.push_back({std::string(key_name), parent_window});
+  }
+  void ShowSettingsModal(platform::SettingsForm& form) override {
+    ++settings_dialogs;
+    form.Form_Load();
+  }
+  platform::ShowHost& Show() override {
+    ++show_requests;
+    return show;
+  }
+
+  // True when nothing at all was asked of the host.
+  bool Untouched() const {
+    return messages.empty() && foreground_queries == 0 && password_changes.empty() &&
+           settings_dialogs == 0 && show_requests == 0;
+  }
+
+  std::int64_t foreground_window = 0;
+  std::vector<Message> messages;
+  int foreground_queries = 0;
+  std::vector<PasswordChange> password_changes;
+  int settings_dialogs = 0;
+  int show_requests = 0;
+  FakeShowHost show;
+};
+
+}  // namespace testing_support

@@ -1,0 +1,337 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+#include "FakeStartupHost.h"
+#include "TestSandbox.h"
+#include "platform/posix/InstanceLock.h"
+#include "platform/posix/PrivateFolder.h"
+#include "startup/CommandLine.h"
+#include "startup/PackageFormat.h"
+#include "startup/Startup.h"
+
+namespace {
+
+using Module1::ByteArray;
+using Module1::Package;
+using Module1::SceneRecord;
+using testing_support::FakeStartupHost;
+using testing_support::TestSandbox;
+namespace fs = std::filesystem;
+
+ByteArray Data(std::string_view text) { return {true, 0, {text.begin(), text.end()}}; }
+
+SceneRecord Scene(std::string picture, std::string_view picture_data, std::string sound = {},
+                  std::string_view sound_data = {}) {
+  SceneRecord scene;
+  scene.PictureFileName = std::move(picture);
+  scene.PictureData = Data(picture_data);
+  scene.SoundFileName = std::move(sound);
+  if (!scene.SoundFileName.empty()) scene.SoundData = Data(sound_data);
+  scene.DisplayTime = 1000;
+  return scene;
+}
+
+Package WithScenes(std::vector<SceneRecord> scenes) {
+  Package package;
+  package.PictureWidth = 64;
+  package.PictureHeight = 48;
+  package.SceneCount = static_cast<std::int32_t>(scenes.size());
+  package.ScenesPresent = true;
+  package.Scenes = std::move(scenes);
+  return package;
+}
+
+// What one run of the start-up saw and did, through its windows.
+struct Observed {
+  int form1_loads = 0;
+  int form1_unloads = 0;
+  int settings_shown = 0;
+  Module1::State seen;                           // the module state as Form_Load received it
+  std::map<std::string, std::string> extracted;  // file name -> bytes, during the show
+};
+
+class StartupTest : public ::testing::Test {
+ protected:
+  // Writes "demo.scr": some program bytes, then the package. Returns the package as stored.
+  Package WritePlayer(Package package) {
+    package.PackageLength = static_cast<std::int32_t>(Module1::SerializedLength(package));
+    const auto bytes = Module1::SerializePackage(package);
+    TestSandbox::WriteBytes(box_.Path("demo.scr"),
+                            "\x7F"
+                            "ELF program bytes" +
+                                std::string(bytes.begin(), bytes.end()));
+    return package;
+  }
+
+  int Start(std::string_view argument_text, Observed& run) {
+    Module1::Windows windows;
+    windows.form1_load = [&run](Module1::State& module1, EffectModule::State&,
+                                platform::ShowHost&) {
+      ++run.form1_loads;
+      run.seen = module1;
+      if (module1.TempFolder.empty()) return;
+      for (const auto& entry : fs::directory_iterator(module1.TempFolder)) {
+        run.extracted[entry.path().filename().string()] =
+            TestSandbox::ReadBytes(entry.path().string());
+      }
+    };
+    windows.form1_unload = [&run](const Module1::State&, platform::ExtractFolder&) {
+      ++run.form1_unloads;
+    };
+    windows.settings_show_modal = [&run](const Module1::State& module1, platform::StartupHost&) {
+      ++run.settings_shown;
+      run.seen = module1;
+    };
+    return Module1::Main(argument_text, host_, box_.Path("demo.scr"), windows);
+  }
+
+  std::vector<std::string> TempFolders() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(box_.Path("run/scenesaver"))) {
+      const std::string name = entry.path().filename().string();
+      if (name.starts_with("temp")) names.push_back(name);
+    }
+    return names;
+  }
+
+  TestSandbox box_;
+  FakeStartupHost host_;
+};
+
+TEST_F(StartupTest, SwitchesInAnyCaseChooseTheMode) {
+  WritePlayer(WithScenes({}));
+  for (const char* text : {"/S", "/s", "/s extra", "/S:0"}) {
+    Observed run;
+    EXPECT_EQ(Start(text, run), Module1::kExitNormal);
+    EXPECT_EQ(run.form1_loads, 1) << text;
+    EXPECT_EQ(run.form1_unloads, 1) << text;
+  }
+  std::size_t messages = 0;
+  for (const char* text : {"/c", "/C", "/c:1234", "/C 99"}) {
+    Observed run;
+    Start(text, run);
+    EXPECT_EQ(run.form1_loads, 0) << text;
+    EXPECT_EQ(host_.messages.size(), ++messages) << text;  // no settings offered: the message
+  }
+}
+
+TEST_F(StartupTest, EverythingElseDoesNothingWithoutAWindow) {
+  WritePlayer(WithScenes({Scene("a.jpg", "A")}));
+  for (const char* text :
+       {"", "-S", "-s", "S", "/", "/X", "--help", " /S", "/p 1234", "/P", "/p"}) {
+    Observed run;
+    EXPECT_EQ(Start(text, run), Module1::kExitNormal) << text;
+    EXPECT_EQ(run.form1_loads + run.settings_shown, 0) << text;
+    EXPECT_TRUE(host_.Untouched()) << text;
+  }
+  EXPECT_TRUE(TempFolders().empty());
+}
+
+TEST_F(StartupTest, SettingsModeShowsTheDialogOnlyWhenThePackageOffersIt) {
+  Package package = WithScenes({});
+  package.HasSettings = -1;
+  WritePlayer(package);
+  Observed run;
+  Start("/c:1234", run);
+  EXPECT_EQ(run.settings_shown, 1);
+  EXPECT_TRUE(host_.messages.empty());
+
+  package.HasSettings = 0;
+  WritePlayer(package);
+  Observed without;
+  Start("/C", without);
+  EXPECT_EQ(without.settings_shown, 0);
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(host_.messages[0].text, "設定項目はありません");
+  EXPECT_EQ(host_.messages[0].caption, "スクリーンセーバー");
+  EXPECT_EQ(host_.messages[0].icon, platform::MessageIcon::kInformation);
+  EXPECT_FALSE(fs::exists(box_.Path("demo.set")));
+  EXPECT_EQ(host_.show_requests, 0);
+}
+
+TEST_F(StartupTest, PasswordChangeTakesTheHandleOrTheForegroundWindow) {
+  host_.foreground_window = 777;
+  Observed run;
+  Start("/A 1234", run);
+  ASSERT_EQ(host_.password_changes.size(), 1u);
+  EXPECT_EQ(host_.password_changes[0].key_name, "SCRSAVE");
+  EXPECT_EQ(host_.password_changes[0].parent_window, 1234);
+  EXPECT_EQ(host_.foreground_queries, 0);
+
+  for (const char* text : {"/A:5", "/A", "/a  ", "/A 0", "/A 99999999999"}) {
+    host_.password_changes.clear();
+    Start(text, run);
+    ASSERT_EQ(host_.password_changes.size(), 1u) << text;
+    EXPECT_EQ(host_.password_changes[0].parent_window, 777) << text;
+  }
+  EXPECT_EQ(run.form1_loads + run.settings_shown, 0);
+}
+
+TEST(CommandLineTest, ParentWindowHandleReadsTheLeadingNumber) {
+  using Module1::ParentWindowHandle;
+  EXPECT_EQ(ParentWindowHandle("/A 1234"), 1234);
+  EXPECT_EQ(ParentWindowHandle("/A   12 34  "), 1234);  // blanks inside are ignored
+  EXPECT_EQ(ParentWindowHandle("/A 56abc"), 56);
+  EXPECT_EQ(ParentWindowHandle("/A 2.5"), 2);  // halves to even
+  EXPECT_EQ(ParentWindowHandle("/A 3.5"), 4);
+  EXPECT_EQ(ParentWindowHandle("/A -7"), -7);
+  EXPECT_EQ(ParentWindowHandle("/A 1e3"), 1000);
+  EXPECT_EQ(ParentWindowHandle("/A:5"), 0);
+  EXPECT_EQ(ParentWindowHandle("/A"), 0);
+  EXPECT_EQ(ParentWindowHandle("/A x1"), 0);
+  EXPECT_EQ(ParentWindowHandle("/A 2147483647"), 2147483647);
+  EXPECT_EQ(ParentWindowHandle("/A 2147483648"), std::nullopt);
+  EXPECT_EQ(ParentWindowHandle("/A 1e400"), std::nullopt);
+
+  const char* argv[] = {"scenesaver", "/A", "1234"};
+  EXPECT_EQ(Module1::JoinArguments(3, argv), "/A 1234");
+  EXPECT_EQ(Module1::JoinArguments(1, argv), "");
+}
+
+TEST(CommandLineTest, ProgramFilesLieBesideTheProgram) {
+  auto files = Module1::ProgramFilesFor("/opt/savers/demo.scr");
+  EXPECT_EQ(files.package_path, "/opt/savers/demo.scr");
+  EXPECT_EQ(files.settings_path, "/opt/savers/demo.set");
+  files = Module1::ProgramFilesFor("/usr/bin/aquarium");
+  EXPECT_EQ(files.package_path, "/usr/bin/aquarium.scr");
+  EXPECT_EQ(files.settings_path, "/usr/bin/aquarium.set");
+  EXPECT_EQ(Module1::ProgramFilesFor("/x/my.saver.bin").settings_path, "/x/my.saver.set");
+  EXPECT_EQ(Module1::ProgramFilesFor("/x/.hidden").package_path, "/x/.hidden.scr");
+}
+
+TEST_F(StartupTest, SettingsDefaultOnOnlyWhenTheFileIsMissing) {
+  WritePlayer(WithScenes({}));
+  Observed run;
+  Start("/S", run);
+  EXPECT_EQ(run.seen.SettingsFilePath, box_.Path("demo.set"));
+  EXPECT_EQ(run.seen.MusicEnabled, -1);
+  EXPECT_EQ(run.seen.SoundEnabled, -1);
+
+  TestSandbox::WriteBytes(box_.Path("demo.set"), std::string("\0\0\xFF\xFF", 4));
+  Start("/S", run);
+  EXPECT_EQ(run.seen.MusicEnabled, 0);
+  EXPECT_EQ(run.seen.SoundEnabled, -1);
+}
+
+TEST_F(StartupTest, ShowExtractsMusicPicturesAndSoundsThenLeavesNothing) {
+  Package package = WithScenes({
+      Scene("a.jpg", "picture A", "a.wav", "sound A"),
+      Scene("b.jpg", "picture B"),                      // no sound: no sound file
+      Scene("a.jpg", "second A", "a.wav", "second A"),  // duplicates: first scene's data
+      Scene("\x95\x5C.jpg", "CP932", "bgm.mid", "sound replaces music"),
+  });
+  package.MusicFileName = "bgm.mid";
+  package.MusicData = Data("music");
+  package = WritePlayer(package);
+  ASSERT_TRUE(platform::OpenPrivateFolder());
+  fs::create_directories(box_.Path("run/scenesaver/temp1"));
+  TestSandbox::WriteBytes(box_.Path("run/scenesaver/temp2"), "a file");
+
+  Observed run;
+  EXPECT_EQ(Start("/S", run), Module1::kExitNormal);
+  EXPECT_EQ(run.seen.TempFolder, box_.Path("run/scenesaver/temp3/"));
+  EXPECT_EQ(run.seen.PackageRecord, package);
+  const std::map<std::string, std::string> expected = {
+      {"a.jpg", "picture A"},
+      {"b.jpg", "picture B"},
+      {"\x95\x5C.jpg", "CP932"},
+      {"a.wav", "sound A"},
+      {"bgm.mid", "sound replaces music"},
+  };
+  EXPECT_EQ(run.extracted, expected);
+  EXPECT_EQ(host_.show_requests, 1);
+  // The earlier entries stay; the new folder is gone.
+  std::vector<std::string> left = TempFolders();
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"temp1", "temp2"}));
+}
+
+TEST_F(StartupTest, HostileNamesInThePackageTouchNothingOutsideTheFolder) {
+  ASSERT_TRUE(platform::OpenPrivateFolder());
+  TestSandbox::WriteBytes(box_.Path("run/scenesaver/x"), "victim");
+  TestSandbox::WriteBytes(box_.Path("run/x"), "victim");
+  Package package = WithScenes({
+      Scene("../x", "evil", "..\\x", "evil"),
+      Scene(box_.Path("run/x"), "evil", "a/b", "evil"),
+      Scene(".", "evil", "..", "evil"),
+      Scene(std::string("ok\0.jpg", 7), "evil", "\x1b[2J", "evil"),
+      Scene(std::string(300, 'n'), "evil", "/etc/passwd", "evil"),
+      Scene("fine.jpg", "good"),
+  });
+  package.MusicFileName = "../../x";
+  package.MusicData = Data("evil");
+  WritePlayer(package);
+  Observed warm_up;
+  Start("", warm_up);  // creates the private folder and its lock file
+  const auto before = box_.Snapshot();
+
+  Observed run;
+  Start("/S", run);
+  EXPECT_EQ(run.extracted, (std::map<std::string, std::string>{{"fine.jpg", "good"}}));
+  EXPECT_EQ(box_.Snapshot(), before);
+}
+
+TEST_F(StartupTest, NoFolderIsLeftWhenTheShowFails) {
+  Package package = WithScenes({Scene("a.jpg", "A", "a.wav", "B")});
+  package.SceneCount = 5;  // more scenes than the array holds: the rest write nothing
+  WritePlayer(package);
+  Module1::Windows windows = Module1::Windows::Real();
+  int loads = 0;
+  windows.form1_load = [&](Module1::State& module1, EffectModule::State&, platform::ShowHost&) {
+    ++loads;
+    EXPECT_TRUE(fs::exists(module1.TempFolder + "a.wav"));
+    throw std::runtime_error("the show failed");
+  };
+  windows.form1_unload = [](const Module1::State&, platform::ExtractFolder&) {
+    throw std::runtime_error("the clean-up failed too");
+  };
+  EXPECT_EQ(Module1::Main("/S", host_, box_.Path("demo.scr"), windows), Module1::kExitNormal);
+  EXPECT_EQ(loads, 1);
+  EXPECT_TRUE(TempFolders().empty());
+}
+
+TEST_F(StartupTest, WithoutPackageTheShowStillRunsOnAnEmptyRecord) {
+  Observed run;
+  Start("/S", run);  // no demo.scr at all
+  EXPECT_EQ(run.form1_loads, 1);
+  EXPECT_EQ(run.seen.PackageRecord, Package{});
+  EXPECT_TRUE(run.extracted.empty());
+  EXPECT_TRUE(TempFolders().empty());
+}
+
+TEST_F(StartupTest, NoPrivateFolderStopsTheShowWithItsMessage) {
+  TestSandbox::WriteBytes(box_.Path("plain"), "");
+  box_.Set("XDG_RUNTIME_DIR", box_.Path("plain/run"));
+  box_.Set("HOME", box_.Path("plain/home"));
+  WritePlayer(WithScenes({Scene("a.jpg", "A")}));
+  Observed run;
+  EXPECT_EQ(Start("/S", run), Module1::kExitNoWindowsDirectory);
+  EXPECT_EQ(run.form1_loads, 0);
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(host_.messages[0].text, "実行できません");
+  EXPECT_EQ(host_.messages[0].caption, "Corvanta");
+  // The other modes do not need the folder.
+  Start("/A 5", run);
+  EXPECT_EQ(host_.password_changes.size(), 1u);
+}
+
+TEST_F(StartupTest, SecondInstanceEndsAtOnceWhateverItsSwitch) {
+  Package package = WithScenes({Scene("a.jpg", "A")});
+  package.HasSettings = -1;
+  WritePlayer(package);
+  auto folder = platform::OpenPrivateFolder();
+  ASSERT_TRUE(folder);
+  platform::InstanceLock running(folder->fd.Get());
+  ASSERT_EQ(running.Result(), platform::InstanceLock::Outcome::kAcquired);
+  for (const char* text : {"/S", "/C", "/A 12", "/P", ""}) {
+    Observed run;
+    EXPECT_EQ(Start(text, run), Module1::kExitNormal);
+    EXPECT_EQ(run.form1_loads + run.settings_shown, 0) << text;
+  }
+  EXPECT_TRUE(host_.Untouched());
+  EXPECT_TRUE(TempFolders().empty());
+}
+
+}  // namespace

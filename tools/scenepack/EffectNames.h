@@ -1,0 +1,19 @@
+// The names of the transitions, as a manifest may give them instead of numbers.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace scenepack {
+
+// "EffectOpenToLeftAndRight" for 1 ... "EffectPushFromBottom" for 29; empty for other numbers.
+std::string_view EffectName(int number);
+
+// The number of a transition name; nothing for an unknown name.
+std::optional<int> EffectNumber(std::string_view name);
+
+// All names, comma-separated, for error messages and help.
+std::string EffectNameList();
+
+}  // namespace scenepack
