@@ -14,7 +14,7 @@ done
 [ -x "$scenepack" ] || { echo "skip: $scenepack has not been built"; exit 0; }
 
 if [ -z "${SHOW_E2E_IN_XVFB:-}" ]; then
-  exec env SHOW_E2E_IN_XVFB=1 xvfb-run -a -s "-screen 0 800x600x24" bash "$0" "$@"
+  exec env SHOW_E2E_IN_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
 fi
 
 work=$(mktemp -d)
@@ -38,8 +38,8 @@ fail() { echo "FAIL: $*"; exit 1; }
 "$scenepack" render "$work/demo.scr" --out "$work/render" --until-ms 0 >/dev/null
 scene0=$work/render/frame-000001.png
 read -r width height < <(identify -format '%w %h\n' "$scene0")
-left=$(((800 / 2) - (width / 2)))
-top=$(((600 / 2) - (height / 2)))
+left=$(((1024 / 2) - (width / 2)))
+top=$(((768 / 2) - (height / 2)))
 
 # Starts "/S" and waits until the show's window is up; sets $pid.
 start_show() {
@@ -86,7 +86,7 @@ expect_first_scene() {
     import -window root "$shot"
     convert "$shot" -crop "${width}x${height}+${left}+${top}" +repage "$work/area.png"
     differing=$(compare -metric AE "$work/area.png" "$scene0" null: 2>&1) || true
-    corner=$(convert "$shot" -format '%[pixel:p{0,0}] %[pixel:p{799,599}]' info:)
+    corner=$(convert "$shot" -format '%[pixel:p{0,0}] %[pixel:p{1023,767}]' info:)
     [ "$differing" = "0" ] && break
     sleep 0.2
   done
@@ -121,7 +121,7 @@ printf '%s\n' '$argon2id$v=19$m=65536,t=2,p=1$losJMXpCl3dPXDc7NZWR2w$x0XOhxKKRr2
 chmod 600 "$XDG_CONFIG_HOME/scenesaver/ScreenSaveUsePassword" "$XDG_CONFIG_HOME/scenesaver/password"
 start_show
 expect_first_scene password
-sleep 2.5  # into the show, past its first scene change
+sleep 5  # past the first scene (4 s) and its transition
 xdotool key space
 sleep 0.5
 import -window root "$shots/show-prompt.png"
