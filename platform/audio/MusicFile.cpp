@@ -22,6 +22,10 @@ std::uint32_t Le32(const std::uint8_t* p) {
 }
 std::uint16_t Le16(const std::uint8_t* p) { return static_cast<std::uint16_t>((p[1] << 8) | p[0]); }
 
+void PutLe32(std::uint8_t* p, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
 bool HasTag(std::span<const std::uint8_t> bytes, std::size_t at, std::string_view tag) {
   return bytes.size() >= at + tag.size() &&
          std::equal(tag.begin(), tag.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
@@ -223,6 +227,21 @@ std::optional<std::uint32_t> WaveDurationMs(std::span<const std::uint8_t> wave) 
   });
   if (byte_rate == 0 || !data_bytes) return std::nullopt;
   return ClampMs(static_cast<double>(*data_bytes) * 1000.0 / byte_rate);
+}
+
+bool ClipWaveChunksToFile(std::vector<std::uint8_t>& wave) {
+  if (!HasTag(wave, 0, "RIFF") || !HasTag(wave, 8, "WAVE")) return false;
+  const std::size_t riff_present = wave.size() - 8;
+  if (Le32(&wave[4]) > riff_present) PutLe32(&wave[4], static_cast<std::uint32_t>(riff_present));
+  ForEachRiffChunk(wave, 12, [&](const Chunk& chunk) {
+    const std::size_t header = static_cast<std::size_t>(chunk.body.data() - wave.data()) - 8;
+    if (Le32(&wave[header + 4]) > chunk.body.size()) {
+      PutLe32(&wave[header + 4], static_cast<std::uint32_t>(chunk.body.size()));
+      return true;
+    }
+    return false;
+  });
+  return true;
 }
 
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const char* path, std::size_t max_bytes) {

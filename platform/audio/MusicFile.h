@@ -28,6 +28,11 @@ std::optional<std::uint32_t> SmfDurationMs(std::span<const std::uint8_t> smf);
 // chunk longer than the file counts only the bytes present. nullopt when not a readable WAVE.
 std::optional<std::uint32_t> WaveDurationMs(std::span<const std::uint8_t> wave);
 
+// In a RIFF WAVE file, lowers the declared size of a chunk that runs past the end of the data
+// to what is there, so that a reader trusting the sizes never reserves more than the file
+// holds. False (and `wave` unchanged) when it is not a RIFF WAVE file.
+bool ClipWaveChunksToFile(std::vector<std::uint8_t>& wave);
+
 // Reads a whole file; nullopt when it cannot be opened or is larger than `max_bytes`.
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const char* path,
                                                        std::size_t max_bytes = 256u << 20);

@@ -69,7 +69,6 @@ class SettingsWindow {
     gtk_window_set_modal(window, TRUE);
     gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_DIALOG);
     gtk_window_set_position(window, GTK_WIN_POS_CENTER);
-    gtk_window_set_skip_taskbar_hint(window, FALSE);
 
     GtkWidget* fixed = gtk_fixed_new();
     gtk_widget_set_size_request(fixed, Pixels(kClientWidth), Pixels(kClientHeight));

@@ -37,6 +37,12 @@ struct ChunkDeleter {
 };
 using ChunkHandle = std::unique_ptr<Mix_Chunk, ChunkDeleter>;
 
+struct RWopsCloser {
+  void operator()(SDL_RWops* source) const { SDL_RWclose(source); }
+};
+// A data source until a loader takes it over (the loaders close what they are given).
+using SourceHandle = std::unique_ptr<SDL_RWops, RWopsCloser>;
+
 // SDL's audio subsystem and the mixer's output device, open for the object's lifetime.
 // Decoding and mixing run on SDL's audio thread; the calls here only hand work to it.
 class MixerDevice {
@@ -119,21 +125,27 @@ class SdlMusicPlayer final : public MusicPlayer {
     Close();
     const auto kind = MusicKindFromPath(path);
     if (!kind || !mixer_.Ready()) return false;
-    SDL_RWops* source = nullptr;
-    if (*kind == MusicKind::kMidi) {
-      // Loaded into memory so that a MIDI file wrapped in RIFF plays like a plain one; the
-      // synthesiser reads its SoundFont here, before the show holds its first scene.
+    SourceHandle source;
+    if (*kind == MusicKind::kMidi || *kind == MusicKind::kWave) {
+      // Read into memory: a MIDI file wrapped in RIFF then plays like a plain one, and a WAVE
+      // file's chunk sizes are first held to the file's real size.
       auto bytes = ReadWholeFile(path.c_str());
       if (!bytes) return false;
-      const auto smf = SmfPayload(*bytes);
-      if (smf.empty()) return false;
-      bytes_.assign(smf.begin(), smf.end());
-      source = SDL_RWFromConstMem(bytes_.data(), static_cast<int>(bytes_.size()));
+      if (*kind == MusicKind::kMidi) {
+        const auto smf = SmfPayload(*bytes);
+        if (smf.empty()) return false;
+        bytes_.assign(smf.begin(), smf.end());
+      } else {
+        if (!ClipWaveChunksToFile(*bytes)) return false;
+        bytes_ = std::move(*bytes);
+      }
+      source.reset(SDL_RWFromConstMem(bytes_.data(), static_cast<int>(bytes_.size())));
     } else {
-      source = SDL_RWFromFile(path.c_str(), "rb");
+      source.reset(SDL_RWFromFile(path.c_str(), "rb"));
     }
-    if (source == nullptr) return false;
-    music_.reset(Mix_LoadMUSType_RW(source, MixTypeOf(*kind), 1));
+    // For MIDI the synthesiser reads its SoundFont here, before the show holds a scene.
+    if (!source) return false;
+    music_.reset(Mix_LoadMUSType_RW(source.release(), MixTypeOf(*kind), 1));
     if (!music_) {
       bytes_.clear();
       return false;
@@ -166,7 +178,7 @@ class SdlMusicPlayer final : public MusicPlayer {
 
  private:
   LazyMixer& mixer_;
-  std::vector<std::uint8_t> bytes_;  // the MIDI data while it is loaded
+  std::vector<std::uint8_t> bytes_;  // MIDI or WAVE data while it is loaded
   MusicHandle music_;
 };
 
@@ -203,10 +215,15 @@ void SdlAudio::PlaySound(std::string_view name, std::uint32_t flags) {
   if (name.empty() || (flags & kSndPurge) != 0) return;
   // The name is always a file here (no sound aliases), and a sound that cannot be loaded plays
   // nothing: there is no default sound to fall back on. Playing is always asynchronous.
+  // Only RIFF WAVE data is let through: SDL_mixer would decode any music format into a sound,
+  // all at once on this thread, and a long MIDI file would stall the show.
   if (!impl_->mixer.Ready()) return;
-  SDL_RWops* source = SDL_RWFromFile(std::string(name).c_str(), "rb");
-  if (source == nullptr) return;
-  impl_->sound.reset(Mix_LoadWAV_RW(source, 1));
+  auto bytes = ReadWholeFile(std::string(name).c_str());
+  if (!bytes || !ClipWaveChunksToFile(*bytes)) return;
+  SourceHandle source(SDL_RWFromConstMem(bytes->data(), static_cast<int>(bytes->size())));
+  if (!source) return;
+  // The chunk keeps its own copy of the samples.
+  impl_->sound.reset(Mix_LoadWAV_RW(source.release(), 1));
   if (impl_->sound) Mix_PlayChannel(kSoundChannel, impl_->sound.get(), 0);
 }
 

@@ -8,8 +8,6 @@ for tool in xvfb-run xdotool import convert; do
   command -v "$tool" >/dev/null || { echo "skip: $tool is not installed"; exit 0; }
 done
 [ -x "$saver" ] || { echo "skip: $saver has not been built"; exit 0; }
-# Until the player's settings mode is linked in, the program has no dialog to show.
-grep -qa 'キャンセル' "$saver" || { echo "skip: $saver has no settings dialog yet"; exit 0; }
 
 if [ -z "${SETTINGS_E2E_IN_XVFB:-}" ]; then
   exec env SETTINGS_E2E_IN_XVFB=1 xvfb-run -a -s "-screen 0 800x600x24" bash "$0" "$@"
@@ -33,18 +31,23 @@ mkdir -p "$shots"
 
 fail() { echo "FAIL: $*"; exit 1; }
 
+# Waits for a visible window of the given title and prints its id.
+find_window() {
+  local id
+  for _ in $(seq 100); do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1) || true
+    [ -n "$id" ] && { echo "$id"; return; }
+    kill -0 "$pid" 2>/dev/null || fail "the program ended without showing $1"
+    sleep 0.1
+  done
+  fail "no window titled $1 appeared"
+}
+
 # Starts "/C" and waits for the dialog; sets $pid and $win.
 open_dialog() {
   "$work/demo.scr" /C &
   pid=$!
-  win=
-  for _ in $(seq 100); do
-    win=$(xdotool search --onlyvisible --name '^設定$' 2>/dev/null | head -1) || true
-    [ -n "$win" ] && break
-    kill -0 "$pid" 2>/dev/null || fail "the program ended without showing the dialog"
-    sleep 0.1
-  done
-  [ -n "$win" ] || fail "no window titled 設定 appeared"
+  win=$(find_window 設定)
   sleep 0.3  # let it draw
 }
 
@@ -118,8 +121,7 @@ expect_exit "Enter"
 [ "$(bytes "$settings")" = "00 00 ff ff" ] || fail "settings file holds $(bytes "$settings")"
 
 # 3. Esc leaves the existing file untouched, even after a click changed the selection.
-before=$(stat -c '%i %Y %s' "$settings")
-sleep 1
+before=$(stat -c '%i %y %s' "$settings")
 open_dialog
 [ "$(selection)" = "BGM:OFF Sound:ON" ] || fail "with 00 00 FF FF the dialog shows $(selection)"
 click_twips $((120 + 240 + 120)) $((120 + 360 + 127))
@@ -127,7 +129,7 @@ click_twips $((120 + 240 + 120)) $((120 + 360 + 127))
 xdotool windowfocus --sync "$win" key Escape
 expect_exit "Esc"
 [ "$(bytes "$settings")" = "00 00 ff ff" ] || fail "Esc changed the file to $(bytes "$settings")"
-[ "$(stat -c '%i %Y %s' "$settings")" = "$before" ] || fail "Esc rewrote the file"
+[ "$(stat -c '%i %y %s' "$settings")" = "$before" ] || fail "Esc rewrote the file"
 
 # 4. Esc without a file creates none.
 rm "$settings"
@@ -135,6 +137,24 @@ open_dialog
 xdotool windowfocus --sync "$win" key Escape
 expect_exit "Esc"
 [ ! -e "$settings" ] || fail "Esc created a settings file"
+leftovers=$(find "$work" -maxdepth 1 -name '.demo.set*')
+[ -z "$leftovers" ] || fail "temporary files left behind: $leftovers"
+
+# 5. A settings path that cannot be replaced (here a folder of that name: root may write into any
+# folder): OK names the file in a message and the dialog stays open.
+mkdir "$settings"
+open_dialog
+xdotool windowfocus --sync "$win" key Return
+message=$(find_window スクリーンセーバー)
+sleep 0.3
+import -window "$message" "$shots/settings-failure.png"
+xdotool windowfocus --sync "$message" key Return
+sleep 0.5
+kill -0 "$pid" 2>/dev/null || fail "the dialog closed after a failed write"
+xdotool search --onlyvisible --name '^設定$' >/dev/null || fail "the dialog is gone"
+xdotool windowfocus --sync "$win" key Escape
+expect_exit "Esc"
+[ -d "$settings" ] || fail "the folder in the settings file's place was replaced"
 leftovers=$(find "$work" -maxdepth 1 -name '.demo.set*')
 [ -z "$leftovers" ] || fail "temporary files left behind: $leftovers"
 

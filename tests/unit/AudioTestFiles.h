@@ -21,6 +21,10 @@ inline void PutBe(Bytes& out, std::uint32_t value, int bytes) {
 inline void PutLe(Bytes& out, std::uint32_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
 }
+inline std::uint32_t Le32At(const Bytes& bytes, std::size_t at) {
+  return bytes[at] | (bytes[at + 1] << 8) | (bytes[at + 2] << 16) |
+         (static_cast<std::uint32_t>(bytes[at + 3]) << 24);
+}
 inline void PutVarLen(Bytes& out, std::uint32_t value) {
   Bytes reversed{static_cast<std::uint8_t>(value & 0x7F)};
   while (value >>= 7) reversed.push_back(static_cast<std::uint8_t>(0x80 | (value & 0x7F)));

@@ -134,6 +134,26 @@ TEST(MusicFileTest, WaveDurationFromFormatAndData) {
   EXPECT_EQ(WaveDurationMs(audio_test::Tune(1)), std::nullopt);
 }
 
+TEST(MusicFileTest, WaveChunkSizesAreHeldToTheFile) {
+  Bytes wave = audio_test::Wave(8000, 1, 100);  // data chunk at 36, 200 bytes
+  wave[40] = 0xE0;
+  wave[41] = wave[42] = wave[43] = 0xD8;  // the data chunk claims 3.6 GB
+  wave[4] = wave[5] = wave[6] = wave[7] = 0xFF;
+  ASSERT_TRUE(platform::ClipWaveChunksToFile(wave));
+  EXPECT_EQ(audio_test::Le32At(wave, 4), wave.size() - 8);
+  EXPECT_EQ(audio_test::Le32At(wave, 40), 200u);
+  EXPECT_EQ(WaveDurationMs(wave), 13u);  // 200 bytes at 16000 a second
+
+  const Bytes honest = audio_test::Wave(8000, 1, 100);
+  Bytes copy = honest;
+  ASSERT_TRUE(platform::ClipWaveChunksToFile(copy));
+  EXPECT_EQ(copy, honest);
+
+  Bytes midi = audio_test::Tune(1);
+  EXPECT_FALSE(platform::ClipWaveChunksToFile(midi));
+  EXPECT_EQ(midi, audio_test::Tune(1));
+}
+
 TEST(MusicFileTest, ReadWholeFileRefusesMissingAndOversizedFiles) {
   audio_test::ScratchDir dir;
   const std::string path = dir.Write("a.bin", Bytes(1000, 7));

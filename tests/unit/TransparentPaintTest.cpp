@@ -60,6 +60,32 @@ TEST(TransparentPaint, OnlyAnExactMatchIsTransparent) {
   EXPECT_EQ(Content(dst), Content(sprite));
 }
 
+TEST(TransparentPaint, MixedRunsOfKeyAndOpaquePixelsAtEveryAlignment) {
+  // Rows of odd widths with key runs of every length, drawn at every column offset, so that
+  // groups of pixels that are all key, all opaque or mixed meet the row ends everywhere.
+  Surface sprite(41, 3);
+  std::uint32_t seed = 7;
+  for (std::uint32_t& p : sprite.Pixels()) {
+    seed = seed * 1103515245u + 12345u;
+    p = (seed >> 16) % 3 == 0 ? 0x00000100 + (seed >> 24) : kKey;
+  }
+  for (int x = -5; x < 5; ++x) {
+    Surface dst(48, 3);
+    for (std::size_t i = 0; i < dst.Pixels().size(); ++i) {
+      dst.Pixels()[i] = static_cast<std::uint32_t>(0x00200000 + i);
+    }
+    Surface want = dst;
+    for (int y = 0; y < 3; ++y) {
+      for (int sx = 0; sx < 41; ++sx) {
+        const int dx = x + sx;
+        if (dx >= 0 && sprite.Pixel(sx, y) != kKey) want.Row(y)[dx] = sprite.Pixel(sx, y);
+      }
+    }
+    TransparentPaint(dst, x, 0, 41, 3, sprite, 0, 0, kKey);
+    EXPECT_EQ(Content(dst), Content(want)) << x;
+  }
+}
+
 TEST(TransparentPaint, AllKeySpriteLeavesTheDestinationAndNoKeySpriteIsAnOpaqueCopy) {
   Surface dst = Filled(4, 4, kBack);
   TransparentPaint(dst, 0, 0, 4, 4, Filled(4, 4, kKey), 0, 0, kKey);
@@ -72,7 +98,7 @@ TEST(TransparentPaint, AllKeySpriteLeavesTheDestinationAndNoKeySpriteIsAnOpaqueC
 TEST(TransparentPaint, ClipsToTheDestinationOnEverySideAndToTheSource) {
   const Surface sprite = FramedSprite(6, 6);
   for (const auto& [x, y] : {std::pair{-3, 0}, std::pair{0, -3}, std::pair{3, 0}, std::pair{0, 3},
-                            std::pair{-4, -4}, std::pair{5, 5}}) {
+                             std::pair{-4, -4}, std::pair{5, 5}}) {
     Surface dst = Filled(6, 6, kBack);
     TransparentPaint(dst, x, y, 6, 6, sprite, 0, 0, kKey);
     for (int dy = 0; dy < 6; ++dy) {

@@ -1,0 +1,13 @@
+// Feeds arbitrary bytes to the picture decoder: it must refuse or decode, never crash, hang or
+// allocate beyond its limits.
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "platform/picture/PictureDecoder.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  platform::Surface picture;
+  (void)platform::DecodePictureBytes(std::span(data, size), "input", picture);
+  return 0;
+}
