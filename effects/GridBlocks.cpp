@@ -28,7 +28,7 @@ class BlockGrid {
 
  private:
   static std::size_t Index(std::int32_t x, std::int32_t y) {
-    return static_cast<std::size_t>(y * kGrid + x);
+    return static_cast<std::size_t>(y) * kGrid + static_cast<std::size_t>(x);
   }
   std::array<std::int16_t, kBlockCount> cells_{};
 };

@@ -1,5 +1,7 @@
 #include "effects/TransitionFrame.h"
 
+#include <random>
+
 #include "startup/Numbers.h"
 
 namespace EffectModule {

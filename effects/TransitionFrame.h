@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <random>
 #include <type_traits>
 
 #include "effects/EffectModule.h"

@@ -45,7 +45,9 @@ int RunShow(State& module1, std::optional<platform::OwnedFolder>& private_folder
   // left of it, also when a step below fails.
   std::optional<platform::ExtractFolder> folder;
   Guarded([&] { folder = platform::ExtractFolder::CreateNumbered(private_folder->path); });
-  if (folder) module1.TempFolder = folder->Path();
+  // Without a folder the show still runs, finding none of its files: "temp0" is never made, so
+  // nothing is read from elsewhere (an empty TempFolder would make the names relative).
+  module1.TempFolder = folder ? folder->Path() : private_folder->path + "temp0/";
   // S5, S6
   if (folder) Guarded([&] { ExtractPackageFiles(module1.PackageRecord, *folder); });
   // S7

@@ -140,13 +140,15 @@ bool ExtractFolder::WriteFile(std::string_view name, std::span<const std::uint8_
 bool ExtractFolder::DeleteFile(std::string_view name) {
   const auto it = created_.find(name);
   if (it == created_.end() || dir_fd_ < 0) return false;
+  // `name` may view the map's own key, so copy what is needed before erasing the entry.
+  const std::string file = it->first;
   const FileId id = it->second;
   created_.erase(it);
   struct stat st {};
-  if (::fstatat(dir_fd_, std::string(name).c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
+  if (::fstatat(dir_fd_, file.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
   // Only the very file this run created, still a plain file.
   if (!S_ISREG(st.st_mode) || st.st_dev != id.device || st.st_ino != id.inode) return false;
-  return ::unlinkat(dir_fd_, std::string(name).c_str(), 0) == 0;
+  return ::unlinkat(dir_fd_, file.c_str(), 0) == 0;
 }
 
 bool ExtractFolder::RemoveFolder() {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The player's start-up in a real X server: "/C" on a package without settings shows its
-# message box with the Japanese text drawn; "/S" extracts into a new tempN folder, a second
+# message box with the Japanese text drawn; "/A" stores a password typed twice, in a dialog
+# transient for the given window; "/S" extracts into a new tempN folder, a second
 # start meanwhile ends at once, and nothing is left behind; "--help" ends at once.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -14,6 +15,8 @@ work=$(mktemp -d)
 trap '[ -n "${KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
 export HOME=$work/home XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config
 export SDL_AUDIODRIVER=dummy
+# Under the sanitizer build, leave out what the toolkit libraries keep until exit.
+export LSAN_OPTIONS="suppressions=$here/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 private=$XDG_RUNTIME_DIR/scenesaver
 
@@ -31,6 +34,14 @@ cat > "$work/in_x.sh" <<'INNER'
 set -euo pipefail
 work=$1
 fail() { echo "FAIL: $*"; exit 1; }
+# Waits up to $2 seconds for process $1 to end.
+ended_within() {
+  for _ in $(seq $(($2 * 10))); do
+    kill -0 "$1" 2>/dev/null || return 0
+    sleep 0.1
+  done
+  return 1
+}
 
 # /C without settings offered: the message box, centred, with its text drawn.
 "$work/plain.scr" /C & pid=$!
@@ -46,7 +57,7 @@ ink=$(cat "$work/ink")
 python3 -c "import sys; sys.exit(0 if 0.005 < float(sys.argv[1]) < 0.5 else 1)" "$ink" \
   || fail "message text region looks blank (ink $ink)"
 xdotool windowfocus --sync "$win" key Return
-timeout 10 tail --pid=$pid -f /dev/null || fail "/C did not end after OK"
+ended_within $pid 10 || fail "/C did not end after OK"
 wait $pid || fail "/C ended with status $?"
 
 # /S: a new tempN holding the scene's files while the show runs; a second start ends at once.
@@ -69,10 +80,48 @@ if [ -n "$seen" ]; then
 else
   echo "note: the show ended before its folder could be looked at"
 fi
-timeout 20 tail --pid=$pid -f /dev/null || { kill $pid; fail "/S did not end on input"; }
+ended_within $pid 20 || { kill $pid; fail "/S did not end on input"; }
 wait $pid || fail "/S ended with status $?"
+
+# /A: a mismatch is told and the entries cleared; matching entries store the hash, and the
+# protection switch writes its value.
+# With another client's window as the parent, the dialog is transient for it.
+parent=0
+if command -v xlogo >/dev/null && command -v xprop >/dev/null; then
+  xlogo & logo=$!
+  parent=$(timeout 10 xdotool search --sync --class xlogo | head -n1)
+fi
+"$work/plain.scr" /A "$parent" & pid=$!
+win=$(timeout 15 xdotool search --sync --name '^パスワードの変更$' | head -n1) \
+  || fail "no password-change dialog"
+if [ "$parent" != 0 ]; then
+  xprop -id "$win" WM_TRANSIENT_FOR | grep -qi "$(printf '0x%x' "$parent")" \
+    || fail "dialog not transient for window $parent"
+  kill "$logo"
+fi
+sleep 0.3
+xdotool windowfocus --sync "$win" type 'one'
+xdotool key Tab type 'two'
+xdotool key Return
+for _ in $(seq 50); do
+  [ "$(xdotool search --name '^パスワードの変更$' | wc -l)" -ge 2 ] && break
+  sleep 0.1
+done
+message=$(xdotool search --name '^パスワードの変更$' | grep -vx "$win" | head -n1) \
+  || fail "no mismatch message"
+xdotool windowfocus --sync "$message" key Return
+sleep 0.3
+[ -e "$XDG_CONFIG_HOME/scenesaver/password" ] && fail "a mismatch stored a password"
+xdotool windowfocus --sync "$win" type 'secret'
+xdotool key Tab type 'secret'
+xdotool key Tab space Return
+ended_within $pid 10 || fail "/A did not end after OK"
+wait $pid || fail "/A ended with status $?"
+grep -q '^\$argon2id\$' "$XDG_CONFIG_HOME/scenesaver/password" || fail "no argon2id hash stored"
+[ "$(stat -c %a "$XDG_CONFIG_HOME/scenesaver/password")" = 600 ] || fail "password file mode"
+[ "$(cat "$XDG_CONFIG_HOME/scenesaver/ScreenSaveUsePassword")" = 1 ] || fail "switch not stored"
 INNER
-xvfb-run -a -s "-screen 0 1024x768x24" bash "$work/in_x.sh" "$work"
+xvfb-run -a -s "-screen 0 1024x768x24" bash ${E2E_TRACE:+-x} "$work/in_x.sh" "$work"
 
 leftover=$(find "$private" -mindepth 1 -maxdepth 1 -name 'temp*' | wc -l)
 [ "$leftover" -eq 0 ] || fail "tempN left behind: $(ls "$private")"

@@ -105,7 +105,7 @@ TEST(EffectsBox, WidthsGrowByATwentiethStayEvenAndCentred) {
 }
 
 TEST(EffectsBox, At1366TheCornerMoves34PixelsAStep) {
-  Harness h(1366, 768);
+  Harness h(1366, 768, 2, 2);
   const Recording run = h.Play(10);
   EXPECT_EQ(run.steps[0][0], Copy(Source::kNextPicture, 683, 384, 0, 0, 683, 384));
   EXPECT_EQ(run.steps[1][0].x, 649);

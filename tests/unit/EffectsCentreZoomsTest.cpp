@@ -8,7 +8,7 @@ namespace {
 using namespace effects_test;
 
 TEST(EffectsCentreZooms, ZoomInGrowsTheNextPictureOutOfTheCentre) {
-  Harness h(1024, 768);
+  Harness h(1024, 768, 2, 2);
   const Recording run = h.Play(23);
   ASSERT_EQ(run.steps.size(), 21u);
   for (int i = 0; i <= 20; ++i) {
@@ -21,7 +21,7 @@ TEST(EffectsCentreZooms, ZoomInGrowsTheNextPictureOutOfTheCentre) {
 }
 
 TEST(EffectsCentreZooms, ZoomOutShrinksTheCurrentPictureOverTheNext) {
-  Harness h(1024, 768);
+  Harness h(1024, 768, 2, 2);
   const Recording run = h.Play(24);
   ASSERT_EQ(run.steps.size(), 21u);
   for (int i = 0; i <= 20; ++i) {
@@ -34,7 +34,7 @@ TEST(EffectsCentreZooms, ZoomOutShrinksTheCurrentPictureOverTheNext) {
 }
 
 TEST(EffectsCentreZooms, ShrinkThenGrowRunsBackThroughTheSameRectangles) {
-  Harness h(1024, 768);
+  Harness h(1024, 768, 2, 2);
   const Recording run = h.Play(25);
   ASSERT_EQ(run.steps.size(), 41u);
   for (int i = 0; i <= 20; ++i) {

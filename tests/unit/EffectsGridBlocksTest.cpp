@@ -30,7 +30,7 @@ std::vector<Block> BlockOrder(const Recording& run, int bw, int bh) {
 }
 
 TEST(EffectsGridBlocks, SpiralRunsClockwiseInwardsFromTheTopLeft) {
-  Harness h(800, 600);  // blocks of 161 x 121
+  Harness h(800, 600, 2, 2);  // blocks of 161 x 121
   const auto order = BlockOrder(h.Play(9), 161, 121);
   constexpr int kStepOf[5][5] = {{1, 2, 3, 4, 5},
                                  {16, 17, 18, 19, 6},

@@ -20,19 +20,19 @@ TEST(EffectsPushes, EndValuesDecideBetween20And21Steps) {
 }
 
 TEST(EffectsPushes, TheCurrentPictureIsCopiedFirstAndTheNextSecond) {
-  Harness h(800, 600);
+  Harness h(800, 600, 2, 2);
   const Recording r26 = h.Play(26);
   EXPECT_EQ(r26.steps[0].at(0), Copy(Source::kNowPicture, 0, 0, 800, 600, 0, 0));
   EXPECT_EQ(r26.steps[0].at(1), Copy(Source::kNextPicture, 0, 0, 1, 600, 800, 0));
   EXPECT_EQ(r26.steps[5].at(0), Copy(Source::kNowPicture, 200, 0, 600, 600, 0, 0));
   EXPECT_EQ(r26.steps[5].at(1), Copy(Source::kNextPicture, 0, 0, 201, 600, 600, 0));
 
-  Harness h27(800, 600);
+  Harness h27(800, 600, 2, 2);
   const Recording r27 = h27.Play(27);
   EXPECT_EQ(r27.steps[4].at(0), Copy(Source::kNowPicture, 0, 120, 800, 480, 0, 0));
   EXPECT_EQ(r27.steps[4].at(1), Copy(Source::kNextPicture, 0, 0, 800, 121, 0, 480));
 
-  Harness h28(801, 600);  // counts to 800 in steps of 40
+  Harness h28(801, 600, 2, 2);  // counts to 800 in steps of 40
   const Recording r28 = h28.Play(28);
   EXPECT_EQ(r28.steps[0].at(1), Copy(Source::kNextPicture, 801, 0, 0, 600, 0, 0));
   EXPECT_EQ(r28.steps[3].at(0), Copy(Source::kNowPicture, 0, 0, 681, 600, 120, 0));

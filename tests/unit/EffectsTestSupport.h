@@ -121,9 +121,11 @@ inline Surface CodedPicture(int width, int height, std::uint32_t tag) {
 
 // Runs one transition on coded pictures and keeps everything a test looks at.
 struct Harness {
-  Harness(int width, int height)
-      : now(CodedPicture(width, height, kNowTag)),
-        next(CodedPicture(width, height, kNextTag)),
+  Harness(int width, int height) : Harness(width, height, width, height) {}
+  // Pictures smaller than the surface: copies from them are clipped, so a run is cheap.
+  Harness(int width, int height, int picture_width, int picture_height)
+      : now(CodedPicture(picture_width, picture_height, kNowTag)),
+        next(CodedPicture(picture_width, picture_height, kNextTag)),
         picture1(width, height, 0x00FFFFFF) {
     picture1.Cls();
     loop.quit_flag = &QuitFlag;

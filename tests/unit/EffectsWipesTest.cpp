@@ -21,22 +21,22 @@ TEST(EffectsWipes, EndValuesDecideBetween20And21Steps) {
 }
 
 TEST(EffectsWipes, EachCopyKeepsItsPlace) {
-  Harness h(800, 600);
+  Harness h(800, 600, 2, 2);
   const Recording r19 = h.Play(19);
   EXPECT_EQ(r19.steps[0].at(0), Copy(Source::kNextPicture, 0, 0, 1, 600, 0, 0));
   EXPECT_EQ(r19.steps[20].at(0), Copy(Source::kNextPicture, 0, 0, 801, 600, 0, 0));
 
-  Harness h21(800, 600);
+  Harness h21(800, 600, 2, 2);
   const Recording r21 = h21.Play(21);
   EXPECT_EQ(r21.steps[0].at(0), Copy(Source::kNextPicture, 800, 0, 0, 600, 800, 0));
   EXPECT_EQ(r21.steps[5].at(0), Copy(Source::kNextPicture, 600, 0, 200, 600, 600, 0));
 
-  Harness h20(800, 601);  // counts to 600 in steps of 30
+  Harness h20(800, 601, 2, 2);  // counts to 600 in steps of 30
   const Recording r20 = h20.Play(20);
   EXPECT_EQ(r20.steps[0].at(0), Copy(Source::kNextPicture, 0, 0, 800, 0, 0, 0));
   EXPECT_EQ(r20.steps[20].at(0), Copy(Source::kNextPicture, 0, 0, 800, 600, 0, 0));
 
-  Harness h22(800, 601);
+  Harness h22(800, 601, 2, 2);
   const Recording r22 = h22.Play(22);
   EXPECT_EQ(r22.steps[0].at(0), Copy(Source::kNextPicture, 0, 600, 800, 0, 0, 600));
   EXPECT_EQ(r22.steps[3].at(0), Copy(Source::kNextPicture, 0, 510, 800, 90, 0, 510));
