@@ -9,7 +9,10 @@
 
 #include "platform/picture/PictureDecoder.h"
 #include "platform/posix/UserConfig.h"
+#include "platform/sdl/CoverWindows.h"
+#include "platform/sdl/ForeignWindow.h"
 #include "platform/sdl/GtkDialogs.h"
+#include "platform/sdl/PresentationWindow.h"
 #include "platform/sdl/SdlAudio.h"
 #include "platform/sdl/SdlPasswordPrompt.h"
 #include "platform/sdl/TerminationSignals.h"
@@ -69,14 +72,14 @@ class SdlShowHost final : public ShowHost {
   std::uint32_t GetTickCount() override { return SDL_GetTicks(); }
 
   void DoEvents() override {
-    if (TerminationSignals::Raised()) Terminate();
+    if (TerminationSignals::Raised() || XErrorTrap::WindowLost()) Terminate();
     if (pending_) Dispatch(*std::exchange(pending_, std::nullopt));
     SDL_Event event;
     while (SDL_PollEvent(&event) != 0) Dispatch(event);
   }
 
   void WaitForEventsUntil(std::uint32_t tick) override {
-    while (!pending_ && !TerminationSignals::Raised()) {
+    while (!pending_ && !TerminationSignals::Raised() && !XErrorTrap::WindowLost()) {
       const Uint32 now = SDL_GetTicks();
       if (!After(tick, now)) return;
       const Uint32 slice = std::min<Uint32>(tick - now, kLongestWaitSliceMs);
@@ -104,6 +107,7 @@ class SdlShowHost final : public ShowHost {
     if (present_log_) std::fprintf(present_log_.get(), "%u %u\n", started, now);
     if (topmost_ && now - last_raise_ >= kRaiseIntervalMs) {
       SDL_RaiseWindow(window_.get());
+      if (covers_) covers_->Raise();
       last_raise_ = now;
     }
   }
@@ -111,6 +115,13 @@ class SdlShowHost final : public ShowHost {
   void SetInputHandlers(InputHandlers* handlers) override { handlers_ = handlers; }
 
   Size PrimaryScreenSize() override {
+    // Outside full-screen mode the show's "screen" is its window.
+    int width = 0;
+    int height = 0;
+    if (!FullScreen() && renderer_ &&
+        SDL_GetRendererOutputSize(renderer_.get(), &width, &height) == 0) {
+      return {width, height};
+    }
     SDL_DisplayMode mode{};
     if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return {};
     return {mode.w, mode.h};
@@ -127,24 +138,25 @@ class SdlShowHost final : public ShowHost {
       return;
     }
     const Size screen = PrimaryScreenSize();
+    if (options_.mode == SdlWindowMode::kForeign) x_errors_.emplace();
     // Made hidden and shown once its renderer is ready, so that it appears black at once.
-    window_.reset(SDL_CreateWindow(
-        "scenesaver", 0, 0, screen.width, screen.height,
-        SDL_WINDOW_BORDERLESS | SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_HIDDEN));
+    window_.reset(OpenPresentationWindow(options_, {screen.width, screen.height},
+                                         {picture1_.w, picture1_.h}));
     if (!window_) throw std::runtime_error(std::string("SDL window: ") + SDL_GetError());
-    // Under Xvfb the default (OpenGL on the software rasteriser) presents a full screen in about
-    // 8 ms, SDL's software renderer in about 18 ms; the latter remains as a fallback.
-    renderer_.reset(SDL_CreateRenderer(window_.get(), -1, 0));
-    if (!renderer_) renderer_.reset(SDL_CreateRenderer(window_.get(), -1, SDL_RENDERER_SOFTWARE));
+    renderer_.reset(OpenPresentationRenderer(window_.get(), options_.mode));
     if (!renderer_) throw std::runtime_error(std::string("SDL renderer: ") + SDL_GetError());
     ApplyCursorCount();
     Present();
-    SDL_ShowWindow(window_.get());
+    if (options_.mode != SdlWindowMode::kForeign) SDL_ShowWindow(window_.get());
     Present();
+    if (FullScreen()) {
+      covers_.emplace();
+      covers_->CoverCurrentDisplays();
+    }
   }
 
   void MakeTopmost() override {
-    if (!window_) return;
+    if (!window_ || !FullScreen()) return;
     SDL_SetWindowAlwaysOnTop(window_.get(), SDL_TRUE);
     SDL_RaiseWindow(window_.get());
     topmost_ = true;
@@ -175,7 +187,7 @@ class SdlShowHost final : public ShowHost {
 
   // A show ended by a signal asks nothing.
   std::optional<std::uint32_t> ReadScreenSaveUsePassword() override {
-    if (terminating_ || TerminationSignals::Raised()) return std::nullopt;
+    if (!FullScreen() || terminating_ || TerminationSignals::Raised()) return std::nullopt;
     return platform::ReadScreenSaveUsePassword();
   }
 
@@ -195,6 +207,13 @@ class SdlShowHost final : public ShowHost {
 
   // The message replaces the show, which it ends.
   void MessageBox(std::string_view text, std::string_view caption, MessageIcon icon) override {
+    // Inside another program's window the message goes to the log: hiding or covering that
+    // window is not ours to do.
+    if (options_.mode == SdlWindowMode::kForeign) {
+      std::fprintf(stderr, "scenesaver: %.*s: %.*s\n", static_cast<int>(caption.size()),
+                   caption.data(), static_cast<int>(text.size()), text.data());
+      return;
+    }
     if (window_) SDL_HideWindow(window_.get());
     GtkMessageBox(text, caption, icon);
   }
@@ -206,21 +225,36 @@ class SdlShowHost final : public ShowHost {
     if (handlers_ != nullptr) handlers_->KeyDown();
   }
 
+  bool FullScreen() const { return options_.mode == SdlWindowMode::kFullScreen; }
+
   void Dispatch(const SDL_Event& event) {
+    // Input ends only the saver's own show; a trial window or a foreign one ignores it.
+    const bool input_ends_show = FullScreen() && handlers_ != nullptr;
     switch (event.type) {
       case SDL_KEYDOWN:
-        if (handlers_ != nullptr) handlers_->KeyDown();
+        if (input_ends_show) handlers_->KeyDown();
         break;
       case SDL_MOUSEBUTTONDOWN:
-        if (handlers_ != nullptr) handlers_->MouseDown();
+        if (input_ends_show) handlers_->MouseDown();
         break;
       case SDL_MOUSEMOTION:
-        // The window starts at the screen's top-left pixel: window and screen agree.
-        cursor_ = {event.motion.x, event.motion.y};
-        if (handlers_ != nullptr) handlers_->MouseMove();
+        cursor_ = ScreenPosition(event.motion.windowID, event.motion.x, event.motion.y);
+        if (input_ends_show) handlers_->MouseMove();
         break;
       case SDL_WINDOWEVENT:
-        if (event.window.event == SDL_WINDOWEVENT_EXPOSED) Present();
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
+          Terminate();
+        } else if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
+                   event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+          Present();
+        }
+        break;
+      case SDL_DISPLAYEVENT:
+        // A display came or went: cover the displays there are now.
+        if (covers_) covers_->CoverCurrentDisplays();
+        break;
+      case SDL_SYSWMEVENT:
+        if (IsDestructionOf(event, window_.get())) Terminate();
         break;
       case SDL_QUIT:
         Terminate();
@@ -230,10 +264,28 @@ class SdlShowHost final : public ShowHost {
     }
   }
 
+  // Motion comes in the coordinates of the window it happened in (the show's or a cover);
+  // the mouse-move rule compares screen positions.
+  Point ScreenPosition(Uint32 window_id, int x, int y) const {
+    int left = 0;
+    int top = 0;
+    if (SDL_Window* window = SDL_GetWindowFromID(window_id)) {
+      SDL_GetWindowPosition(window, &left, &top);
+    }
+    return {left + x, top + y};
+  }
+
   void Draw() {
     SDL_SetRenderDrawColor(renderer_.get(), 0, 0, 0, 0xFF);
     SDL_RenderClear(renderer_.get());
-    if (texture_) SDL_RenderCopy(renderer_.get(), texture_.get(), nullptr, &picture1_);
+    SDL_Rect place = picture1_;
+    // A window that is not the whole screen may change size: keep the picture centred in it.
+    int width = 0;
+    int height = 0;
+    if (!FullScreen() && SDL_GetRendererOutputSize(renderer_.get(), &width, &height) == 0) {
+      place = CentredPicture({width, height}, {picture1_.w, picture1_.h});
+    }
+    if (texture_) SDL_RenderCopy(renderer_.get(), texture_.get(), nullptr, &place);
   }
 
   void Present() {
@@ -242,7 +294,10 @@ class SdlShowHost final : public ShowHost {
     SDL_RenderPresent(renderer_.get());
   }
 
-  void ApplyCursorCount() { SDL_ShowCursor(cursor_count_ >= 0 ? SDL_ENABLE : SDL_DISABLE); }
+  // Only the saver's own show hides the cursor.
+  void ApplyCursorCount() {
+    if (FullScreen()) SDL_ShowCursor(cursor_count_ >= 0 ? SDL_ENABLE : SDL_DISABLE);
+  }
 
   SdlAudio& Audio() {
     if (!audio_) audio_.emplace();
@@ -252,9 +307,11 @@ class SdlShowHost final : public ShowHost {
   SdlShowOptions options_;
   TerminationSignals signals_;
   SdlVideo video_;
+  std::optional<XErrorTrap> x_errors_;  // in foreign mode, outlives the window
   std::unique_ptr<SDL_Window, WindowDestroyer> window_;
   std::unique_ptr<SDL_Renderer, RendererDestroyer> renderer_;
   std::unique_ptr<SDL_Texture, TextureDestroyer> texture_;
+  std::optional<CoverWindows> covers_;
   int texture_width_ = 0;
   int texture_height_ = 0;
   SDL_Rect picture1_{};

@@ -1,6 +1,7 @@
 // The desktop presentation window on SDL2: a factory, so no SDL header leaks to callers.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -8,7 +9,20 @@
 
 namespace platform {
 
+enum class SdlWindowMode {
+  // The saver's own show: the primary display, the others covered black; input ends it.
+  kFullScreen,
+  // An ordinary resizable window for trying a saver out; closing it ends the show.
+  kWindowed,
+  // Inside a window another program owns (XScreenSaver's), which also owns input, cursor and
+  // password; only a termination signal or the window's destruction ends the show.
+  kForeign,
+};
+
 struct SdlShowOptions {
+  SdlWindowMode mode = SdlWindowMode::kFullScreen;
+  // The X window drawn into in kForeign mode.
+  std::uint64_t foreign_window = 0;
   // When set, every repaint of Picture1 appends a line "START END" to this file: the SDL ticks
   // when the repaint began and when it was presented (for measuring scene-change timing).
   std::string present_log;

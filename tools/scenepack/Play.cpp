@@ -1,8 +1,12 @@
-// scenepack play: the full-screen show of a saver file, as the player's show mode runs it.
+// scenepack play: the show of a saver file full screen, as the player's show mode runs it, in a
+// trial window, or inside a window XScreenSaver gives it.
 #include <CLI/CLI.hpp>
 #include <iostream>
+#include <optional>
 #include <string>
 
+#include "platform/posix/WindowId.h"
+#include "platform/sdl/ForeignWindow.h"
 #include "platform/sdl/SdlShowHost.h"
 #include "tools/scenepack/ShowRun.h"
 #include "tools/scenepack/Subcommands.h"
@@ -14,12 +18,41 @@ namespace {
 struct PlayArguments {
   std::string saver;
   std::string present_log;
+  bool root = false;
+  std::string window_id;
+  bool window = false;
 };
 
-int Play(const PlayArguments& args) {
+// The window options as show options; nullopt (after saying why) when they are unusable.
+std::optional<platform::SdlShowOptions> ShowOptionsFor(const PlayArguments& args) {
   platform::SdlShowOptions options;
   options.present_log = args.present_log;
-  const std::unique_ptr<platform::ShowHost> host = platform::MakeSdlShowHost(options);
+  if (args.window) options.mode = platform::SdlWindowMode::kWindowed;
+  if (!args.window_id.empty()) {
+    const auto id = platform::ParseWindowId(args.window_id);
+    if (!id) {
+      std::cerr << "scenepack play: not a window id: " << args.window_id << '\n';
+      return std::nullopt;
+    }
+    options.mode = platform::SdlWindowMode::kForeign;
+    options.foreign_window = *id;
+  } else if (args.root) {
+    const auto id = platform::XScreenSaverWindow();
+    if (!id) {
+      std::cerr << "scenepack play: no window to draw in (XSCREENSAVER_WINDOW is not a window id"
+                   " and there is no X display)\n";
+      return std::nullopt;
+    }
+    options.mode = platform::SdlWindowMode::kForeign;
+    options.foreign_window = *id;
+  }
+  return options;
+}
+
+int Play(const PlayArguments& args) {
+  const std::optional<platform::SdlShowOptions> options = ShowOptionsFor(args);
+  if (!options) return 1;
+  const std::unique_ptr<platform::ShowHost> host = platform::MakeSdlShowHost(*options);
   if (!host) {
     std::cerr << "scenepack play: no display to show on\n";
     return 1;
@@ -42,6 +75,18 @@ void RegisterPlay(CLI::App& app, int& exit_code) {
       ->check(CLI::ExistingFile);
   play->add_option("--present-log", args->present_log,
                    "Append the millisecond tick of every repaint to this file (for timing)");
+  CLI::Option* root = play->add_flag(
+      "--root", args->root,
+      "Draw into the window $XSCREENSAVER_WINDOW names (else the root window), as an "
+      "XScreenSaver hack; only SIGTERM ends the show (also -root)");
+  CLI::Option* window_id = play->add_option(
+      "--window-id", args->window_id,
+      "Draw into this X window (decimal or 0x hex), as an XScreenSaver hack (also -window-id)");
+  CLI::Option* window = play->add_flag(
+      "--window", args->window,
+      "Play in an ordinary resizable window; closing it ends the show (also -window)");
+  root->excludes(window_id)->excludes(window);
+  window_id->excludes(window);
   play->callback([args, &exit_code] { exit_code = Play(*args); });
 }
 

@@ -1,6 +1,9 @@
 // scenepack: builds, inspects, extracts, renders and plays scene-show saver files.
 #include <CLI/CLI.hpp>
+#include <string>
+#include <vector>
 
+#include "tools/scenepack/HackSwitches.h"
 #include "tools/scenepack/Subcommands.h"
 
 int main(int argc, char** argv) {
@@ -14,8 +17,11 @@ int main(int argc, char** argv) {
         scenepack::RegisterRender, scenepack::RegisterPlay}) {
     registrar(app, exit_code);
   }
+  const std::vector<std::string> args = scenepack::WithDoubleDashHackSwitches(argc, argv);
+  std::vector<const char*> arg_pointers;
+  for (const std::string& arg : args) arg_pointers.push_back(arg.c_str());
   try {
-    app.parse(argc, argv);
+    app.parse(static_cast<int>(arg_pointers.size()), arg_pointers.data());
   } catch (const CLI::ParseError& e) {
     const int code = app.exit(e);
     return code == 0 ? 0 : 2;

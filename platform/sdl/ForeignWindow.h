@@ -1,0 +1,38 @@
+// Drawing into a window another program owns (XScreenSaver's): finding it, watching its size,
+// and surviving its destruction.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <optional>
+
+namespace platform {
+
+// The window $XSCREENSAVER_WINDOW names (decimal or 0x hex), else the root window of the
+// default X display; nullopt when neither can be had.
+std::optional<std::uint64_t> XScreenSaverWindow();
+
+// While an object lives, an X protocol error no longer ends the process (Xlib's default
+// handler does): it is remembered instead, so that a show whose window has been destroyed can
+// end cleanly. Only one object may live at a time.
+class XErrorTrap {
+ public:
+  XErrorTrap();
+  ~XErrorTrap();
+  XErrorTrap(const XErrorTrap&) = delete;
+  XErrorTrap& operator=(const XErrorTrap&) = delete;
+
+  // True once an error about a window or drawable has arrived (the foreign window is gone).
+  static bool WindowLost();
+};
+
+// Asks the X server to tell SDL when `window` (an SDL window made from a foreign one) changes
+// size, is exposed or is destroyed, on top of what is already asked for it. Destruction then
+// arrives as an SDL_SYSWMEVENT (see IsDestructionOf).
+void WatchForeignWindow(SDL_Window* window);
+
+// True when `event` reports that the X window behind `window` has been destroyed.
+bool IsDestructionOf(const SDL_Event& event, SDL_Window* window);
+
+}  // namespace platform

@@ -1,0 +1,129 @@
+#!/usr/bin/env bash
+# scenepack play as an XScreenSaver hack: with XSCREENSAVER_WINDOW naming a window, "-root"
+# draws the first scene centred inside that window without mapping a window of its own,
+# re-centres it when the window is resized, ignores input, and ends on SIGTERM within a second
+# leaving no temporary folder. "--window-id" draws into the window it names.
+set -euo pipefail
+build=${BUILD_DIR:-build}
+saver=$build/demo.scr
+scenepack=$build/tools/scenepack/scenepack
+for tool in xvfb-run xdotool xev xwininfo import convert compare identify; do
+  command -v "$tool" >/dev/null || { echo "skip: $tool is not installed"; exit 0; }
+done
+[ -x "$saver" ] || { echo "skip: $saver has not been built"; exit 0; }
+[ -x "$scenepack" ] || { echo "skip: $scenepack has not been built"; exit 0; }
+
+if [ -z "${HACK_E2E_IN_XVFB:-}" ]; then
+  exec env HACK_E2E_IN_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
+fi
+
+work=$(mktemp -d)
+pid=
+xev_pid=
+cleanup() {
+  if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; fi
+  if [ -n "$xev_pid" ]; then kill "$xev_pid" 2>/dev/null || true; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+cp "$saver" "$work/demo.scr"
+export HOME=$work/home XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config
+export SDL_AUDIODRIVER=dummy
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME"
+chmod 700 "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME"
+# The password value is set: a hack must not ask for it all the same.
+mkdir -p "$XDG_CONFIG_HOME/scenesaver"
+chmod 700 "$XDG_CONFIG_HOME/scenesaver"
+printf '1\n' >"$XDG_CONFIG_HOME/scenesaver/ScreenSaveUsePassword"
+chmod 600 "$XDG_CONFIG_HOME/scenesaver/ScreenSaveUsePassword"
+shots=$build/e2e-shots
+mkdir -p "$shots"
+fail() { echo "FAIL: $*"; exit 1; }
+
+"$scenepack" render "$work/demo.scr" --out "$work/render" --until-ms 0 >/dev/null
+scene0=$work/render/frame-000001.png
+read -r width height < <(identify -format '%w %h\n' "$scene0")
+
+# The window XScreenSaver would hand over: xev's, at (40, 30), 700x500.
+xev -geometry 700x500+40+30 >"$work/xev.out" &
+xev_pid=$!
+win=
+for _ in $(seq 50); do
+  win=$(sed -n 's/^Outer window is \(0x[0-9a-f]*\).*/\1/p' "$work/xev.out" | head -1)
+  [ -n "$win" ] && break
+  sleep 0.1
+done
+[ -n "$win" ] || fail "xev made no window"
+
+top_level_windows() { xwininfo -root -children | grep -c '^ *0x' || true; }
+
+# Fails unless the window shows the first scene centred in a window of size $2 x $3.
+expect_centred_scene() {
+  local shot=$shots/hack-$1.png differing=
+  local left=$((($2 / 2) - (width / 2))) top=$((($3 / 2) - (height / 2)))
+  for _ in $(seq 25); do
+    import -window "$win" "$shot"
+    convert "$shot" -crop "${width}x${height}+${left}+${top}" +repage "$work/area.png"
+    differing=$(compare -metric AE "$work/area.png" "$scene0" null: 2>&1) || true
+    [ "$differing" = "0" ] && return
+    sleep 0.2
+  done
+  fail "$1: the centred area differs from the first scene in $differing pixels ($shot)"
+}
+
+# Sends SIGTERM and expects the end, with the temporary folder gone, within one second.
+expect_term_ends_within_a_second() {
+  local started ended
+  started=$(date +%s%N)
+  kill -TERM "$pid"
+  for _ in $(seq 40); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.05
+  done
+  ended=$(date +%s%N)
+  kill -0 "$pid" 2>/dev/null && fail "still running 2 s after SIGTERM"
+  wait "$pid" || fail "exit status $? after SIGTERM"
+  pid=
+  (((ended - started) / 1000000 <= 1000)) ||
+    fail "SIGTERM took $(((ended - started) / 1000000)) ms to end the show"
+  if compgen -G "$XDG_RUNTIME_DIR/scenesaver/temp*" >/dev/null; then
+    fail "a temporary folder stayed behind: $(ls "$XDG_RUNTIME_DIR/scenesaver")"
+  fi
+}
+
+# 1. -root with XSCREENSAVER_WINDOW: centred, unmoved by input, re-centred on resize.
+windows_before=$(top_level_windows)
+XSCREENSAVER_WINDOW=$win "$scenepack" play "$work/demo.scr" -root &
+pid=$!
+expect_centred_scene root 700 500
+[ "$(top_level_windows)" = "$windows_before" ] || fail "the hack made a top-level window"
+xdotool mousemove 300 250 mousemove_relative 5 5 click 1 key space
+sleep 0.5
+kill -0 "$pid" 2>/dev/null || fail "input ended the hack"
+xdotool windowsize "$win" 900 600
+expect_centred_scene resized 900 600
+expect_term_ends_within_a_second
+
+# 2. --window-id with a hexadecimal id draws there too.
+xdotool windowsize "$win" 700 500
+"$scenepack" play "$work/demo.scr" --window-id "$win" &
+pid=$!
+expect_centred_scene window-id 700 500
+expect_term_ends_within_a_second
+
+# 3. The window destroyed under the hack: it ends cleanly, without its temporary folder.
+XSCREENSAVER_WINDOW=$win "$scenepack" play "$work/demo.scr" --root &
+pid=$!
+expect_centred_scene before-destroy 700 500
+kill "$xev_pid"
+wait "$xev_pid" 2>/dev/null || true
+xev_pid=
+for _ in $(seq 30); do
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$pid" 2>/dev/null && fail "the hack outlived its window by 3 s"
+wait "$pid" || fail "exit status $? after the window was destroyed"
+pid=
+compgen -G "$XDG_RUNTIME_DIR/scenesaver/temp*" >/dev/null && fail "a temporary folder stayed behind"
+echo "hackmode: ok"

@@ -1,0 +1,26 @@
+#include "tools/scenepack/HackSwitches.h"
+
+#include <string_view>
+
+namespace scenepack {
+
+namespace {
+
+bool IsSingleDashHackSwitch(std::string_view arg) {
+  return arg == "-root" || arg == "-window" || arg == "-window-id" ||
+         arg.starts_with("-window-id=");
+}
+
+}  // namespace
+
+std::vector<std::string> WithDoubleDashHackSwitches(int argc, const char* const* argv) {
+  std::vector<std::string> out;
+  for (int i = 0; i < argc; ++i) {
+    // argv[0] is the program's own name.
+    const bool rewrite = i > 0 && IsSingleDashHackSwitch(argv[i]);
+    out.push_back(rewrite ? "-" + std::string(argv[i]) : std::string(argv[i]));
+  }
+  return out;
+}
+
+}  // namespace scenepack
