@@ -11,7 +11,10 @@ namespace platform {
 
 class CoverWindows {
  public:
-  CoverWindows() = default;
+  // `show` is the show's own window; the covers share its X connection, so their input comes
+  // through SDL's event queue like the show's.
+  explicit CoverWindows(SDL_Window* show) : show_(show) {}
+  ~CoverWindows();
   CoverWindows(const CoverWindows&) = delete;
   CoverWindows& operator=(const CoverWindows&) = delete;
 
@@ -19,14 +22,18 @@ class CoverWindows {
   void CoverCurrentDisplays();
   // Puts every cover above other windows again.
   void Raise();
-  bool Owns(Uint32 window_id) const;
-  std::size_t Count() const { return windows_.size(); }
+  std::size_t Count() const { return covers_.size(); }
 
  private:
-  struct Destroyer {
-    void operator()(SDL_Window* window) const { SDL_DestroyWindow(window); }
+  // An X window made here, and SDL's view of it (which does not destroy the X window).
+  struct Cover {
+    unsigned long xwindow = 0;
+    SDL_Window* window = nullptr;
   };
-  std::vector<std::unique_ptr<SDL_Window, Destroyer>> windows_;
+  void Drop();
+
+  SDL_Window* show_;
+  std::vector<Cover> covers_;
 };
 
 }  // namespace platform

@@ -1,5 +1,6 @@
 #include "platform/sdl/ForeignWindow.h"
 
+#include <SDL.h>
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
 

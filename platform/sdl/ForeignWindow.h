@@ -2,10 +2,11 @@
 // and surviving its destruction.
 #pragma once
 
-#include <SDL.h>
-
 #include <cstdint>
 #include <optional>
+
+struct SDL_Window;
+union SDL_Event;
 
 namespace platform {
 

@@ -59,7 +59,10 @@ bool After(Uint32 a, Uint32 b) { return static_cast<Sint32>(a - b) > 0; }
 
 class SdlShowHost final : public ShowHost {
  public:
-  explicit SdlShowHost(SdlShowOptions options) : options_(std::move(options)) {
+  explicit SdlShowHost(SdlShowOptions options)
+      : options_(std::move(options)),
+        x_errors_(options_.mode == SdlWindowMode::kForeign ? std::make_unique<XErrorTrap>()
+                                                           : nullptr) {
     if (!options_.present_log.empty()) {
       present_log_.reset(std::fopen(options_.present_log.c_str(), "w"));
     }
@@ -138,7 +141,6 @@ class SdlShowHost final : public ShowHost {
       return;
     }
     const Size screen = PrimaryScreenSize();
-    if (options_.mode == SdlWindowMode::kForeign) x_errors_.emplace();
     // Made hidden and shown once its renderer is ready, so that it appears black at once.
     window_.reset(OpenPresentationWindow(options_, {screen.width, screen.height},
                                          {picture1_.w, picture1_.h}));
@@ -150,7 +152,7 @@ class SdlShowHost final : public ShowHost {
     if (options_.mode != SdlWindowMode::kForeign) SDL_ShowWindow(window_.get());
     Present();
     if (FullScreen()) {
-      covers_.emplace();
+      covers_.emplace(window_.get());
       covers_->CoverCurrentDisplays();
     }
   }
@@ -306,8 +308,10 @@ class SdlShowHost final : public ShowHost {
 
   SdlShowOptions options_;
   TerminationSignals signals_;
+  // In foreign mode only. Installed before SDL's video starts, so that SDL's own X error
+  // handler passes errors on to it rather than to Xlib's default, which ends the process.
+  std::unique_ptr<XErrorTrap> x_errors_;
   SdlVideo video_;
-  std::optional<XErrorTrap> x_errors_;  // in foreign mode, outlives the window
   std::unique_ptr<SDL_Window, WindowDestroyer> window_;
   std::unique_ptr<SDL_Renderer, RendererDestroyer> renderer_;
   std::unique_ptr<SDL_Texture, TextureDestroyer> texture_;

@@ -14,7 +14,7 @@ done
 [ -x "$scenepack" ] || { echo "skip: $scenepack has not been built"; exit 0; }
 
 if [ -z "${HACK_E2E_IN_XVFB:-}" ]; then
-  exec env HACK_E2E_IN_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
+  exec env HACK_E2E_IN_XVFB=1 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
 fi
 
 work=$(mktemp -d)
@@ -44,8 +44,9 @@ fail() { echo "FAIL: $*"; exit 1; }
 scene0=$work/render/frame-000001.png
 read -r width height < <(identify -format '%w %h\n' "$scene0")
 
-# The window XScreenSaver would hand over: xev's, at (40, 30), 700x500.
-xev -geometry 700x500+40+30 >"$work/xev.out" &
+# The window XScreenSaver would hand over: xev's, at (10, 20), 1000x720. Its own small child
+# window sits at its top-left corner, outside the centred picture at every size used here.
+xev -geometry 1000x720+10+20 >"$work/xev.out" &
 xev_pid=$!
 win=
 for _ in $(seq 50); do
@@ -95,26 +96,26 @@ expect_term_ends_within_a_second() {
 windows_before=$(top_level_windows)
 XSCREENSAVER_WINDOW=$win "$scenepack" play "$work/demo.scr" -root &
 pid=$!
-expect_centred_scene root 700 500
+expect_centred_scene root 1000 720
 [ "$(top_level_windows)" = "$windows_before" ] || fail "the hack made a top-level window"
 xdotool mousemove 300 250 mousemove_relative 5 5 click 1 key space
 sleep 0.5
 kill -0 "$pid" 2>/dev/null || fail "input ended the hack"
-xdotool windowsize "$win" 900 600
-expect_centred_scene resized 900 600
+xdotool windowsize "$win" 1100 800
+expect_centred_scene resized 1100 800
 expect_term_ends_within_a_second
 
 # 2. --window-id with a hexadecimal id draws there too.
-xdotool windowsize "$win" 700 500
+xdotool windowsize "$win" 1000 720
 "$scenepack" play "$work/demo.scr" --window-id "$win" &
 pid=$!
-expect_centred_scene window-id 700 500
+expect_centred_scene window-id 1000 720
 expect_term_ends_within_a_second
 
 # 3. The window destroyed under the hack: it ends cleanly, without its temporary folder.
 XSCREENSAVER_WINDOW=$win "$scenepack" play "$work/demo.scr" --root &
 pid=$!
-expect_centred_scene before-destroy 700 500
+expect_centred_scene before-destroy 1000 720
 kill "$xev_pid"
 wait "$xev_pid" 2>/dev/null || true
 xev_pid=
