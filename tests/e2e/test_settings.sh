@@ -4,7 +4,7 @@
 # existing settings file nor creates one.
 set -euo pipefail
 saver=${BUILD_DIR:-build}/demo.scr
-for tool in xvfb-run xdotool import convert; do
+for tool in xvfb-run xdotool import convert strace; do
   command -v "$tool" >/dev/null || { echo "skip: $tool is not installed"; exit 0; }
 done
 [ -x "$saver" ] || { echo "skip: $saver has not been built"; exit 0; }
@@ -60,6 +60,25 @@ expect_exit() {
   fail "the program is still running after $1"
 }
 
+# Runs "/S" under strace until the show has started its music, ends it with a key, and sets
+# $opens to the opens of the extracted tune for reading (the music device opening it).
+run_show() {
+  local trace=$work/trace.txt win=
+  SDL_AUDIODRIVER=dummy strace -f -qq -e trace=openat -o "$trace" "$work/demo.scr" /S &
+  pid=$!
+  for _ in $(seq 150); do
+    win=$(xdotool search --onlyvisible --name '^scenesaver$' 2>/dev/null | head -1) || true
+    [ -n "$win" ] && break
+    kill -0 "$pid" 2>/dev/null || fail "the show ended before its window appeared"
+    sleep 0.1
+  done
+  [ -n "$win" ] || fail "no show window appeared"
+  sleep 1.5
+  xdotool key Shift_L
+  expect_exit "a key during the show"
+  opens=$(grep -F 'tune.mid' "$trace" | grep -v 'O_CREAT' || true)
+}
+
 # Clicks at a point given in the dialog's twips, scaled to the window's actual size.
 click_twips() {
   local width
@@ -97,6 +116,12 @@ selection() {
 
 bytes() { od -An -tx1 "$1" | tr -s ' ' | sed 's/^ //;s/ $//'; }
 
+# 0. Without a settings file the show opens its music (the control for step 4).
+run_show
+[ -n "$opens" ] || fail "a show without a settings file did not open its music"
+echo "music opened by a show without settings:"
+echo "$opens" | sed 's/^/  /'
+
 # 1. No file: the dialog opens with both "ON" selected; its texts render.
 open_dialog
 geometry=$(xdotool getwindowgeometry "$win")
@@ -131,7 +156,11 @@ expect_exit "Esc"
 [ "$(bytes "$settings")" = "00 00 ff ff" ] || fail "Esc changed the file to $(bytes "$settings")"
 [ "$(stat -c '%i %y %s' "$settings")" = "$before" ] || fail "Esc rewrote the file"
 
-# 4. Esc without a file creates none.
+# 4. The next show reads the file the dialog wrote: with "OFF" under "BGM" it never opens the music.
+run_show
+[ -z "$opens" ] || fail "the show opened its music although it is off: $opens"
+
+# 5. Esc without a file creates none.
 rm "$settings"
 open_dialog
 xdotool windowfocus --sync "$win" key Escape
@@ -140,7 +169,7 @@ expect_exit "Esc"
 leftovers=$(find "$work" -maxdepth 1 -name '.demo.set*')
 [ -z "$leftovers" ] || fail "temporary files left behind: $leftovers"
 
-# 5. A settings path that cannot be replaced (here a folder of that name: root may write into any
+# 6. A settings path that cannot be replaced (here a folder of that name: root may write into any
 # folder): OK names the file in a message and the dialog stays open.
 mkdir "$settings"
 open_dialog
