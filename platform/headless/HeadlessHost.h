@@ -1,0 +1,121 @@
+// The show without a display: a virtual clock that starts at 0 and moves only while the show
+// waits, every refresh of Picture1 recorded as a frame (optionally a PNG file), and the sound
+// calls logged against that clock. Tests and `scenepack render` run the show on it.
+#pragma once
+
+#include <cstdint>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Host.h"
+#include "platform/headless/HeadlessAudio.h"
+#include "platform/raster/Surface.h"
+
+namespace platform {
+
+using PictureLoader = std::function<std::optional<std::string>(const std::string&, Surface&)>;
+
+struct HeadlessOptions {
+  // Folder for frame-NNNNNN.png, frames.csv and audio.csv; empty: no files are written.
+  std::string out_dir;
+  bool write_png = true;
+  // Keeps a copy of every refreshed Picture1 in memory (for tests).
+  bool keep_frames = false;
+  // Once the clock has passed this tick, every yield raises quit as a key press would.
+  std::optional<std::uint32_t> until_ms;
+  // Each tick raises quit once, at the first yield at or after it (as a key press would).
+  std::vector<std::uint32_t> quit_at_ms;
+  Size screen{1024, 768};
+  // The per-user "ScreenSaveUsePassword" value; nullopt reads as not set.
+  std::optional<std::uint32_t> use_password;
+  // Answers of the password prompt, one per prompt; when they run out it accepts.
+  std::vector<PasswordVerdict> verdicts;
+  // Decodes picture files; the default is the real decoder.
+  PictureLoader picture_loader;
+};
+
+// A sound call as the show made it.
+struct SoundCall {
+  std::uint32_t tick_ms = 0;
+  std::string call;  // "mci" or "PlaySound"
+  std::string text;  // the command string or the sound name
+  std::uint32_t flags = 0;
+};
+
+struct HeadlessFrame {
+  std::uint32_t tick_ms = 0;
+  Surface picture;  // empty unless keep_frames
+};
+
+class HeadlessHost final : public ShowHost {
+ public:
+  explicit HeadlessHost(HeadlessOptions options);
+  ~HeadlessHost() override;
+  HeadlessHost(const HeadlessHost&) = delete;
+  HeadlessHost& operator=(const HeadlessHost&) = delete;
+
+  std::uint32_t GetTickCount() override { return now_; }
+  void DoEvents() override;
+  void WaitForEventsUntil(std::uint32_t tick) override;
+  void Refresh(const Surface& picture1) override;
+
+  void SetInputHandlers(InputHandlers* handlers) override { handlers_ = handlers; }
+  Size PrimaryScreenSize() override { return options_.screen; }
+  void PlacePicture1(std::int32_t left, std::int32_t top, std::int32_t width,
+                     std::int32_t height) override;
+  void ShowWindow() override { window_shown_ = true; }
+  void MakeTopmost() override { topmost_ = true; }
+  int ShowCursor(bool show) override { return cursor_count_ += show ? 1 : -1; }
+  Point GetCursorPos() override { return cursor_; }
+  void SetScreenSaverRunning(bool running) override { screen_saver_running_ = running; }
+  std::optional<std::string> LoadPicture(const std::string& path, Surface& out) override;
+  void MciSendString(std::string_view command, std::string& reply) override;
+  void PlaySound(std::string_view name, std::uint32_t flags) override;
+  std::optional<std::uint32_t> ReadScreenSaveUsePassword() override {
+    return options_.use_password;
+  }
+  PasswordVerdict VerifyScreenSavePwd() override;
+  void MessageBox(std::string_view text, std::string_view caption, MessageIcon icon) override;
+
+  // What the show did, for tests and the render tool.
+  const std::vector<HeadlessFrame>& Frames() const { return frames_; }
+  const std::vector<SoundCall>& SoundCalls() const { return sound_calls_; }
+  const std::vector<AudioCall>& AudioCalls() const { return audio_.Calls(); }
+  const std::vector<std::string>& Messages() const { return messages_; }
+  int CursorCount() const { return cursor_count_; }
+  bool ScreenSaverRunning() const { return screen_saver_running_; }
+  bool WindowShown() const { return window_shown_; }
+  int PasswordPrompts() const { return password_prompts_; }
+  Point Picture1Position() const { return picture1_position_; }
+  // Writes audio.csv and flushes frames.csv (also done on destruction); false when a frame or
+  // a log could not be written.
+  bool FlushOutput();
+
+ private:
+  std::optional<std::uint32_t> NextInputTick() const;
+  void WriteFrame(const Surface& picture1, std::size_t index);
+
+  HeadlessOptions options_;
+  std::uint32_t now_ = 0;
+  InputHandlers* handlers_ = nullptr;
+  std::size_t next_quit_ = 0;  // index into the sorted quit_at_ms
+  HeadlessAudio audio_;
+  std::ofstream frames_csv_;
+  std::vector<HeadlessFrame> frames_;
+  std::vector<SoundCall> sound_calls_;  // as the show made them, for tests
+  std::vector<std::string> messages_;
+  std::size_t next_verdict_ = 0;
+  int password_prompts_ = 0;
+  int cursor_count_ = 0;
+  Point cursor_{};
+  Point picture1_position_{};
+  bool screen_saver_running_ = false;
+  bool window_shown_ = false;
+  bool topmost_ = false;
+  bool output_ok_ = true;
+};
+
+}  // namespace platform

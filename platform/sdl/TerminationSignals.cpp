@@ -1,0 +1,27 @@
+#include "platform/sdl/TerminationSignals.h"
+
+namespace platform {
+
+namespace {
+
+constexpr int kSignals[3] = {SIGTERM, SIGINT, SIGHUP};
+volatile std::sig_atomic_t raised = 0;
+
+extern "C" void OnTerminationSignal(int /*signal*/) { raised = 1; }
+
+}  // namespace
+
+TerminationSignals::TerminationSignals() {
+  struct sigaction action {};
+  action.sa_handler = OnTerminationSignal;
+  sigemptyset(&action.sa_mask);
+  for (int i = 0; i < 3; ++i) sigaction(kSignals[i], &action, &previous_[i]);
+}
+
+TerminationSignals::~TerminationSignals() {
+  for (int i = 0; i < 3; ++i) sigaction(kSignals[i], &previous_[i], nullptr);
+}
+
+bool TerminationSignals::Raised() { return raised != 0; }
+
+}  // namespace platform

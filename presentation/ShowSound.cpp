@@ -1,0 +1,42 @@
+#include "presentation/ShowSound.h"
+
+namespace Form1 {
+
+namespace {
+
+bool MusicWanted(const Module1::State& module1) {
+  return !module1.PackageRecord.MusicFileName.empty() && module1.MusicEnabled != 0;
+}
+
+}  // namespace
+
+void StartMusic(const Module1::State& module1, platform::ShowHost& host, std::string& reply) {
+  if (!MusicWanted(module1)) return;
+  host.MciSendString(
+      "open \"" + module1.TempFolder + module1.PackageRecord.MusicFileName + "\" alias bgm", reply);
+  host.MciSendString("play bgm", reply);
+}
+
+void KeepMusicAlive(const Module1::State& module1, platform::ShowHost& host, std::string& reply) {
+  if (!MusicWanted(module1)) return;
+  host.MciSendString("status bgm mode", reply);
+  if (reply.compare(0, 7, "stopped") == 0 && reply.size() >= 7) {
+    host.MciSendString("seek bgm to start", reply);
+    host.MciSendString("play bgm", reply);
+  }
+}
+
+void PlaySceneSound(const Module1::State& module1, const Module1::SceneRecord& scene,
+                    platform::ShowHost& host) {
+  if (scene.SoundFileName.empty() || module1.SoundEnabled == 0) return;
+  host.PlaySound(module1.TempFolder + scene.SoundFileName,
+                 platform::kSndFilename | platform::kSndNoDefault | platform::kSndAsync);
+}
+
+void StopMusicAndSounds(const Module1::State& module1, platform::ShowHost& host,
+                        std::string& reply) {
+  if (!module1.PackageRecord.MusicFileName.empty()) host.MciSendString("close bgm", reply);
+  host.PlaySound("", platform::kSndPurge);
+}
+
+}  // namespace Form1

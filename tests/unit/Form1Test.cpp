@@ -1,0 +1,441 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/headless/HeadlessHost.h"
+#include "presentation/Form1.h"
+#include "presentation/Form1Input.h"
+#include "presentation/ShowSound.h"
+
+namespace {
+
+using platform::Color;
+using platform::HeadlessHost;
+using platform::HeadlessOptions;
+using platform::Surface;
+
+constexpr Color kBack = 0x000000;
+constexpr Color kRed = 0x0000FF;
+constexpr Color kGreen = 0x00FF00;
+constexpr Color kBlue = 0xFF0000;
+constexpr Color kWhite = 0xFFFFFF;
+constexpr const char* kTemp = "/tmp/show/";
+
+Surface Solid(int w, int h, Color c) {
+  Surface s(w, h, c);
+  s.Cls();
+  return s;
+}
+
+Module1::SceneRecord Scene(std::string picture, std::int32_t display_time, std::int32_t effect = 0,
+                           std::string sound = "") {
+  Module1::SceneRecord scene;
+  scene.PictureFileName = std::move(picture);
+  scene.SoundFileName = std::move(sound);
+  scene.DisplayTime = display_time;
+  scene.EffectNumber = effect;
+  return scene;
+}
+
+// A show on the headless host with pictures served from memory, 8 x 8 pixels on black.
+class Show {
+ public:
+  Show() {
+    module1.TempFolder = kTemp;
+    module1.MusicEnabled = Module1::kTrue;
+    module1.SoundEnabled = Module1::kTrue;
+    module1.PackageRecord.PictureWidth = 8;
+    module1.PackageRecord.PictureHeight = 8;
+    module1.PackageRecord.BackgroundColor = static_cast<std::int32_t>(kBack);
+    module1.PackageRecord.ScenesPresent = true;
+    pictures["a.jpg"] = Solid(8, 8, kRed);
+    pictures["b.jpg"] = Solid(8, 8, kGreen);
+    pictures["c.jpg"] = Solid(8, 8, kBlue);
+    options.keep_frames = true;
+  }
+
+  void Add(Module1::SceneRecord scene) {
+    module1.PackageRecord.Scenes.push_back(std::move(scene));
+    module1.PackageRecord.SceneCount =
+        static_cast<std::int32_t>(module1.PackageRecord.Scenes.size());
+  }
+
+  HeadlessHost& Run() {
+    options.picture_loader = [this](const std::string& path,
+                                    Surface& out) -> std::optional<std::string> {
+      loads.push_back(path.substr(module1.TempFolder.size()));
+      const auto found = pictures.find(loads.back());
+      if (found == pictures.end()) return "cannot decode " + path;
+      out = found->second;
+      return std::nullopt;
+    };
+    host = std::make_unique<HeadlessHost>(options);
+    Form1::RunPresentation(form, module1, effects, *host);
+    return *host;
+  }
+
+  // (tick, colour of the top-left pixel) of every frame after the set-up's blank repaint.
+  std::vector<std::pair<std::uint32_t, Color>> Shown() const {
+    std::vector<std::pair<std::uint32_t, Color>> shown;
+    for (std::size_t i = 1; i < host->Frames().size(); ++i) {
+      const auto& frame = host->Frames()[i];
+      shown.emplace_back(frame.tick_ms, frame.picture.Pixel(0, 0));
+    }
+    return shown;
+  }
+
+  std::vector<std::string> Calls() const {
+    std::vector<std::string> calls;
+    for (const auto& call : host->SoundCalls()) {
+      std::string text = std::to_string(call.tick_ms) + " " + call.call + " " + call.text;
+      if (call.call == "PlaySound") text += " " + std::to_string(call.flags);
+      calls.push_back(text);
+    }
+    return calls;
+  }
+
+  Module1::State module1;
+  EffectModule::State effects;
+  Form1::State form;
+  HeadlessOptions options;
+  std::map<std::string, Surface> pictures;
+  std::vector<std::string> loads;
+  std::unique_ptr<HeadlessHost> host;
+};
+
+using Shown = std::vector<std::pair<std::uint32_t, Color>>;
+
+TEST(Form1SceneLoop, ShowsScenesInOrderEachAfterItsDisplayTimeAndWrapsBySceneCount) {
+  Show show;
+  show.Add(Scene("a.jpg", 1000));
+  show.Add(Scene("b.jpg", 1000));
+  show.Add(Scene("c.jpg", 1000));
+  show.Add(Scene("missing.jpg", 1000));  // beyond SceneCount: never shown
+  show.module1.PackageRecord.SceneCount = 3;
+  show.options.until_ms = 3500;
+  show.Run();
+  EXPECT_EQ(show.Shown(),
+            (Shown{{0, kRed}, {1001, kGreen}, {2002, kBlue}, {3003, kRed}, {3501, kGreen}}));
+  // Every arrival reads its picture again from the temporary folder.
+  EXPECT_EQ(show.loads, (std::vector<std::string>{"a.jpg", "b.jpg", "c.jpg", "a.jpg", "b.jpg"}));
+  EXPECT_TRUE(show.host->Messages().empty());
+}
+
+TEST(Form1SceneLoop, SceneCountOnePassesIntoItselfWithItsSoundEveryTime) {
+  Show show;
+  show.module1.PackageRecord.MusicFileName = "";
+  show.Add(Scene("a.jpg", 500, 0, "a.wav"));
+  show.options.until_ms = 1200;
+  show.Run();
+  EXPECT_EQ(show.Shown(), (Shown{{0, kRed}, {501, kRed}, {1002, kRed}, {1201, kRed}}));
+  EXPECT_EQ(show.Calls(), (std::vector<std::string>{
+                              "501 PlaySound /tmp/show/a.wav 131075",
+                              "1002 PlaySound /tmp/show/a.wav 131075",
+                              "1201 PlaySound /tmp/show/a.wav 131075",
+                              "1201 PlaySound  64",
+                          }));
+}
+
+TEST(Form1SceneLoop, SceneZeroSoundPlaysOnlyWhenSceneZeroArrivesAgain) {
+  Show show;
+  show.Add(Scene("a.jpg", 100, 0, "a.wav"));
+  show.Add(Scene("b.jpg", 100, 0, "b.wav"));
+  show.options.until_ms = 150;
+  show.Run();
+  EXPECT_EQ(show.Calls(), (std::vector<std::string>{
+                              "101 PlaySound /tmp/show/b.wav 131075",
+                              "151 PlaySound /tmp/show/a.wav 131075",
+                              "151 PlaySound  64",
+                          }));
+}
+
+TEST(Form1SceneLoop, SoundSettingOffStartsNoSceneSoundButStillPurges) {
+  Show show;
+  show.module1.SoundEnabled = Module1::kFalse;
+  show.Add(Scene("a.jpg", 100, 0, "a.wav"));
+  show.Add(Scene("b.jpg", 100, 0, "b.wav"));
+  show.options.until_ms = 250;
+  show.Run();
+  EXPECT_EQ(show.Calls(), (std::vector<std::string>{"251 PlaySound  64"}));
+}
+
+class Form1EffectOutsideTheTable : public testing::TestWithParam<std::int32_t> {};
+
+TEST_P(Form1EffectOutsideTheTable, DrawsNothingUntilALaterPassage) {
+  Show show;
+  show.Add(Scene("a.jpg", 1000, GetParam()));
+  show.Add(Scene("b.jpg", 1000));
+  show.Add(Scene("c.jpg", 1000));
+  show.options.until_ms = 2500;
+  show.Run();
+  EXPECT_EQ(show.Shown(), (Shown{{0, kRed}, {1001, kRed}, {2002, kBlue}, {2501, kRed}}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Numbers, Form1EffectOutsideTheTable, testing::Values(30, 255, -1));
+
+TEST(Form1SceneLoop, ZeroDisplayTimeWaitsOneTickAndNegativeOneYield) {
+  Show show;
+  show.Add(Scene("a.jpg", 0));
+  show.Add(Scene("b.jpg", -5));
+  show.Add(Scene("c.jpg", 1000));
+  show.options.until_ms = 1001;
+  show.Run();
+  EXPECT_EQ(show.Shown(), (Shown{{0, kRed}, {1, kGreen}, {1, kBlue}, {1002, kRed}}));
+}
+
+TEST(Form1SceneLoop, InputDuringTheHoldStillStartsTheSoundAndRunsTheTransition) {
+  Show show;
+  show.module1.PackageRecord.MusicFileName = "m.mid";
+  show.Add(Scene("a.jpg", 1000, 5));
+  show.Add(Scene("b.jpg", 1000, 0, "b.wav"));
+  show.options.quit_at_ms = {400};
+  HeadlessHost& host = show.Run();
+  // The transition ends at once with the arriving frame; the loop then ends.
+  ASSERT_FALSE(show.Shown().empty());
+  EXPECT_EQ(show.Shown().back(), (std::pair<std::uint32_t, Color>{400, kGreen}));
+  const auto calls = show.Calls();
+  ASSERT_GE(calls.size(), 5u);
+  EXPECT_EQ(calls[0], "0 mci open \"/tmp/show/m.mid\" alias bgm");
+  EXPECT_EQ(calls[1], "0 mci play bgm");
+  EXPECT_EQ(calls[2], "400 PlaySound /tmp/show/b.wav 131075");
+  EXPECT_EQ(calls[calls.size() - 2], "400 mci close bgm");
+  EXPECT_EQ(calls.back(), "400 PlaySound  64");
+  EXPECT_GE(host.CursorCount(), 0);
+  EXPECT_FALSE(host.ScreenSaverRunning());
+  EXPECT_EQ(host.PasswordPrompts(), 0);
+}
+
+TEST(Form1Compose, TransparentFlagWithoutOverlayFlagPaintsOpaqueOnTheBackground) {
+  Show show;
+  Surface sprite = Solid(8, 8, kGreen);
+  sprite.Row(0)[0] = kBack;  // key-coloured pixel
+  show.pictures["b.jpg"] = sprite;
+  show.Add(Scene("a.jpg", 100));
+  Module1::SceneRecord b = Scene("b.jpg", 100);
+  b.TransparentFlag = -1;
+  show.Add(b);
+  show.options.until_ms = 150;
+  show.Run();
+  const Surface& arrived = show.host->Frames()[2].picture;
+  EXPECT_EQ(arrived.Pixel(0, 0), kBack);  // not the red of the scene before
+  EXPECT_EQ(arrived.Pixel(1, 0), kGreen);
+}
+
+TEST(Form1Compose, OverlayScenesBuildUpOverWhatTheScreenShowed) {
+  Show show;
+  show.pictures["a.jpg"] = Solid(4, 4, kRed);
+  show.pictures["b.jpg"] = Solid(4, 4, kGreen);
+  Surface sprite = Solid(4, 4, kBlue);
+  for (int y = 0; y < 4; ++y) sprite.Row(y)[0] = sprite.Row(y)[1] = kBack;  // left half keyed
+  show.pictures["c.jpg"] = sprite;
+  show.Add(Scene("a.jpg", 100));
+  Module1::SceneRecord b = Scene("b.jpg", 100);
+  b.PictureLeft = 4;
+  b.OverlayFlag = -1;
+  show.Add(b);
+  Module1::SceneRecord c = Scene("c.jpg", 100);
+  c.PictureLeft = 4;
+  c.PictureTop = 2;
+  c.OverlayFlag = -1;
+  c.TransparentFlag = -1;
+  show.Add(c);
+  show.options.until_ms = 250;
+  show.Run();
+  const Surface& last = show.host->Frames()[3].picture;
+  EXPECT_EQ(last.Pixel(0, 0), kRed);    // scene a stays
+  EXPECT_EQ(last.Pixel(4, 0), kGreen);  // scene b over it
+  EXPECT_EQ(last.Pixel(4, 3), kGreen);  // seen through c's keyed pixels
+  EXPECT_EQ(last.Pixel(6, 3), kBlue);
+  EXPECT_EQ(last.Pixel(0, 6), kBack);
+}
+
+TEST(Form1SetUp, CentresPicture1ByHalvingEachTerm) {
+  Show show;
+  show.Add(Scene("a.jpg", 100));
+  show.module1.PackageRecord.PictureWidth = 551;
+  show.module1.PackageRecord.PictureHeight = 550;
+  show.options.screen = {1024, 1023};
+  show.options.until_ms = 0;
+  show.Run();
+  EXPECT_EQ(show.host->Picture1Position(), (platform::Point{237, 236}));
+}
+
+TEST(Form1Password, RefusalRestartsAtSceneZeroAndAcceptanceFinishes) {
+  Show show;
+  show.Add(Scene("a.jpg", 1000));
+  show.Add(Scene("b.jpg", 1000));
+  show.Add(Scene("c.jpg", 1000));
+  show.options.use_password = 1;
+  show.options.verdicts = {platform::PasswordVerdict::kRefused};
+  show.options.quit_at_ms = {1500, 1700};
+  HeadlessHost& host = show.Run();
+  EXPECT_EQ(host.PasswordPrompts(), 2);
+  // The refused run paints scene 0 with its own picture at once.
+  EXPECT_EQ(show.Shown(),
+            (Shown{{0, kRed}, {1001, kGreen}, {1500, kBlue}, {1500, kRed}, {1700, kGreen}}));
+  EXPECT_GE(host.CursorCount(), 0);
+  EXPECT_FALSE(host.ScreenSaverRunning());
+}
+
+TEST(Form1Password, ValueZeroOrUnreadableAsksNothing) {
+  for (const std::optional<std::uint32_t> value :
+       {std::optional<std::uint32_t>(0), std::optional<std::uint32_t>()}) {
+    Show show;
+    show.Add(Scene("a.jpg", 1000));
+    show.options.use_password = value;
+    show.options.quit_at_ms = {10};
+    EXPECT_EQ(show.Run().PasswordPrompts(), 0);
+  }
+}
+
+class TempDir {
+ public:
+  TempDir() {
+    char pattern[] = "/tmp/form1test-XXXXXX";
+    path_ = mkdtemp(pattern);
+  }
+  ~TempDir() { std::filesystem::remove_all(path_); }
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+TEST(Form1Failure, NoScenesFailsBeforeTheWindowAndLeavesNoFolder) {
+  TempDir parent;
+  auto folder = platform::ExtractFolder::CreateNumbered(parent.Path());
+  ASSERT_TRUE(folder);
+  Show show;
+  show.module1.TempFolder = folder->Path();
+  show.module1.PackageRecord.ScenesPresent = false;
+  show.module1.PackageRecord.SceneCount = 0;
+  HeadlessHost& host = show.Run();
+  ASSERT_EQ(host.Messages().size(), 1u);
+  EXPECT_EQ(host.Messages()[0],
+            "不明のエラーが発生しました。\r\nインデックスが有効範囲にありません。\r\nForm1");
+  EXPECT_FALSE(host.WindowShown());
+  EXPECT_FALSE(host.ScreenSaverRunning());
+  Form1::Form_Unload(show.module1, *folder);
+  EXPECT_FALSE(std::filesystem::exists(folder->Path()));
+}
+
+TEST(Form1Failure, UnreadablePictureReportsAndRestoresSoTheCleanUpRemovesEverything) {
+  TempDir parent;
+  auto folder = platform::ExtractFolder::CreateNumbered(parent.Path());
+  ASSERT_TRUE(folder);
+  const std::vector<std::uint8_t> bytes = {1, 2, 3};
+  for (const char* name : {"a.jpg", "b.jpg", "b.wav", "m.mid"}) {
+    ASSERT_TRUE(folder->WriteFile(name, bytes));
+  }
+  Show show;
+  show.module1.TempFolder = folder->Path();
+  show.module1.PackageRecord.MusicFileName = "m.mid";
+  show.module1.MusicEnabled = Module1::kFalse;
+  show.Add(Scene("a.jpg", 100));
+  show.Add(Scene("b.jpg", 100, 0, "b.wav"));
+  show.pictures.erase("b.jpg");
+  HeadlessHost& host = show.Run();
+  ASSERT_EQ(host.Messages().size(), 1u);
+  EXPECT_EQ(host.Messages()[0].rfind("不明のエラーが発生しました。\r\n", 0), 0u);
+  EXPECT_NE(host.Messages()[0].find("b.jpg"), std::string::npos);
+  EXPECT_GE(host.CursorCount(), 0);
+  EXPECT_FALSE(host.ScreenSaverRunning());
+  // The music setting is off: nothing was opened, but the device is closed all the same.
+  EXPECT_EQ(show.Calls(), (std::vector<std::string>{"0 mci close bgm", "0 PlaySound  64"}));
+  Form1::Form_Unload(show.module1, *folder);
+  EXPECT_FALSE(std::filesystem::exists(folder->Path()));
+}
+
+TEST(Form1Unload, LeavesTheFolderWhenItHoldsFilesThePackageDoesNotName) {
+  TempDir parent;
+  auto folder = platform::ExtractFolder::CreateNumbered(parent.Path());
+  ASSERT_TRUE(folder);
+  const std::vector<std::uint8_t> bytes = {1};
+  ASSERT_TRUE(folder->WriteFile("a.jpg", bytes));
+  ASSERT_TRUE(folder->WriteFile("other.jpg", bytes));
+  Module1::State module1;
+  module1.PackageRecord.ScenesPresent = true;
+  module1.PackageRecord.Scenes.push_back(Scene("a.jpg", 1));
+  module1.PackageRecord.SceneCount = 5;  // beyond Scenes: skipped
+  Form1::Form_Unload(module1, *folder);
+  EXPECT_FALSE(std::filesystem::exists(folder->Path() + "a.jpg"));
+  EXPECT_TRUE(std::filesystem::exists(folder->Path() + "other.jpg"));
+}
+
+// A host that only answers what the input handlers and the music commands ask.
+class ScriptedHost final : public platform::ShowHost {
+ public:
+  std::uint32_t GetTickCount() override { return 0; }
+  void DoEvents() override {}
+  void WaitForEventsUntil(std::uint32_t) override {}
+  void Refresh(const Surface&) override {}
+  void SetInputHandlers(platform::InputHandlers*) override {}
+  platform::Size PrimaryScreenSize() override { return {}; }
+  void PlacePicture1(std::int32_t, std::int32_t, std::int32_t, std::int32_t) override {}
+  void ShowWindow() override {}
+  void MakeTopmost() override {}
+  int ShowCursor(bool) override { return 0; }
+  platform::Point GetCursorPos() override { return cursor; }
+  void SetScreenSaverRunning(bool) override {}
+  std::optional<std::string> LoadPicture(const std::string&, Surface&) override { return {}; }
+  void MciSendString(std::string_view command, std::string& reply) override {
+    commands.emplace_back(command);
+    reply = command == "status bgm mode" ? mode : "";
+  }
+  void PlaySound(std::string_view, std::uint32_t) override {}
+  std::optional<std::uint32_t> ReadScreenSaveUsePassword() override { return {}; }
+  platform::PasswordVerdict VerifyScreenSavePwd() override {
+    return platform::PasswordVerdict::kAccepted;
+  }
+  void MessageBox(std::string_view, std::string_view, platform::MessageIcon) override {}
+
+  platform::Point cursor{};
+  std::string mode;
+  std::vector<std::string> commands;
+};
+
+TEST(Form1Input, MouseMoveEndsOnlyAwayFromTheStartPosition) {
+  ScriptedHost host;
+  std::int16_t quit = 0;
+  const platform::Point start{100, 50};
+  Form1::Input input(quit, start, host);
+  host.cursor = start;
+  input.MouseMove();
+  EXPECT_EQ(quit, 0);
+  host.cursor = {100, 49};
+  input.MouseMove();
+  EXPECT_EQ(quit, -1);
+  quit = 0;
+  input.KeyDown();
+  EXPECT_EQ(quit, -1);
+  quit = 0;
+  input.MouseDown();
+  EXPECT_EQ(quit, -1);
+}
+
+TEST(Form1Music, KeepAliveRestartsOnlyAStoppedDevice) {
+  Module1::State module1;
+  module1.PackageRecord.MusicFileName = "m.mid";
+  module1.MusicEnabled = Module1::kTrue;
+  std::string reply;
+  ScriptedHost host;
+  host.mode = "playing";
+  Form1::KeepMusicAlive(module1, host, reply);
+  host.mode = "stopped";
+  Form1::KeepMusicAlive(module1, host, reply);
+  host.mode = "stoppe";
+  Form1::KeepMusicAlive(module1, host, reply);
+  EXPECT_EQ(host.commands,
+            (std::vector<std::string>{"status bgm mode", "status bgm mode", "seek bgm to start",
+                                      "play bgm", "status bgm mode"}));
+  host.commands.clear();
+  module1.MusicEnabled = Module1::kFalse;
+  Form1::KeepMusicAlive(module1, host, reply);
+  Form1::StartMusic(module1, host, reply);
+  EXPECT_TRUE(host.commands.empty());
+}
+
+}  // namespace

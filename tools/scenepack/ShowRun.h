@@ -1,0 +1,16 @@
+// Runs the show of a saver file on a given presentation host, the way the player's show mode
+// runs it: the package and the settings file beside it, a fresh temporary folder holding the
+// extracted files, the presentation, and the clean-up.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "platform/Host.h"
+
+namespace scenepack {
+
+// Returns nullopt when the show ran (whatever it showed), else what kept it from starting.
+std::optional<std::string> RunShowOf(const std::string& saver_path, platform::ShowHost& host);
+
+}  // namespace scenepack
