@@ -325,7 +325,8 @@ LoadResult Load(ByteSource& source) {
 }  // namespace
 
 LoadResult LoadPackageFromFile(const std::string& path) {
-  const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // O_NONBLOCK: opening a FIFO must not wait for a writer; regular files ignore it.
+  const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd.get() < 0) {
     LoadResult result;
     result.problem = PackageProblem{0, "cannot open " + path + ": " + std::strerror(errno)};

@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/picture/GifDecoder.h"
 #include "platform/picture/JpegLayout.h"
 
 namespace platform {
@@ -52,25 +53,6 @@ struct Dimensions {
 std::optional<Dimensions> PngDimensions(Bytes b) {
   if (b.size() < 24 || std::memcmp(b.data() + 12, "IHDR", 4) != 0) return std::nullopt;
   return Dimensions{ReadBe32(b, 16), ReadBe32(b, 20)};
-}
-
-// The first frame's size: the image descriptor after the colour table and extensions.
-std::optional<Dimensions> GifDimensions(Bytes b) {
-  if (b.size() < 13) return std::nullopt;
-  std::size_t pos = 13;
-  if (b[10] & 0x80) pos += 3u << ((b[10] & 7) + 1);
-  while (pos < b.size()) {
-    const std::uint8_t introducer = b[pos];
-    if (introducer == 0x2C) {
-      if (pos + 9 > b.size()) return std::nullopt;
-      return Dimensions{ReadLe16(b, pos + 5), ReadLe16(b, pos + 7)};
-    }
-    if (introducer != 0x21 || pos + 2 >= b.size()) return std::nullopt;
-    pos += 2;  // introducer and label, then data sub-blocks up to an empty one
-    while (pos < b.size() && b[pos] != 0) pos += b[pos] + 1u;
-    ++pos;
-  }
-  return std::nullopt;
 }
 
 std::optional<Dimensions> BmpDimensions(Bytes b) {
@@ -130,6 +112,7 @@ std::optional<std::string> DecodeJpeg(Bytes b, const std::string& name, Surface&
     return "cannot decode " + Quoted(name) + ": " + tjGetErrorStr2(tj.get());
   }
   ClearHighBytes(picture);
+  picture.SetBackColor(out.BackColor());
   out = std::move(picture);
   return std::nullopt;
 }
@@ -139,7 +122,24 @@ struct SdlSurfaceFree {
 };
 using SdlSurface = std::unique_ptr<SDL_Surface, SdlSurfaceFree>;
 
-// BMP, GIF and PNG through SDL_image, once the header has shown a sane size.
+// GIF through our own decoder: the first frame on its logical screen.
+std::optional<std::string> DecodeGif(Bytes b, const std::string& name, Surface& out) {
+  const std::optional<GifFrame> frame = ReadGifFirstFrame(b);
+  if (!frame) return "cannot decode " + Quoted(name) + ": the header is damaged";
+  if (auto failure = CheckDimensions({frame->screen_width, frame->screen_height}, name)) {
+    return failure;
+  }
+  if (auto failure = CheckDimensions({frame->width, frame->height}, name)) return failure;
+  Surface picture;
+  if (!DecodeGifFrame(b, *frame, picture)) {
+    return "cannot decode " + Quoted(name) + ": the picture data is damaged or truncated";
+  }
+  picture.SetBackColor(out.BackColor());
+  out = std::move(picture);
+  return std::nullopt;
+}
+
+// BMP and PNG through SDL_image, once the header has shown a sane size.
 std::optional<std::string> DecodeWithSdlImage(Bytes b, const char* type, const std::string& name,
                                               Surface& out) {
   SDL_RWops* rw = SDL_RWFromConstMem(b.data(), static_cast<int>(b.size()));
@@ -157,6 +157,7 @@ std::optional<std::string> DecodeWithSdlImage(Bytes b, const char* type, const s
                 static_cast<std::size_t>(rgba->w) * 4);
   }
   ClearHighBytes(picture);
+  picture.SetBackColor(out.BackColor());
   out = std::move(picture);
   return std::nullopt;
 }
@@ -174,9 +175,7 @@ std::optional<std::string> DecodePictureBytes(Bytes bytes, const std::string& na
       type = "PNG";
       break;
     case Format::kGif:
-      dims = GifDimensions(bytes);
-      type = "GIF";
-      break;
+      return DecodeGif(bytes, name, out);
     case Format::kBmp:
       dims = BmpDimensions(bytes);
       type = "BMP";

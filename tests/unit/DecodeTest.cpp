@@ -145,9 +145,10 @@ TEST(DecodePicture, DecodesJpegBaselineAndProgressiveBmpAndPngAtNaturalSize) {
                         {"a.png", EncodeWithSdl(true), 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    Surface s(3, 3);
+    Surface s(3, 3, 0x00123456);
     EXPECT_EQ(platform::DecodePicture(folder.Write(c.name, c.bytes), s), std::nullopt);
     ExpectTestPicture(s, c.tolerance);
+    EXPECT_EQ(s.BackColor(), 0x00123456u) << "the surface keeps its background colour";
   }
 }
 
@@ -164,6 +165,51 @@ TEST(DecodePicture, DecodesGifAndTakesTheFirstFrame) {
   ASSERT_EQ(s.Width(), 2);
   EXPECT_EQ(s.Pixel(0, 0), 0x0000FFu);
   EXPECT_EQ(s.Pixel(1, 0), 0x0000FFu);
+}
+
+// 2 x 9, interlaced: row y is grey 28 * y.
+const Bytes kInterlacedGif = {
+    0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x02, 0x00, 0x09, 0x00, 0xf3, 0x00, 0x00, 0x00, 0x00, 0x00,
+    0x1c, 0x1c, 0x1c, 0x38, 0x38, 0x38, 0x54, 0x54, 0x54, 0x70, 0x70, 0x70, 0x8c, 0x8c, 0x8c, 0xa8,
+    0xa8, 0xa8, 0xc4, 0xc4, 0xc4, 0xe0, 0xe0, 0xe0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x21, 0xf9, 0x04,
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x21, 0xff, 0x0b, 0x49, 0x6d, 0x61, 0x67, 0x65, 0x4d, 0x61, 0x67,
+    0x69, 0x63, 0x6b, 0x0e, 0x67, 0x61, 0x6d, 0x6d, 0x61, 0x3d, 0x30, 0x2e, 0x34, 0x35, 0x34, 0x35,
+    0x34, 0x35, 0x00, 0x2c, 0x00, 0x00, 0x00, 0x00, 0x02, 0x00, 0x09, 0x00, 0x40, 0x04, 0x0d, 0x10,
+    0x00, 0x84, 0x08, 0x11, 0xc2, 0x98, 0x10, 0xc6, 0x28, 0xc5, 0x71, 0x44, 0x00, 0x3b};
+
+TEST(DecodePicture, GifInterlacedRowsAndAFrameSmallerThanItsScreen) {
+  const ScratchFolder folder;
+  Surface s;
+  ASSERT_EQ(platform::DecodePicture(folder.Write("i.gif", kInterlacedGif), s), std::nullopt);
+  ASSERT_EQ(s.Height(), 9);
+  for (int y = 0; y < 9; ++y) {
+    EXPECT_EQ(s.Pixel(1, y), 0x010101u * static_cast<std::uint32_t>(28 * y)) << y;
+  }
+  // The 4 x 2 frame at (1, 1) on a 6 x 3 screen whose background is entry 0, black.
+  Bytes gif = kGif;
+  gif[6] = 6;
+  gif[8] = 3;
+  gif[11] = 0;
+  gif[46] = 1;
+  gif[48] = 1;
+  ASSERT_EQ(platform::DecodePicture(folder.Write("f.gif", gif), s), std::nullopt);
+  const std::vector<std::uint32_t> want = {0, 0,        0,        0,        0,        0,
+                                           0, 0x0000FF, 0x00FF00, 0xFF0000, 0xFFFFFF, 0,
+                                           0, 0,        0x00FFFF, 0xFF00FF, 0xFFFF00, 0};
+  EXPECT_EQ(std::vector<std::uint32_t>(s.Pixels().begin(), s.Pixels().end()), want);
+}
+
+TEST(DecodePicture, EverySeedOfTheFuzzCorpusDecodesOrFailsCleanly) {
+  // The seeds include inputs that once broke a decoder.
+  const std::filesystem::path seeds =
+      std::filesystem::path(SCENESAVER_SOURCE_DIR) / "tests/fuzz/corpus/picture";
+  int decoded = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(seeds)) {
+    Surface s;
+    if (!platform::DecodePicture(entry.path().string(), s)) ++decoded;
+  }
+  EXPECT_GE(decoded, 6);
 }
 
 // Expects a failure that names the file, with the surface left as it was.

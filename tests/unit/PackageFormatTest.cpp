@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -229,6 +230,11 @@ TEST(PackageFormat, DamagedFilesGiveEmptyRecordAndNameTheProblem) {
   EXPECT_TRUE(LoadPackageFromFile(nothing.path()).problem);
   EXPECT_TRUE(LoadPackageFromFile("/nonexistent/saver.scr").problem);
   EXPECT_TRUE(LoadPackageFromFile("/tmp").problem);
+  // A FIFO is refused without waiting for a writer.
+  const std::string fifo = nothing.path() + ".fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_TRUE(LoadPackageFromFile(fifo).problem);
+  std::filesystem::remove(fifo);
 }
 
 TEST(PackageFormat, TruncatedPackageKeepsWhatWasRead) {

@@ -186,7 +186,7 @@ TEST(StretchBlt, MirrorsInBothAxesAsTheUnmirroredCopyReversed) {
 
 TEST(StretchBlt, MatchesThePixelModelForClippedMirroredAndScaledCases) {
   // Many seeded cases, including rectangles hanging over every edge of both surfaces, mirrors,
-  // odd scale factors and a destination wider than one column strip.
+  // odd and unit scale factors and a destination wider than one column strip.
   std::mt19937 rng(12345);
   const Surface src = Numbered(37, 23);
   const auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
@@ -197,7 +197,9 @@ TEST(StretchBlt, MatchesThePixelModelForClippedMirroredAndScaledCases) {
     const int w = wide ? pick(-4600, 4600) : pick(-45, 45);
     const int h = pick(-35, 35);
     const int x = pick(-20, dst.Width() + 20), y = pick(-20, 45);
-    const int sw = pick(-45, 45), sh = pick(-30, 30);
+    int sw = pick(-45, 45), sh = pick(-30, 30);
+    if (n % 4 == 1) sw = pick(0, 1) ? w : -w;  // 1:1 columns, plain or mirrored
+    if (n % 8 == 1) sh = pick(0, 1) ? h : -h;
     const int sx = pick(-10, 47), sy = pick(-10, 33);
     platform::StretchBlt(dst, x, y, w, h, src, sx, sy, sw, sh);
     ModelStretchBlt(want, x, y, w, h, src, sx, sy, sw, sh);
