@@ -228,7 +228,7 @@ class PackageParser {
   }
 
   bool Long(std::int32_t& value, const std::string& field) {
-    std::uint8_t b[4];
+    std::uint8_t b[4] = {};
     if (!Raw(b, 4, field)) return false;
     value = static_cast<std::int32_t>(
         static_cast<std::uint32_t>(b[0]) | static_cast<std::uint32_t>(b[1]) << 8 |
@@ -237,7 +237,7 @@ class PackageParser {
   }
 
   bool Integer(std::int16_t& value, const std::string& field) {
-    std::uint8_t b[2];
+    std::uint8_t b[2] = {};
     if (!Raw(b, 2, field)) return false;
     value = static_cast<std::int16_t>(static_cast<std::uint16_t>(b[0] | b[1] << 8));
     return true;
