@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "startup/PackageFormat.h"
 
@@ -122,11 +123,19 @@ class Cursor {
 // Smallest serialized scene: two empty names, four Longs, two Integers, two absent arrays.
 constexpr std::uint64_t kMinimumSceneLength = 2 + 2 + 4 * 4 + 2 + 2 + 2 + 2;
 
+// A load may take the file's size in memory plus this much. Names and arrays never take more
+// than their bytes in the file; the scene records that hold them can, since an empty scene
+// takes 28 bytes in the file but several times that in memory.
+constexpr std::uint64_t kLoadMemoryAllowance = 1024 * 1024;
+// What the load itself uses besides the records: the read buffer and the problem texts.
+constexpr std::uint64_t kLoadWorkingMemory = 128 * 1024;
+constexpr std::uint64_t kSceneMemory = sizeof(SceneRecord) + sizeof(SceneLayout);
+
 // Reads the fields of one package, stopping at the first problem.
 class PackageParser {
  public:
-  PackageParser(Cursor& cursor, std::uint64_t package_start)
-      : cursor_(cursor), start_(package_start) {}
+  PackageParser(Cursor& cursor, std::uint64_t package_start, std::uint64_t file_size)
+      : cursor_(cursor), start_(package_start), file_size_(file_size) {}
 
   const std::optional<PackageProblem>& problem() const { return problem_; }
 
@@ -145,7 +154,10 @@ class PackageParser {
     std::int32_t count = 0;
     bool present = false;
     if (!ArrayHeader(present, count, kMinimumSceneLength, "Scenes")) return;
+    if (!ScenesFitInMemory(count, layout.Scenes)) return;
     record.ScenesPresent = present;
+    record.Scenes.reserve(static_cast<std::size_t>(count));
+    layout.scenes.reserve(static_cast<std::size_t>(count));
     for (std::int32_t i = 0; i < count; ++i) {
       SceneRecord scene;
       SceneLayout where;
@@ -187,6 +199,19 @@ class PackageParser {
 
   std::uint64_t Relative() const { return cursor_.pos() - start_; }
 
+  // True when `count` scene records, with every byte of the package held in memory besides,
+  // stay within the file's size plus the allowance. `count` is below 2^31, so nothing overflows.
+  bool ScenesFitInMemory(std::int32_t count, std::uint64_t header_offset) {
+    const std::uint64_t package_length = Relative() + cursor_.remaining();
+    const std::uint64_t needed =
+        package_length + static_cast<std::uint64_t>(count) * kSceneMemory + kLoadWorkingMemory;
+    if (needed <= file_size_ + kLoadMemoryAllowance) return true;
+    return Fail(start_ + header_offset, "Scenes: " + std::to_string(count) + " scenes would need " +
+                                            std::to_string(needed) +
+                                            " bytes of memory, more than the file's " +
+                                            std::to_string(file_size_) + " bytes plus 1 MiB");
+  }
+
   bool Fail(std::uint64_t offset, std::string message) {
     if (!problem_) problem_ = PackageProblem{offset, std::move(message)};
     return false;
@@ -203,7 +228,7 @@ class PackageParser {
   }
 
   bool Long(std::int32_t& value, const std::string& field) {
-    std::uint8_t b[4];
+    std::uint8_t b[4] = {};
     if (!Raw(b, 4, field)) return false;
     value = static_cast<std::int32_t>(
         static_cast<std::uint32_t>(b[0]) | static_cast<std::uint32_t>(b[1]) << 8 |
@@ -212,7 +237,7 @@ class PackageParser {
   }
 
   bool Integer(std::int16_t& value, const std::string& field) {
-    std::uint8_t b[2];
+    std::uint8_t b[2] = {};
     if (!Raw(b, 2, field)) return false;
     value = static_cast<std::int16_t>(static_cast<std::uint16_t>(b[0] | b[1] << 8));
     return true;
@@ -227,8 +252,11 @@ class PackageParser {
       return Fail(at, field + ": byte count " + std::to_string(n) + " runs past the end (" +
                           std::to_string(cursor_.remaining()) + " bytes remain)");
     }
-    text.resize(n);
-    return Raw(reinterpret_cast<std::uint8_t*>(text.data()), n, field);
+    // Made at its exact size: growing a string may double its capacity.
+    AnsiString read(n, '\0');
+    if (!Raw(reinterpret_cast<std::uint8_t*>(read.data()), n, field)) return false;
+    text = std::move(read);
+    return true;
   }
 
   // Reads a dimension count and, when it is 1, the element count and lower bound. Checks that
@@ -278,6 +306,7 @@ class PackageParser {
 
   Cursor& cursor_;
   std::uint64_t start_;
+  std::uint64_t file_size_;
   std::optional<PackageProblem> problem_;
 };
 
@@ -316,7 +345,7 @@ LoadResult Load(ByteSource& source) {
   result.found = true;
   result.package_offset = start;
   Cursor cursor(source, start, size);
-  PackageParser parser(cursor, start);
+  PackageParser parser(cursor, start, size);
   parser.Parse(result.record, result.layout);
   result.problem = parser.problem();
   return result;
@@ -325,7 +354,8 @@ LoadResult Load(ByteSource& source) {
 }  // namespace
 
 LoadResult LoadPackageFromFile(const std::string& path) {
-  const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // O_NONBLOCK: opening a FIFO must not wait for a writer; regular files ignore it.
+  const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd.get() < 0) {
     LoadResult result;
     result.problem = PackageProblem{0, "cannot open " + path + ": " + std::strerror(errno)};

@@ -2,9 +2,11 @@
 #include <unistd.h>
 
 #include <climits>
+#include <optional>
 #include <string>
 
 #include "platform/sdl/DesktopHost.h"
+#include "platform/sdl/TerminationSignals.h"
 #include "startup/CommandLine.h"
 #include "startup/Startup.h"
 
@@ -23,6 +25,10 @@ std::string RunningProgramPath() {
 
 int main(int argc, char** argv) {
   const std::string argument_text = Module1::JoinArguments(argc, argv);
+  // In show mode a termination signal only ends the show, from before the temporary folder is
+  // made until after it is removed, so that no signal leaves extracted files behind.
+  std::optional<platform::TerminationSignals> signals;
+  if (Module1::ModeOf(argument_text) == Module1::StartMode::kShow) signals.emplace();
   platform::DesktopHost host;
   return Module1::Main(argument_text, host, RunningProgramPath());
 }

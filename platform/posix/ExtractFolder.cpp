@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <string>
 #include <utility>
 
 #include "platform/posix/UniqueFd.h"
@@ -25,6 +26,22 @@ bool IsCp932TrailByte(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0
 bool EntryExists(int dir_fd, const std::string& name) {
   struct stat st {};
   return ::fstatat(dir_fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT;
+}
+
+// The file system's handle of `name` in `dir_fd` (or of `dir_fd` itself when `name` is
+// empty), without following a link; empty when there is none.
+std::string HandleOf(int dir_fd, const std::string& name) {
+  alignas(file_handle) unsigned char storage[sizeof(file_handle) + MAX_HANDLE_SZ] = {};
+  auto* handle = reinterpret_cast<file_handle*>(storage);
+  handle->handle_bytes = MAX_HANDLE_SZ;
+  int mount_id = 0;
+  if (::name_to_handle_at(dir_fd, name.c_str(), handle, &mount_id,
+                          name.empty() ? AT_EMPTY_PATH : 0) != 0) {
+    return {};
+  }
+  std::string id(reinterpret_cast<const char*>(&handle->handle_type), sizeof handle->handle_type);
+  id.append(reinterpret_cast<const char*>(handle->f_handle), handle->handle_bytes);
+  return id;
 }
 
 bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
@@ -133,7 +150,7 @@ bool ExtractFolder::WriteFile(std::string_view name, std::span<const std::uint8_
   if (!fd.Valid()) return false;
   struct stat st {};
   ::fstat(fd.Get(), &st);
-  created_[file] = FileId{st.st_dev, st.st_ino};
+  created_[file] = FileId{st.st_dev, st.st_ino, HandleOf(fd.Get(), "")};
   return WriteAll(fd.Get(), bytes);
 }
 
@@ -142,12 +159,13 @@ bool ExtractFolder::DeleteFile(std::string_view name) {
   if (it == created_.end() || dir_fd_ < 0) return false;
   // `name` may view the map's own key, so copy what is needed before erasing the entry.
   const std::string file = it->first;
-  const FileId id = it->second;
+  const FileId id = std::move(it->second);
   created_.erase(it);
   struct stat st {};
   if (::fstatat(dir_fd_, file.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
   // Only the very file this run created, still a plain file.
   if (!S_ISREG(st.st_mode) || st.st_dev != id.device || st.st_ino != id.inode) return false;
+  if (!id.handle.empty() && HandleOf(dir_fd_, file) != id.handle) return false;
   return ::unlinkat(dir_fd_, file.c_str(), 0) == 0;
 }
 

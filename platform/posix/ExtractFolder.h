@@ -43,9 +43,13 @@ class ExtractFolder {
   bool Holds(std::string_view name) const;
 
  private:
+  // What tells the file this run wrote from any later one of the same name: its inode, and
+  // the file system's handle (which also holds the inode's generation, so a new file that
+  // reuses the inode number differs). The handle is empty where the file system gives none.
   struct FileId {
     dev_t device = 0;
     ino_t inode = 0;
+    std::string handle;
   };
   ExtractFolder() = default;
   void Close();

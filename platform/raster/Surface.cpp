@@ -291,7 +291,7 @@ void StretchBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, in
   const Axis ay = MakeAxis(y, h, sy, sh);
   if (&dst == &src) {
     // Reading and writing one bitmap: sample from a snapshot (rare; allocates).
-    const Surface snapshot = src;
+    const Surface snapshot = src;  // NOLINT(performance-unnecessary-copy-initialization)
     StretchClipped(dst, snapshot, ax, ay);
     return;
   }

@@ -259,7 +259,9 @@ class SdlShowHost final : public ShowHost {
         if (IsDestructionOf(event, window_.get())) Terminate();
         break;
       case SDL_QUIT:
-        Terminate();
+        // A close request from the window manager is input like any other: it must not pass
+        // the password by.
+        if (handlers_ != nullptr) handlers_->KeyDown();
         break;
       default:
         break;

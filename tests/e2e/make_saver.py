@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """Makes a saver file for the end-to-end tests: a copy of the player with a package appended.
 
-make_saver.py PLAYER OUT [--settings] [--scene PICTURE_FILE[:SOUND_FILE]]...
-Each scene holds its picture for one second and changes by a plain cut.
+make_saver.py PLAYER OUT [--settings] [--display-ms N] [--effect N]
+              [--scene PICTURE_FILE[:SOUND_FILE]]...
+Each scene holds its picture for N ms (default one second) and leaves through transition
+--effect (default 0, a plain cut).
 """
 import argparse
 import os
@@ -20,7 +22,7 @@ def byte_array(data) -> bytes:
     return struct.pack("<Hii", 1, len(data), 0) + data
 
 
-def scene(picture_path: str, sound_path) -> bytes:
+def scene(picture_path: str, sound_path, display_ms: int, effect: int) -> bytes:
     with open(picture_path, "rb") as f:
         picture = f.read()
     sound = None
@@ -29,7 +31,7 @@ def scene(picture_path: str, sound_path) -> bytes:
             sound = f.read()
     return (text(os.path.basename(picture_path).encode())
             + text(os.path.basename(sound_path).encode() if sound_path else b"")
-            + struct.pack("<iiiihh", 1000, 0, 0, 0, 0, 0)
+            + struct.pack("<iiiihh", display_ms, 0, 0, effect, 0, 0)
             + byte_array(picture) + byte_array(sound))
 
 
@@ -38,13 +40,15 @@ def main() -> None:
     parser.add_argument("player")
     parser.add_argument("out")
     parser.add_argument("--settings", action="store_true")
+    parser.add_argument("--display-ms", type=int, default=1000)
+    parser.add_argument("--effect", type=int, default=0)
     parser.add_argument("--scene", action="append", default=[])
     args = parser.parse_args()
     scenes = [s.split(":", 1) + [None] for s in args.scene]
     body = struct.pack("<iiihi", 320, 240, 0, -1 if args.settings else 0, len(scenes))
     body += text(b"") + byte_array(None)
     body += struct.pack("<Hii", 1, len(scenes), 0)
-    body += b"".join(scene(s[0], s[1]) for s in scenes)
+    body += b"".join(scene(s[0], s[1], args.display_ms, args.effect) for s in scenes)
     package = body + struct.pack("<i", len(body) + 4)
     shutil.copyfile(args.player, args.out)
     os.chmod(args.out, 0o755)

@@ -4,7 +4,7 @@
 # existing settings file nor creates one.
 set -euo pipefail
 saver=${BUILD_DIR:-build}/demo.scr
-for tool in xvfb-run xdotool import convert; do
+for tool in xvfb-run xdotool import convert strace; do
   command -v "$tool" >/dev/null || { echo "skip: $tool is not installed"; exit 0; }
 done
 [ -x "$saver" ] || { echo "skip: $saver has not been built"; exit 0; }
@@ -13,6 +13,7 @@ if [ -z "${SETTINGS_E2E_IN_XVFB:-}" ]; then
   exec env SETTINGS_E2E_IN_XVFB=1 xvfb-run -a -s "-screen 0 800x600x24" bash "$0" "$@"
 fi
 
+trap 'echo "FAIL: line $LINENO: $BASH_COMMAND"' ERR
 work=$(mktemp -d)
 pid=
 cleanup() {
@@ -34,7 +35,7 @@ fail() { echo "FAIL: $*"; exit 1; }
 # Waits for a visible window of the given title and prints its id.
 find_window() {
   local id
-  for _ in $(seq 100); do
+  for _ in $(seq 300); do
     id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1) || true
     [ -n "$id" ] && { echo "$id"; return; }
     kill -0 "$pid" 2>/dev/null || fail "the program ended without showing $1"
@@ -48,16 +49,35 @@ open_dialog() {
   "$work/demo.scr" /C &
   pid=$!
   win=$(find_window 設定)
-  sleep 0.3  # let it draw
 }
 
 # Waits for the program to end after the dialog was dismissed.
 expect_exit() {
-  for _ in $(seq 50); do
+  for _ in $(seq 200); do
     kill -0 "$pid" 2>/dev/null || { wait "$pid" || fail "exit status $?"; pid=; return; }
     sleep 0.1
   done
   fail "the program is still running after $1"
+}
+
+# Runs "/S" under strace, ends it with a key once the show has begun its first scene change, and
+# sets $opens to the opens of the extracted tune for reading (the music device opening it). The
+# show starts its music before it loads the second scene's picture, so that open marks the point
+# by which the music has been opened if it is on.
+run_show() {
+  local trace=$work/trace.txt
+  : >"$trace"
+  SDL_AUDIODRIVER=dummy strace -f -qq -e trace=openat -o "$trace" "$work/demo.scr" /S &
+  pid=$!
+  for _ in $(seq 300); do
+    grep -F '02-noon.jpg' "$trace" | grep -qv 'O_CREAT' && break
+    kill -0 "$pid" 2>/dev/null || fail "the show ended before its first scene change"
+    sleep 0.1
+  done
+  grep -F '02-noon.jpg' "$trace" | grep -qv 'O_CREAT' || fail "the show never loaded scene 2"
+  xdotool key Shift_L
+  expect_exit "a key during the show"
+  opens=$(grep -F 'tune.mid' "$trace" | grep -v 'O_CREAT' || true)
 }
 
 # Clicks at a point given in the dialog's twips, scaled to the window's actual size.
@@ -95,15 +115,32 @@ selection() {
   echo "${result% }"
 }
 
+# Waits up to a few seconds for the dialog to show the given selection.
+expect_selection() {
+  local seen=
+  for _ in $(seq 20); do
+    seen=$(selection)
+    [ "$seen" = "$1" ] && return
+    sleep 0.25
+  done
+  fail "$2: the dialog shows \"$seen\", expected \"$1\""
+}
+
 bytes() { od -An -tx1 "$1" | tr -s ' ' | sed 's/^ //;s/ $//'; }
+
+# 0. Without a settings file the show opens its music (the control for step 4).
+run_show
+[ -n "$opens" ] || fail "a show without a settings file did not open its music"
+echo "music opened by a show without settings:"
+echo "$opens" | sed 's/^/  /'
 
 # 1. No file: the dialog opens with both "ON" selected; its texts render.
 open_dialog
 geometry=$(xdotool getwindowgeometry "$win")
 echo "$geometry"
 grep -q 'Geometry: 297x138' <<<"$geometry" || fail "client area is not 297x138 at 96 dpi"
+expect_selection "BGM:ON Sound:ON" "without a file"
 import -window "$win" "$shots/settings-dialog.png"
-[ "$(selection)" = "BGM:ON Sound:ON" ] || fail "without a file the dialog shows $(selection)"
 cancel_ink=$(dark_pixels 2880 630 1455 330)
 ok_ink=$(dark_pixels 2880 240 1455 330)
 echo "dark pixels: キャンセル $cancel_ink, OK $ok_ink"
@@ -123,15 +160,19 @@ expect_exit "Enter"
 # 3. Esc leaves the existing file untouched, even after a click changed the selection.
 before=$(stat -c '%i %y %s' "$settings")
 open_dialog
-[ "$(selection)" = "BGM:OFF Sound:ON" ] || fail "with 00 00 FF FF the dialog shows $(selection)"
+expect_selection "BGM:OFF Sound:ON" "with 00 00 FF FF"
 click_twips $((120 + 240 + 120)) $((120 + 360 + 127))
-[ "$(selection)" = "BGM:ON Sound:ON" ] || fail "the click left $(selection)"
+expect_selection "BGM:ON Sound:ON" "after a click on ON under BGM"
 xdotool windowfocus --sync "$win" key Escape
 expect_exit "Esc"
 [ "$(bytes "$settings")" = "00 00 ff ff" ] || fail "Esc changed the file to $(bytes "$settings")"
 [ "$(stat -c '%i %y %s' "$settings")" = "$before" ] || fail "Esc rewrote the file"
 
-# 4. Esc without a file creates none.
+# 4. The next show reads the file the dialog wrote: with "OFF" under "BGM" it never opens the music.
+run_show
+[ -z "$opens" ] || fail "the show opened its music although it is off: $opens"
+
+# 5. Esc without a file creates none.
 rm "$settings"
 open_dialog
 xdotool windowfocus --sync "$win" key Escape
@@ -140,7 +181,7 @@ expect_exit "Esc"
 leftovers=$(find "$work" -maxdepth 1 -name '.demo.set*')
 [ -z "$leftovers" ] || fail "temporary files left behind: $leftovers"
 
-# 5. A settings path that cannot be replaced (here a folder of that name: root may write into any
+# 6. A settings path that cannot be replaced (here a folder of that name: root may write into any
 # folder): OK names the file in a message and the dialog stays open.
 mkdir "$settings"
 open_dialog
@@ -149,7 +190,10 @@ message=$(find_window スクリーンセーバー)
 sleep 0.3
 import -window "$message" "$shots/settings-failure.png"
 xdotool windowfocus --sync "$message" key Return
-sleep 0.5
+for _ in $(seq 100); do
+  xdotool search --onlyvisible --name '^スクリーンセーバー$' >/dev/null 2>&1 || break
+  sleep 0.1
+done
 kill -0 "$pid" 2>/dev/null || fail "the dialog closed after a failed write"
 xdotool search --onlyvisible --name '^設定$' >/dev/null || fail "the dialog is gone"
 xdotool windowfocus --sync "$win" key Escape

@@ -17,6 +17,15 @@ if [ -z "${SHOW_E2E_IN_XVFB:-}" ]; then
   exec env SHOW_E2E_IN_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
 fi
 
+# Under the sanitizers: the toolkit libraries keep their caches until exit, and the OpenGL
+# driver, unloaded before the leak check, would leave reports nothing can name; that build
+# draws with SDL's software renderer.
+here=$(cd "$(dirname "$0")" && pwd)
+export LSAN_OPTIONS="suppressions=$here/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+if ldd "$saver" 2>/dev/null | grep -q libasan; then
+  export SDL_RENDER_DRIVER=software SDL_FRAMEBUFFER_ACCELERATION=0
+fi
+
 work=$(mktemp -d)
 pid=
 cleanup() {

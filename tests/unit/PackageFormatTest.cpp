@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -6,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "PackageExamples.h"
 #include "startup/PackageFormat.h"
 #include "startup/PackageText.h"
 
@@ -16,14 +18,11 @@ using Module1::LoadPackageFromBytes;
 using Module1::LoadPackageFromFile;
 using Module1::Package;
 using Module1::SceneRecord;
-
-std::vector<std::uint8_t> Pattern(std::size_t n, std::uint8_t seed) {
-  std::vector<std::uint8_t> v(n);
-  for (std::size_t i = 0; i < n; ++i) v[i] = static_cast<std::uint8_t>(seed + i * 7);
-  return v;
-}
-
-ByteArray Present(std::vector<std::uint8_t> bytes) { return ByteArray{true, 0, std::move(bytes)}; }
+using testing_support::Pattern;
+using testing_support::Present;
+using testing_support::TwoScenes;
+using testing_support::WithPlayer;
+using testing_support::WorkedExample;
 
 std::int32_t LongAt(const std::vector<std::uint8_t>& b, std::size_t at) {
   std::uint32_t v = 0;
@@ -32,53 +31,6 @@ std::int32_t LongAt(const std::vector<std::uint8_t>& b, std::size_t at) {
 }
 std::int16_t IntegerAt(const std::vector<std::uint8_t>& b, std::size_t at) {
   return static_cast<std::int16_t>(b.at(at) | b.at(at + 1) << 8);
-}
-
-// The one-scene package: 550 x 550, colour 2, settings on, "bgm.mid", one picture "0".
-Package WorkedExample() {
-  Package p;
-  p.PictureWidth = 550;
-  p.PictureHeight = 550;
-  p.BackgroundColor = 2;
-  p.HasSettings = 1;
-  p.SceneCount = 1;
-  p.MusicFileName = "bgm.mid";
-  p.MusicData = Present(Pattern(20117, 1));
-  p.ScenesPresent = true;
-  SceneRecord s;
-  s.PictureFileName = "0";
-  s.DisplayTime = 5000;
-  s.EffectNumber = 23;
-  s.PictureData = Present(Pattern(78949, 3));
-  p.Scenes.push_back(s);
-  return p;
-}
-
-Package TwoScenes() {
-  Package p;
-  p.PictureWidth = 640;
-  p.PictureHeight = 480;
-  p.BackgroundColor = 0x00FF00;
-  p.HasSettings = -1;
-  p.SceneCount = 2;
-  p.ScenesPresent = true;
-  SceneRecord a;
-  a.PictureFileName = "a.jpg";
-  a.SoundFileName = "a.wav";
-  a.DisplayTime = 1500;
-  a.PictureLeft = -3;
-  a.PictureTop = 7;
-  a.EffectNumber = 19;
-  a.OverlayFlag = -1;
-  a.TransparentFlag = -1;
-  a.PictureData = Present(Pattern(300, 9));
-  a.SoundData = Present(Pattern(40, 5));
-  SceneRecord b = a;
-  b.PictureFileName = "\x83\x65\x83\x58\x83\x67.jpg";  // CP932 katakana
-  b.SoundFileName.clear();
-  b.SoundData = ByteArray{};
-  p.Scenes = {a, b};
-  return p;
 }
 
 // A temporary file removed at the end of the test.
@@ -99,13 +51,6 @@ class TempFile {
  private:
   std::string path_;
 };
-
-std::vector<std::uint8_t> WithPlayer(std::size_t player_size,
-                                     const std::vector<std::uint8_t>& pkg) {
-  std::vector<std::uint8_t> file = Pattern(player_size, 42);
-  file.insert(file.end(), pkg.begin(), pkg.end());
-  return file;
-}
 
 TEST(PackageFormat, WorkedExampleByteForByte) {
   Package p = WorkedExample();
@@ -229,6 +174,11 @@ TEST(PackageFormat, DamagedFilesGiveEmptyRecordAndNameTheProblem) {
   EXPECT_TRUE(LoadPackageFromFile(nothing.path()).problem);
   EXPECT_TRUE(LoadPackageFromFile("/nonexistent/saver.scr").problem);
   EXPECT_TRUE(LoadPackageFromFile("/tmp").problem);
+  // A FIFO is refused without waiting for a writer.
+  const std::string fifo = nothing.path() + ".fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_TRUE(LoadPackageFromFile(fifo).problem);
+  std::filesystem::remove(fifo);
 }
 
 TEST(PackageFormat, TruncatedPackageKeepsWhatWasRead) {

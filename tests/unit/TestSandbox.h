@@ -64,14 +64,21 @@ class TestSandbox {
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
 
-  // Every path under the sandbox (links not followed), with its size: a fingerprint of the tree.
+  // Every path under the sandbox (links not followed) with its inode, mode, and a file's bytes
+  // or a link's target: a fingerprint of the tree that also sees a file replaced by a copy.
   std::vector<std::string> Snapshot() const {
     std::vector<std::string> out;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(root_)) {
       const auto status = entry.symlink_status();
       std::string line = entry.path().string();
+      struct stat st {};
+      if (::lstat(line.c_str(), &st) == 0) {
+        line += " inode " + std::to_string(st.st_ino) + " mode " + std::to_string(st.st_mode);
+      }
       if (std::filesystem::is_regular_file(status)) {
         line += " " + ReadBytes(entry.path().string());
+      } else if (std::filesystem::is_symlink(status)) {
+        line += " -> " + std::filesystem::read_symlink(entry.path()).string();
       }
       out.push_back(line);
     }

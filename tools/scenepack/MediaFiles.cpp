@@ -36,7 +36,8 @@ std::string Reason(const std::filesystem::path& path, const char* what) {
 
 bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
                    std::string& error) {
-  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // O_NONBLOCK: opening a FIFO must not wait for a writer; regular files ignore it.
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   struct stat info {};
   if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0) {
     error = Reason(path, "cannot read");

@@ -1,0 +1,201 @@
+// The show's music and scene-sound calls as the headless host answers them: real music files
+// in a scratch folder, their playing time on the virtual clock.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "AudioTestFiles.h"
+#include "platform/headless/HeadlessHost.h"
+#include "presentation/Form1.h"
+
+namespace {
+
+Module1::SceneRecord Scene(std::int32_t display_time, std::string sound = "") {
+  Module1::SceneRecord scene;
+  scene.PictureFileName = "p.jpg";
+  scene.SoundFileName = std::move(sound);
+  scene.DisplayTime = display_time;
+  return scene;
+}
+
+class ShowAudio {
+ public:
+  ShowAudio() {
+    module1.TempFolder = dir.Path("");
+    if (module1.TempFolder.back() != '/') module1.TempFolder += '/';
+    module1.MusicEnabled = Module1::kTrue;
+    module1.SoundEnabled = Module1::kTrue;
+    module1.PackageRecord.PictureWidth = 4;
+    module1.PackageRecord.PictureHeight = 4;
+    module1.PackageRecord.ScenesPresent = true;
+    module1.PackageRecord.MusicFileName = "m.mid";
+    options.picture_loader = [](const std::string&, platform::Surface& out) {
+      out = platform::Surface(4, 4, 0x808080);
+      return std::optional<std::string>();
+    };
+  }
+
+  void Add(Module1::SceneRecord scene) {
+    module1.PackageRecord.Scenes.push_back(std::move(scene));
+    module1.PackageRecord.SceneCount =
+        static_cast<std::int32_t>(module1.PackageRecord.Scenes.size());
+  }
+
+  // Runs the show and returns its audio calls as "tick call argument", the folder shortened
+  // to "T/".
+  std::vector<std::string> Run() {
+    host = std::make_unique<platform::HeadlessHost>(options);
+    Form1::RunPresentation(form, module1, effects, *host);
+    std::vector<std::string> calls;
+    for (const platform::AudioCall& call : host->AudioCalls()) {
+      std::string argument = call.argument;
+      for (std::size_t at; (at = argument.find(module1.TempFolder)) != std::string::npos;) {
+        argument.replace(at, module1.TempFolder.size(), "T/");
+      }
+      calls.push_back(std::to_string(call.tick_ms) + " " + call.call + " " + argument);
+    }
+    return calls;
+  }
+
+  audio_test::ScratchDir dir;
+  Module1::State module1;
+  EffectModule::State effects;
+  Form1::State form;
+  platform::HeadlessOptions options;
+  std::unique_ptr<platform::HeadlessHost> host;
+};
+
+using Calls = std::vector<std::string>;
+
+TEST(ShowAudioTest, MusicShorterThanAHoldRestartsAtTheNextTailOnly) {
+  ShowAudio show;
+  show.dir.Write("m.mid", audio_test::Tune(4));  // 2000 ms
+  show.Add(Scene(1500));
+  show.Add(Scene(1500));
+  show.options.until_ms = 6100;
+  EXPECT_EQ(show.Run(), (Calls{
+                            "0 mci open \"T/m.mid\" alias bgm",
+                            "0 mci play bgm",
+                            "1501 mci status bgm mode",  // 1501 ms in: still playing
+                            "3002 mci status bgm mode",  // ended at 2000
+                            "3002 mci seek bgm to start",
+                            "3002 mci play bgm",
+                            "4503 mci status bgm mode",  // ends at 5002
+                            "6004 mci status bgm mode",
+                            "6004 mci seek bgm to start",
+                            "6004 mci play bgm",
+                            "6101 mci status bgm mode",  // the tail of the step cut short
+                            "6101 mci close bgm",
+                            "6101 PlaySound 0x40",
+                        }));
+}
+
+TEST(ShowAudioTest, SceneSoundsStartAsTheirScenesArriveSceneZeroOnlyWhenItComesAgain) {
+  ShowAudio show;
+  show.dir.Write("m.mid", audio_test::Tune(100));  // longer than the run
+  show.Add(Scene(1000, "a.wav"));
+  show.Add(Scene(1000, "b.wav"));
+  show.Add(Scene(1000));
+  show.options.until_ms = 3500;
+  EXPECT_EQ(show.Run(), (Calls{
+                            "0 mci open \"T/m.mid\" alias bgm",
+                            "0 mci play bgm",
+                            "1001 PlaySound 0x20003 T/b.wav",
+                            "1001 mci status bgm mode",
+                            "2002 mci status bgm mode",
+                            "3003 PlaySound 0x20003 T/a.wav",
+                            "3003 mci status bgm mode",
+                            "3501 PlaySound 0x20003 T/b.wav",  // the hold cut short by input
+                            "3501 mci status bgm mode",
+                            "3501 mci close bgm",
+                            "3501 PlaySound 0x40",
+                        }));
+}
+
+TEST(ShowAudioTest, MusicSettingOffSendsOnlyTheClose) {
+  ShowAudio show;
+  show.dir.Write("m.mid", audio_test::Tune(1));
+  show.module1.MusicEnabled = Module1::kFalse;
+  show.Add(Scene(1000));
+  show.Add(Scene(1000, "b.wav"));
+  show.options.until_ms = 2500;
+  EXPECT_EQ(show.Run(), (Calls{
+                            "1001 PlaySound 0x20003 T/b.wav",
+                            "2501 PlaySound 0x20003 T/b.wav",
+                            "2501 mci close bgm",
+                            "2501 PlaySound 0x40",
+                        }));
+}
+
+TEST(ShowAudioTest, SoundSettingOffStartsNoSceneSoundButPurges) {
+  ShowAudio show;
+  show.dir.Write("m.mid", audio_test::Tune(100));
+  show.module1.SoundEnabled = Module1::kFalse;
+  show.Add(Scene(1000, "a.wav"));
+  show.Add(Scene(1000, "b.wav"));
+  show.options.until_ms = 2500;
+  EXPECT_EQ(show.Run(), (Calls{
+                            "0 mci open \"T/m.mid\" alias bgm",
+                            "0 mci play bgm",
+                            "1001 mci status bgm mode",
+                            "2002 mci status bgm mode",
+                            "2501 mci status bgm mode",
+                            "2501 mci close bgm",
+                            "2501 PlaySound 0x40",
+                        }));
+}
+
+TEST(ShowAudioTest, UnopenableMusicLeavesTheKeepAliveIdle) {
+  for (const char* name : {"missing.mid", "broken.mid"}) {
+    ShowAudio show;
+    show.dir.Write("broken.mid", {'M', 'T', 'h', 'd'});
+    show.module1.PackageRecord.MusicFileName = name;
+    show.Add(Scene(1000));
+    show.options.until_ms = 3500;
+    const std::string open = std::string("0 mci open \"T/") + name + "\" alias bgm";
+    EXPECT_EQ(show.Run(), (Calls{
+                              open,
+                              "0 mci play bgm",
+                              "1001 mci status bgm mode",
+                              "2002 mci status bgm mode",
+                              "3003 mci status bgm mode",
+                              "3501 mci status bgm mode",
+                              "3501 mci close bgm",
+                              "3501 PlaySound 0x40",
+                          }))
+        << name;
+  }
+}
+
+TEST(ShowAudioTest, NoMusicFileNameSendsNoMusicCommandAtAll) {
+  ShowAudio show;
+  show.module1.PackageRecord.MusicFileName.clear();
+  show.Add(Scene(1000));
+  show.options.until_ms = 1500;
+  EXPECT_EQ(show.Run(), (Calls{"1501 PlaySound 0x40"}));
+}
+
+TEST(ShowAudioTest, AudioCsvLandsInTheOutputFolder) {
+  ShowAudio show;
+  show.dir.Write("m.mid", audio_test::Tune(100));
+  show.Add(Scene(1000));
+  show.options.until_ms = 1500;
+  show.options.out_dir = show.dir.Path("out");
+  std::filesystem::create_directory(show.options.out_dir);
+  show.options.write_png = false;
+  const Calls calls = show.Run();
+  ASSERT_TRUE(show.host->FlushOutput());
+  std::ifstream in(show.dir.Path("out/audio.csv"));
+  std::string line;
+  std::vector<std::string> lines;
+  while (std::getline(in, line)) lines.push_back(line);
+  ASSERT_EQ(lines.size(), calls.size() + 1);
+  EXPECT_EQ(lines[0], "tick_ms,call,argument");
+  EXPECT_EQ(lines[1], "0,mci,\"open \"\"" + show.module1.TempFolder + "m.mid\"\" alias bgm\"");
+  EXPECT_EQ(lines.back(), "1501,PlaySound,0x40");
+}
+
+}  // namespace
