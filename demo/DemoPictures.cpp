@@ -368,8 +368,8 @@ Image StillLife(int width, int height) {
         const double diffuse = std::max(0.0, (nx * lx + ny * ly + nz * lz) / ln);
         const double hx = lx / ln - rx, hy = ly / ln - ry, hz = lz / ln - rz;
         const double hn = std::sqrt(hx * hx + hy * hy + hz * hz);
-        const double spec = std::pow(std::max(0.0, (nx * hx + ny * hy + nz * hz) / hn), 60);
-        c = b.colour * (0.18 + 0.85 * diffuse) + Rgb{1, 1, 1} * (0.7 * spec);
+        const double specular = std::pow(std::max(0.0, (nx * hx + ny * hy + nz * hz) / hn), 60);
+        c = b.colour * (0.18 + 0.85 * diffuse) + Rgb{1, 1, 1} * (0.7 * specular);
         c = c + Hex(0x6B4F3A) * (0.12 * std::max(0.0, -ny));  // bounce light from the table
       } else if (t_floor < 1e8) {
         const double x = ox + rx * t_floor, z = oz + rz * t_floor;
