@@ -72,6 +72,13 @@ void WatchForeignWindow(SDL_Window* window) {
   SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
 }
 
+void ProbeForeignWindow(SDL_Window* window) {
+  const auto x11 = X11Of(window);
+  if (!x11) return;
+  XWindowAttributes attributes{};
+  if (XGetWindowAttributes(x11->first, x11->second, &attributes) == 0) window_lost = true;
+}
+
 bool IsDestructionOf(const SDL_Event& event, SDL_Window* window) {
   if (event.type != SDL_SYSWMEVENT || event.syswm.msg == nullptr ||
       event.syswm.msg->subsystem != SDL_SYSWM_X11) {

@@ -33,6 +33,10 @@ class XErrorTrap {
 // arrives as an SDL_SYSWMEVENT (see IsDestructionOf).
 void WatchForeignWindow(SDL_Window* window);
 
+// Asks the X server whether the window behind `window` still exists; when it does not,
+// XErrorTrap::WindowLost() turns true. A round trip: call it now and then, not per frame.
+void ProbeForeignWindow(SDL_Window* window);
+
 // True when `event` reports that the X window behind `window` has been destroyed.
 bool IsDestructionOf(const SDL_Event& event, SDL_Window* window);
 

@@ -44,6 +44,9 @@ SDL_Renderer* OpenPresentationRenderer(SDL_Window* window, SdlWindowMode mode) {
   if (mode != SdlWindowMode::kForeign) {
     if (SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, 0)) return renderer;
   }
+  // ...and without this hint SDL would put the software renderer's frames on screen through
+  // OpenGL after all, which stalls once the foreign window is destroyed.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   return SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
 }
 

@@ -75,6 +75,7 @@ class SdlShowHost final : public ShowHost {
   std::uint32_t GetTickCount() override { return SDL_GetTicks(); }
 
   void DoEvents() override {
+    ProbeForeignWindowNowAndThen();
     if (TerminationSignals::Raised() || XErrorTrap::WindowLost()) Terminate();
     if (pending_) Dispatch(*std::exchange(pending_, std::nullopt));
     SDL_Event event;
@@ -83,6 +84,7 @@ class SdlShowHost final : public ShowHost {
 
   void WaitForEventsUntil(std::uint32_t tick) override {
     while (!pending_ && !TerminationSignals::Raised() && !XErrorTrap::WindowLost()) {
+      ProbeForeignWindowNowAndThen();
       const Uint32 now = SDL_GetTicks();
       if (!After(tick, now)) return;
       const Uint32 slice = std::min<Uint32>(tick - now, kLongestWaitSliceMs);
@@ -227,6 +229,15 @@ class SdlShowHost final : public ShowHost {
     if (handlers_ != nullptr) handlers_->KeyDown();
   }
 
+  // A destroyed foreign window does not always announce itself; ask about it every wait slice.
+  void ProbeForeignWindowNowAndThen() {
+    if (options_.mode != SdlWindowMode::kForeign || !window_) return;
+    const Uint32 now = SDL_GetTicks();
+    if (now - last_probe_ < kLongestWaitSliceMs) return;
+    last_probe_ = now;
+    ProbeForeignWindow(window_.get());
+  }
+
   bool FullScreen() const { return options_.mode == SdlWindowMode::kFullScreen; }
 
   void Dispatch(const SDL_Event& event) {
@@ -293,7 +304,7 @@ class SdlShowHost final : public ShowHost {
   }
 
   void Present() {
-    if (!renderer_) return;
+    if (!renderer_ || XErrorTrap::WindowLost()) return;
     Draw();
     SDL_RenderPresent(renderer_.get());
   }
@@ -328,6 +339,7 @@ class SdlShowHost final : public ShowHost {
   Point cursor_{};
   int cursor_count_ = 0;
   Uint32 last_raise_ = 0;
+  Uint32 last_probe_ = 0;
   bool topmost_ = false;
   bool terminating_ = false;
   bool screen_saver_running_ = false;
