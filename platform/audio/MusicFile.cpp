@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <limits>
 #include <memory>
@@ -36,7 +37,7 @@ std::uint32_t ClampMs(double ms) {
   if (ms >= static_cast<double>(std::numeric_limits<std::uint32_t>::max())) {
     return std::numeric_limits<std::uint32_t>::max();
   }
-  return static_cast<std::uint32_t>(ms + 0.5);
+  return static_cast<std::uint32_t>(std::llround(ms));
 }
 
 // A RIFF chunk: its four-character id and its body, clipped to the bytes present.

@@ -19,6 +19,7 @@ int main(int argc, char** argv) {
   }
   const std::vector<std::string> args = scenepack::WithDoubleDashHackSwitches(argc, argv);
   std::vector<const char*> arg_pointers;
+  arg_pointers.reserve(args.size());
   for (const std::string& arg : args) arg_pointers.push_back(arg.c_str());
   try {
     app.parse(static_cast<int>(arg_pointers.size()), arg_pointers.data());
