@@ -8,8 +8,12 @@
 #include <system_error>
 #include <utility>
 
+#include "platform/posix/UniqueFd.h"
+
 namespace SettingsFile {
 namespace {
+
+using platform::UniqueFd;
 
 std::int16_t FlagValue(bool on) { return on ? std::int16_t{-1} : std::int16_t{0}; }
 
@@ -22,25 +26,6 @@ void PutInt16(std::uint8_t* out, std::int16_t value) {
 std::string Describe(const std::string& path, int error) {
   return path + ": " + std::generic_category().message(error);
 }
-
-// A file descriptor closed on destruction.
-class UniqueFd {
- public:
-  explicit UniqueFd(int fd) : fd_(fd) {}
-  UniqueFd(const UniqueFd&) = delete;
-  UniqueFd& operator=(const UniqueFd&) = delete;
-  ~UniqueFd() { Close(); }
-  int Get() const { return fd_; }
-  // Closes now; returns the error of close(), or 0.
-  int Close() {
-    if (fd_ < 0) return 0;
-    const int result = ::close(std::exchange(fd_, -1));
-    return result == 0 ? 0 : errno;
-  }
-
- private:
-  int fd_;
-};
 
 // A freshly created file that is removed again unless it was renamed into place.
 class PendingFile {

@@ -10,10 +10,13 @@
 #include <string>
 #include <utility>
 
+#include "platform/posix/UniqueFd.h"
 #include "startup/PackageFormat.h"
 
 namespace Module1 {
 namespace {
+
+using platform::UniqueFd;
 
 // Random access to the bytes of one file.
 class ByteSource {
@@ -36,21 +39,6 @@ class MemorySource final : public ByteSource {
 
  private:
   std::span<const std::uint8_t> bytes_;
-};
-
-// An open file descriptor, closed when it goes out of scope.
-class UniqueFd {
- public:
-  explicit UniqueFd(int fd) : fd_(fd) {}
-  UniqueFd(const UniqueFd&) = delete;
-  UniqueFd& operator=(const UniqueFd&) = delete;
-  ~UniqueFd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  int get() const { return fd_; }
-
- private:
-  int fd_;
 };
 
 class FileSource final : public ByteSource {
@@ -356,18 +344,18 @@ LoadResult Load(ByteSource& source) {
 LoadResult LoadPackageFromFile(const std::string& path) {
   // O_NONBLOCK: opening a FIFO must not wait for a writer; regular files ignore it.
   const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (fd.get() < 0) {
+  if (fd.Get() < 0) {
     LoadResult result;
     result.problem = PackageProblem{0, "cannot open " + path + ": " + std::strerror(errno)};
     return result;
   }
   struct stat info {};
-  if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+  if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
     LoadResult result;
     result.problem = PackageProblem{0, path + " is not a regular file"};
     return result;
   }
-  FileSource source(fd.get(), static_cast<std::uint64_t>(info.st_size));
+  FileSource source(fd.Get(), static_cast<std::uint64_t>(info.st_size));
   return Load(source);
 }
 

@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <utility>
 
 namespace platform {
@@ -23,6 +24,11 @@ class UniqueFd {
   int Get() const { return fd_; }
   bool Valid() const { return fd_ >= 0; }
   int Release() { return std::exchange(fd_, -1); }
+  // Closes now; returns the error of close(), or 0.
+  int Close() {
+    if (fd_ < 0) return 0;
+    return ::close(std::exchange(fd_, -1)) == 0 ? 0 : errno;
+  }
   void Reset(int fd = -1) {
     if (fd_ >= 0) ::close(fd_);
     fd_ = fd;

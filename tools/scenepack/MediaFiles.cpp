@@ -7,26 +7,12 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/posix/UniqueFd.h"
+
 namespace scenepack {
 namespace {
 
-class UniqueFd {
- public:
-  explicit UniqueFd(int fd) : fd_(fd) {}
-  UniqueFd(const UniqueFd&) = delete;
-  UniqueFd& operator=(const UniqueFd&) = delete;
-  ~UniqueFd() { Close(); }
-  int get() const { return fd_; }
-  bool Close() {
-    if (fd_ < 0) return true;
-    const int r = ::close(fd_);
-    fd_ = -1;
-    return r == 0;
-  }
-
- private:
-  int fd_;
-};
+using platform::UniqueFd;
 
 std::string Reason(const std::filesystem::path& path, const char* what) {
   return std::string(what) + " '" + path.string() + "': " + std::strerror(errno);
@@ -39,7 +25,7 @@ bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>&
   // O_NONBLOCK: opening a FIFO must not wait for a writer; regular files ignore it.
   UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   struct stat info {};
-  if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0) {
+  if (fd.Get() < 0 || ::fstat(fd.Get(), &info) != 0) {
     error = Reason(path, "cannot read");
     return false;
   }
@@ -50,7 +36,7 @@ bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>&
   bytes.resize(static_cast<std::size_t>(info.st_size));
   std::size_t done = 0;
   while (done < bytes.size()) {
-    const ssize_t got = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
+    const ssize_t got = ::read(fd.Get(), bytes.data() + done, bytes.size() - done);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) {
       error = Reason(path, "cannot read");
@@ -70,14 +56,14 @@ bool WriteFileAtomically(const std::filesystem::path& path,
   temporary += ".part";
   {
     UniqueFd fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
-    if (fd.get() < 0) {
+    if (fd.Get() < 0) {
       error = Reason(temporary, "cannot create");
       return false;
     }
     for (const std::vector<std::uint8_t>* part : parts) {
       std::size_t done = 0;
       while (done < part->size()) {
-        const ssize_t put = ::write(fd.get(), part->data() + done, part->size() - done);
+        const ssize_t put = ::write(fd.Get(), part->data() + done, part->size() - done);
         if (put < 0 && errno == EINTR) continue;
         if (put <= 0) {
           error = Reason(temporary, "cannot write");
@@ -87,7 +73,7 @@ bool WriteFileAtomically(const std::filesystem::path& path,
         done += static_cast<std::size_t>(put);
       }
     }
-    if (!fd.Close()) {
+    if (fd.Close() != 0) {
       error = Reason(temporary, "cannot write");
       std::filesystem::remove(temporary);
       return false;
