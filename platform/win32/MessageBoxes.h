@@ -1,11 +1,10 @@
 // MessageBoxW with the core's UTF-8 texts (Japanese included).
 #pragma once
 
-#include "platform/win32/WindowsApi.h"
-
 #include <string_view>
 
 #include "platform/Host.h"
+#include "platform/win32/WindowsApi.h"
 
 namespace platform::win32 {
 

@@ -1,8 +1,8 @@
 #include "platform/win32/WideText.h"
 
-#include "platform/win32/WindowsApi.h"
-
 #include <climits>
+
+#include "platform/win32/WindowsApi.h"
 
 namespace platform::win32 {
 

@@ -10,6 +10,7 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+// mmsystem.h needs the types windows.h defines.
 #include <mmsystem.h>
 
 #undef MessageBox
