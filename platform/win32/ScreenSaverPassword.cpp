@@ -1,5 +1,7 @@
 #include "platform/win32/ScreenSaverPassword.h"
 
+#include "platform/win32/LoadedLibrary.h"
+
 namespace platform::win32 {
 
 namespace {
@@ -19,21 +21,6 @@ class RegistryKey {
 
  private:
   HKEY key_ = nullptr;
-};
-
-class LoadedLibrary {
- public:
-  explicit LoadedLibrary(HMODULE module) : module_(module) {}
-  ~LoadedLibrary() {
-    if (module_ != nullptr) ::FreeLibrary(module_);
-  }
-  LoadedLibrary(const LoadedLibrary&) = delete;
-  LoadedLibrary& operator=(const LoadedLibrary&) = delete;
-
-  HMODULE Get() const { return module_; }
-
- private:
-  HMODULE module_;
 };
 
 using VerifyScreenSavePwdEntry = BOOL(WINAPI*)(HWND);
@@ -57,16 +44,13 @@ std::optional<std::uint32_t> ReadRegistryNumber(HKEY root, const char* key_name,
 PasswordVerdict VerifyScreenSavePassword(HWND owner) {
   // Only the system folder is searched, so that a "password.cpl" placed beside the saver or in
   // the current folder is never run.
-  const LoadedLibrary library(
-      ::LoadLibraryExA("password.cpl", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
-  if (library.Get() == nullptr) {
+  const LoadedLibrary library = LoadedLibrary::FromSystemFolder(L"password.cpl");
+  const auto verify = library.Find<VerifyScreenSavePwdEntry>("VerifyScreenSavePwd");
+  if (verify == nullptr) {
     // Windows of the NT line (and Wine) have no such library: there the system's own lock
     // ("On resume, display logon screen") guards the desktop, so the show simply ends.
     return PasswordVerdict::kAccepted;
   }
-  const FARPROC entry = ::GetProcAddress(library.Get(), "VerifyScreenSavePwd");
-  if (entry == nullptr) return PasswordVerdict::kAccepted;
-  const auto verify = reinterpret_cast<VerifyScreenSavePwdEntry>(reinterpret_cast<void*>(entry));
   // The low 16 bits of the result decide.
   return (verify(owner) & 0xFFFF) != 0 ? PasswordVerdict::kAccepted : PasswordVerdict::kRefused;
 }
