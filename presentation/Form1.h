@@ -6,7 +6,7 @@
 
 #include "effects/EffectModule.h"
 #include "platform/Host.h"
-#include "platform/posix/ExtractFolder.h"
+#include "platform/ExtractFolder.h"
 #include "platform/raster/Surface.h"
 #include "startup/Module1.h"
 

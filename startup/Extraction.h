@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/posix/ExtractFolder.h"
+#include "platform/ExtractFolder.h"
 #include "startup/PackageRecord.h"
 
 namespace Module1 {

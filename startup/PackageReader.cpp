@@ -1,22 +1,16 @@
 // Loading a package: finds it by the file's last four bytes and reads it field by field,
 // checking every count against the bytes that remain before anything is allocated.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string>
 #include <utility>
 
-#include "platform/posix/UniqueFd.h"
+#include "platform/FileServices.h"
 #include "startup/PackageFormat.h"
 
 namespace Module1 {
 namespace {
-
-using platform::UniqueFd;
 
 // Random access to the bytes of one file.
 class ByteSource {
@@ -43,23 +37,14 @@ class MemorySource final : public ByteSource {
 
 class FileSource final : public ByteSource {
  public:
-  FileSource(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
-  std::uint64_t Size() const override { return size_; }
+  explicit FileSource(const platform::RandomAccessFile& file) : file_(file) {}
+  std::uint64_t Size() const override { return file_.Size(); }
   bool ReadAt(std::uint64_t offset, std::uint8_t* dst, std::size_t n) override {
-    while (n > 0) {
-      const ssize_t got = ::pread(fd_, dst, n, static_cast<off_t>(offset));
-      if (got < 0 && errno == EINTR) continue;
-      if (got <= 0) return false;
-      dst += got;
-      offset += static_cast<std::uint64_t>(got);
-      n -= static_cast<std::size_t>(got);
-    }
-    return true;
+    return file_.ReadAt(offset, dst, n);
   }
 
  private:
-  int fd_;
-  std::uint64_t size_;
+  const platform::RandomAccessFile& file_;
 };
 
 // Sequential reads over [start, end) of a source. Small reads go through a buffer; large ones
@@ -342,20 +327,15 @@ LoadResult Load(ByteSource& source) {
 }  // namespace
 
 LoadResult LoadPackageFromFile(const std::string& path) {
-  // O_NONBLOCK: opening a FIFO must not wait for a writer; regular files ignore it.
-  const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (fd.Get() < 0) {
+  std::string error;
+  const std::optional<platform::RandomAccessFile> file =
+      platform::RandomAccessFile::Open(path, error);
+  if (!file) {
     LoadResult result;
-    result.problem = PackageProblem{0, "cannot open " + path + ": " + std::strerror(errno)};
+    result.problem = PackageProblem{0, error};
     return result;
   }
-  struct stat info {};
-  if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-    LoadResult result;
-    result.problem = PackageProblem{0, path + " is not a regular file"};
-    return result;
-  }
-  FileSource source(fd.Get(), static_cast<std::uint64_t>(info.st_size));
+  FileSource source(*file);
   return Load(source);
 }
 

@@ -2,9 +2,9 @@
 
 #include <optional>
 
-#include "platform/posix/InstanceLock.h"
-#include "platform/posix/PrivateFolder.h"
-#include "platform/posix/SettingsReader.h"
+#include "platform/InstanceLock.h"
+#include "platform/PrivateFolder.h"
+#include "platform/SettingsReader.h"
 #include "presentation/Form1.h"
 #include "settings/frmSetting.h"
 #include "startup/CommandLine.h"
@@ -79,7 +79,11 @@ void RunPasswordChange(std::string_view argument_text, platform::StartupHost& ho
 }  // namespace
 
 ProgramFiles ProgramFilesFor(const std::string& program_path) {
+#ifdef _WIN32
+  const std::size_t slash = program_path.find_last_of("\\/");
+#else
   const std::size_t slash = program_path.rfind('/');
+#endif
   const std::string folder = slash == std::string::npos ? "" : program_path.substr(0, slash + 1);
   std::string base = slash == std::string::npos ? program_path : program_path.substr(slash + 1);
   if (const std::size_t dot = base.rfind('.'); dot != std::string::npos && dot > 0) {
@@ -100,7 +104,7 @@ int Main(std::string_view argument_text, platform::StartupHost& host,
   std::optional<platform::InstanceLock> instance;
   Guarded([&] {
     private_folder = platform::OpenPrivateFolder();
-    if (private_folder) instance.emplace(private_folder->fd.Get());
+    if (private_folder) instance.emplace(*private_folder);
   });
   if (instance && instance->Result() == platform::InstanceLock::Outcome::kHeldByOther) {
     return kExitNormal;

@@ -8,7 +8,7 @@
 
 #include "effects/EffectModule.h"
 #include "platform/Host.h"
-#include "platform/posix/ExtractFolder.h"
+#include "platform/ExtractFolder.h"
 #include "startup/Module1.h"
 
 namespace Module1 {

@@ -9,6 +9,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/SafeFileName.h"
 #include "platform/posix/UniqueFd.h"
 
 namespace platform {
@@ -17,11 +18,6 @@ namespace {
 
 // Gives up after this many taken numbers rather than searching forever.
 constexpr std::uint32_t kMaxFolderNumber = 1'000'000;
-
-bool IsCp932LeadByte(unsigned char c) {
-  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-bool IsCp932TrailByte(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
 
 bool EntryExists(int dir_fd, const std::string& name) {
   struct stat st {};
@@ -56,19 +52,7 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
 
 }  // namespace
 
-bool ExtractFolder::IsSafeName(std::string_view name) {
-  if (name.empty() || name.size() > NAME_MAX || name == "." || name == "..") return false;
-  for (std::size_t i = 0; i < name.size(); ++i) {
-    const auto c = static_cast<unsigned char>(name[i]);
-    if (IsCp932LeadByte(c) && i + 1 < name.size() &&
-        IsCp932TrailByte(static_cast<unsigned char>(name[i + 1]))) {
-      ++i;  // a double-byte character; its second byte may be 0x5C
-      continue;
-    }
-    if (c < 0x20 || c == '/' || c == '\\') return false;
-  }
-  return true;
-}
+bool ExtractFolder::IsSafeName(std::string_view name) { return IsSafeFileName(name, NAME_MAX); }
 
 std::optional<ExtractFolder> ExtractFolder::CreateNumbered(const std::string& parent) {
   UniqueFd parent_fd(::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));

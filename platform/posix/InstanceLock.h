@@ -2,6 +2,7 @@
 // the life of this object. Only one process of a user holds it at a time.
 #pragma once
 
+#include "platform/posix/OwnedFolder.h"
 #include "platform/posix/UniqueFd.h"
 
 namespace platform {
@@ -16,6 +17,7 @@ class InstanceLock {
 
   // Tries to take the lock on "instance.lock" inside the folder `folder_fd`, without waiting.
   explicit InstanceLock(int folder_fd);
+  explicit InstanceLock(const OwnedFolder& folder) : InstanceLock(folder.fd.Get()) {}
   Outcome Result() const { return outcome_; }
 
  private:

@@ -1,4 +1,4 @@
-#include "platform/posix/SettingsReader.h"
+#include "platform/SettingsReader.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

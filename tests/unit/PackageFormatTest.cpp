@@ -1,15 +1,17 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "PackageExamples.h"
 #include "startup/PackageFormat.h"
+#ifndef _WIN32
 #include "startup/PackageText.h"
+#endif
 
 namespace {
 
@@ -37,10 +39,11 @@ std::int16_t IntegerAt(const std::vector<std::uint8_t>& b, std::size_t at) {
 class TempFile {
  public:
   explicit TempFile(const std::vector<std::uint8_t>& bytes) {
-    char name[] = "/tmp/package-test-XXXXXX";
-    const int fd = mkstemp(name);
-    path_ = name;
-    ::close(fd);
+    static int counter = 0;
+    path_ = (std::filesystem::temp_directory_path() /
+             ("package-test-" + std::to_string(std::random_device{}()) + "-" +
+              std::to_string(++counter)))
+                .string();
     std::ofstream(path_, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()),
                static_cast<std::streamsize>(bytes.size()));
@@ -173,12 +176,14 @@ TEST(PackageFormat, DamagedFilesGiveEmptyRecordAndNameTheProblem) {
   const TempFile nothing(std::vector<std::uint8_t>{});
   EXPECT_TRUE(LoadPackageFromFile(nothing.path()).problem);
   EXPECT_TRUE(LoadPackageFromFile("/nonexistent/saver.scr").problem);
-  EXPECT_TRUE(LoadPackageFromFile("/tmp").problem);
+  EXPECT_TRUE(LoadPackageFromFile(std::filesystem::temp_directory_path().string()).problem);
+#ifndef _WIN32
   // A FIFO is refused without waiting for a writer.
   const std::string fifo = nothing.path() + ".fifo";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   EXPECT_TRUE(LoadPackageFromFile(fifo).problem);
   std::filesystem::remove(fifo);
+#endif
 }
 
 TEST(PackageFormat, TruncatedPackageKeepsWhatWasRead) {
@@ -256,6 +261,7 @@ TEST(PackageFormat, BytesBetweenTheContentAndTheEndAreReported) {
   EXPECT_EQ(r.record.Scenes, p.Scenes);  // everything was read
 }
 
+#ifndef _WIN32
 TEST(PackageText, ConvertsCp932AndSurvivesInvalidBytes) {
   EXPECT_EQ(Module1::AnsiToUtf8("bgm.mid"), "bgm.mid");
   EXPECT_EQ(Module1::AnsiToUtf8("\x83\x65\x83\x58\x83\x67"), "テスト");
@@ -267,5 +273,6 @@ TEST(PackageText, ConvertsCp932AndSurvivesInvalidBytes) {
   EXPECT_FALSE(Module1::Utf8ToAnsi("\xF0\x9F\x98\x80"));  // an emoji has no CP932 form
   EXPECT_FALSE(Module1::Utf8ToAnsi("\xC3"));              // broken UTF-8
 }
+#endif
 
 }  // namespace

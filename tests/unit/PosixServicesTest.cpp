@@ -8,7 +8,7 @@
 #include "platform/posix/InstanceLock.h"
 #include "platform/posix/PasswordStore.h"
 #include "platform/posix/PrivateFolder.h"
-#include "platform/posix/SettingsReader.h"
+#include "platform/SettingsReader.h"
 #include "platform/posix/UserConfig.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include "effects/EffectModule.h"
 #include "platform/posix/ExtractFolder.h"
 #include "platform/posix/PrivateFolder.h"
-#include "platform/posix/SettingsReader.h"
+#include "platform/SettingsReader.h"
 #include "presentation/Form1.h"
 #include "startup/Extraction.h"
 #include "startup/Module1.h"

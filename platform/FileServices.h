@@ -1,0 +1,41 @@
+// The two file operations the core needs beyond its folders: reading a package at any offset,
+// and replacing a small file so that a reader sees either the old or the new bytes, never a
+// mixture. Implemented once per platform (platform/posix, platform/win32).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace platform {
+
+class RandomAccessFile {
+ public:
+  // Opens a regular file for reading. On failure returns nullopt and sets `error` to a
+  // description naming the file.
+  static std::optional<RandomAccessFile> Open(const std::string& path, std::string& error);
+  RandomAccessFile(RandomAccessFile&& other) noexcept;
+  RandomAccessFile& operator=(RandomAccessFile&& other) noexcept;
+  RandomAccessFile(const RandomAccessFile&) = delete;
+  RandomAccessFile& operator=(const RandomAccessFile&) = delete;
+  ~RandomAccessFile();
+
+  // The file's size when it was opened.
+  std::uint64_t Size() const { return size_; }
+  // Reads exactly `n` bytes at `offset`; false when the file ends first or a read fails.
+  bool ReadAt(std::uint64_t offset, std::uint8_t* dst, std::size_t n) const;
+
+ private:
+  RandomAccessFile(std::intptr_t handle, std::uint64_t size) : handle_(handle), size_(size) {}
+  void Close() noexcept;
+  std::intptr_t handle_;  // a descriptor, or a Windows file handle
+  std::uint64_t size_;
+};
+
+// Writes `bytes` to a fresh file beside `path`, flushes it to disk and renames it over `path`.
+// Returns nullopt on success, else a description naming `path`; nothing is left behind.
+std::optional<std::string> ReplaceFileAtomically(const std::string& path,
+                                                 std::span<const std::uint8_t> bytes);
+
+}  // namespace platform

@@ -1,0 +1,13 @@
+// MessageBoxW with the core's UTF-8 texts (Japanese included).
+#pragma once
+
+#include <string_view>
+
+#include "platform/Host.h"
+#include "platform/win32/WindowsApi.h"
+
+namespace platform::win32 {
+
+void ShowMessageBox(HWND owner, std::string_view text, std::string_view caption, MessageIcon icon);
+
+}  // namespace platform::win32

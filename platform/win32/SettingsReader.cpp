@@ -1,0 +1,44 @@
+#include "platform/SettingsReader.h"
+
+#include <array>
+
+#include "platform/win32/AnsiText.h"
+#include "platform/win32/WindowsApi.h"
+
+namespace platform {
+
+namespace {
+
+std::int16_t LittleEndian16(const std::array<unsigned char, 4>& bytes, std::size_t at) {
+  return static_cast<std::int16_t>(static_cast<std::uint16_t>(bytes[at] | (bytes[at + 1] << 8)));
+}
+
+}  // namespace
+
+StoredSettings ReadSettingsFile(const std::string& path) {
+  const std::wstring wide = win32::WideFromAnsi(path);
+  const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+  if (wide.empty() || attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = ::GetLastError();
+    if (wide.empty() || error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+      return {-1, -1};
+    }
+    return {};
+  }
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return {-1, -1};  // only a file counts
+  const HANDLE file = ::CreateFileW(wide.c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {};
+  std::array<unsigned char, 4> bytes{};
+  DWORD got = 0;
+  const BOOL read = ::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+  ::CloseHandle(file);
+  if (!read) return {};
+  StoredSettings settings;
+  if (got >= 2) settings.music = LittleEndian16(bytes, 0);
+  if (got >= 4) settings.sound = LittleEndian16(bytes, 2);
+  return settings;
+}
+
+}  // namespace platform
