@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Set-up shared by the measurement scripts (measure_*.sh), which source it: the build's
 # programs, a run inside Xvfb, a private home and runtime folder, savers made from a manifest,
 # and a show played with its present log until enough has been logged.

@@ -6,6 +6,7 @@
 #    the repaint times the player logs.
 # Usage: tests/e2e/measure_hold.sh [BUILD_DIR]
 set -euo pipefail
+# shellcheck source=tests/e2e/measure_common.sh
 source "$(dirname "$0")/measure_common.sh"
 measure_init 1024x768x24 "${1:-${BUILD_DIR:-build}}" "$@"
 

@@ -4,9 +4,11 @@
 # with its present log, each transition run twice. Prints per transition its steps, its step
 # interval, the median step (from one step's repaint to the next, pooled over both runs), and
 # the longer whole length against steps x interval. Goals: median step <= interval + 2 ms,
-# whole <= nominal + 10%. Takes about three minutes.
+# whole <= nominal + 10%. Also printed: the median time one step's repaint takes, most of it the
+# present on the screen. Takes about four minutes.
 # Usage: tests/e2e/measure_transitions.sh [BUILD_DIR] [EFFECT...]   (default: 1 to 29)
 set -euo pipefail
+# shellcheck source=tests/e2e/measure_common.sh
 source "$(dirname "$0")/measure_common.sh"
 measure_init 1920x1080x24 "${1:-${BUILD_DIR:-build}}" "$@"
 shift || true

@@ -9,7 +9,8 @@ changes, and for a scene left through a transition, its steps.
       screen stays unchanged for GAP_MS or more (a scene held).
   present_log.py transition LOG EFFECT [--runs N] [--gap MS] [--results FILE]
       One table row for transition EFFECT (1 to 29) from the first N groups (default 2): its
-      steps, step interval, median step, whole length against steps x interval, and the verdict
+      steps, step interval, median step, whole length against steps x interval, the median
+      time one step's repaint takes (most of it the present on the screen), and the verdict
       (median step <= interval + 2 ms, whole <= nominal + 10%). --results appends the numbers
       as a JSON line for `summary`; --numbers prints "STEPS MEDIAN WHOLE NOMINAL" instead.
   present_log.py header
@@ -97,13 +98,15 @@ def closing_repaints(effect):
 
 
 def transition_timing(group, effect):
-    """(steps, step durations) of one transition's repaints. A step lasts from its repaint to
-    the next step's, the last one to the first repaint after the final copy."""
+    """(steps, step durations, repaint durations) of one transition's repaints. A step lasts
+    from its repaint to the next step's, the last one to the first repaint after the final
+    copy; a repaint lasts from its start to its end (the present on the screen)."""
     steps = len(group) - closing_repaints(effect)
     if steps < 1:
         raise ValueError(f"a group of {len(group)} repaints is no transition {effect}")
     ends = [end for _, end in group[: steps + 1]]
-    return steps, [b - a for a, b in zip(ends, ends[1:])]
+    repaints = [end - start for start, end in group[:steps]]
+    return steps, [b - a for a, b in zip(ends, ends[1:])], repaints
 
 
 def measure_transition(presents, effect, runs, gap_ms):
@@ -112,12 +115,13 @@ def measure_transition(presents, effect, runs, gap_ms):
     if len(found) < runs:
         raise ValueError(f"the log holds {len(found)} transitions, not {runs}")
     interval = TRANSITIONS[effect][1]
-    counts, durations, wholes = set(), [], []
+    counts, durations, wholes, repaints = set(), [], [], []
     for group in found[:runs]:
-        steps, lengths = transition_timing(group, effect)
+        steps, lengths, presents = transition_timing(group, effect)
         counts.add(steps)
         durations += lengths
         wholes.append(sum(lengths))
+        repaints += presents
     steps = max(counts)
     median = statistics.median(durations)
     whole = max(wholes)
@@ -130,6 +134,7 @@ def measure_transition(presents, effect, runs, gap_ms):
         "median": median,
         "whole": whole,
         "nominal": nominal,
+        "repaint": statistics.median(repaints),
         "step_ok": median <= interval + STEP_SLACK_MS,
         "whole_ok": whole <= nominal * (1 + WHOLE_SLACK),
     }
@@ -146,11 +151,11 @@ def row(result):
         notes.append("long")
     return (f"{result['effect']:2d} {result['name']:<27} {steps:>5} {result['interval']:4d} ms "
             f"{result['median']:8.2f} ms {result['whole']:8.1f} / {result['nominal']:4d} ms "
-            f"({over:+5.1f}%)  {verdict} {', '.join(notes)}").rstrip()
+            f"({over:+5.1f}%) {result['repaint']:7.2f} ms  {verdict} {', '.join(notes)}").rstrip()
 
 
 HEADER = (" # transition                  steps interval  median step   whole / nominal"
-          "           goal")
+          "          repaint  goal")
 
 
 def summary(results):

@@ -52,6 +52,7 @@ class TransitionTest(unittest.TestCase):
         # The last step lasts until the first repaint after the final copy.
         self.assertEqual(len(flip[1]), 20)
         self.assertTrue(all(abs(d - 21.0) < 1e-9 for d in flip[1]))
+        self.assertEqual(flip[2], [5.0] * 20)
 
     def test_a_group_without_steps_is_refused(self):
         with self.assertRaises(ValueError):
@@ -67,6 +68,7 @@ class TransitionTest(unittest.TestCase):
         self.assertAlmostEqual(result["median"], 41.0)
         self.assertAlmostEqual(result["whole"], 25 * 41.0 + 50.0)
         self.assertEqual(result["nominal"], 1000)
+        self.assertAlmostEqual(result["repaint"], 5.0)
         self.assertTrue(result["step_ok"] and result["whole_ok"])
 
     def test_differing_step_counts_are_both_shown(self):
