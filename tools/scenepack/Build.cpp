@@ -19,6 +19,7 @@ struct BuildOptions {
   std::string manifest;
   std::string output;
   std::string player;
+  std::string target = "linux";
 };
 
 // The player built beside scenepack: in the same folder once installed, or in the build tree.
@@ -38,6 +39,25 @@ std::string DefaultPlayer() {
 #endif
 }
 
+// The Windows player: beside scenepack once installed, else the one cross-built in the source
+// tree's build-windows folder.
+std::string DefaultWindowsPlayer() {
+  std::error_code ec;
+  const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+  if (!ec) {
+    for (const fs::path& candidate :
+         {self.parent_path() / "scenesaver.exe",
+          self.parent_path() / "../share/scenesaver/windows/scenesaver.exe"}) {
+      if (fs::is_regular_file(candidate, ec)) return candidate.lexically_normal().string();
+    }
+  }
+#ifdef SCENEPACK_WINDOWS_PLAYER_PATH
+  return SCENEPACK_WINDOWS_PLAYER_PATH;
+#else
+  return "scenesaver.exe";
+#endif
+}
+
 int RunBuild(const BuildOptions& options) {
   const ManifestResult manifest = ReadManifest(options.manifest);
   for (const std::string& warning : manifest.warnings) {
@@ -47,7 +67,9 @@ int RunBuild(const BuildOptions& options) {
     std::cerr << "scenepack build: " << manifest.error << "\n";
     return 1;
   }
-  const std::string player_path = options.player.empty() ? DefaultPlayer() : options.player;
+  const std::string player_path = !options.player.empty()       ? options.player
+                                  : options.target == "windows" ? DefaultWindowsPlayer()
+                                                                : DefaultPlayer();
   std::vector<std::uint8_t> player;
   std::string error;
   if (!ReadWholeFile(player_path, player, error)) {
@@ -81,6 +103,11 @@ void RegisterBuild(CLI::App& app, int& exit_code) {
   build->add_option("-o,--output", options->output, "the saver file to write")->required();
   build->add_option("--player", options->player,
                     "the player program to copy (default: the scenesaver built beside scenepack)");
+  build
+      ->add_option("--target", options->target,
+                   "linux (default) or windows: which default player to copy; a Windows saver "
+                   "is installed like any other .scr file")
+      ->check(CLI::IsMember({"linux", "windows"}));
   build->footer(
       "Manifest keys: size = [W, H]; background = \"#RRGGBB\"; has_settings = true|false;\n"
       "music = \"file\" (music_name = stored name); then per scene a [[scenes]] table with\n"
