@@ -18,6 +18,7 @@ namespace {
 constexpr const char* kSource = "Form1";
 constexpr const char* kIndexOutOfRange = "インデックスが有効範囲にありません。";
 constexpr const char* kOutOfMemory = "メモリが不足しています。";
+constexpr platform::Color kBlack = 0x000000;
 
 using Module1::kTrue;
 
@@ -70,6 +71,24 @@ class ScenePlayer {
       BeginShowingRun(first_run);
       while (module1_.QuitFlag != kTrue) SceneStep();
       if (ExitSequenceFinishes()) return;
+    }
+  }
+
+  // After a failure the show cannot go on, yet with the password value set it still ends only
+  // on an accepted password: the prompt comes over a black screen, again after every refusal.
+  void AwaitPasswordAfterFailure() {
+    if (!UsePassword()) return;
+    form_.Picture1.SetBackColor(kBlack);
+    form_.Picture1.Cls();
+    try {
+      // The failure may have come before the window was shown, or the message may have hidden
+      // it. A window that cannot be shown leaves the prompt to the host as it is.
+      host_.ShowWindow();
+      host_.Refresh(form_.Picture1);
+      host_.MakeTopmost();
+    } catch (const std::exception&) {
+    }
+    while (host_.VerifyScreenSavePwd() != platform::PasswordVerdict::kAccepted) {
     }
   }
 
@@ -201,15 +220,15 @@ class ScenePlayer {
   // Returns true when the show is over, false when a refused password starts a new run.
   bool ExitSequenceFinishes() {
     RestoreCursor(host_);
-    const std::optional<std::uint32_t> use_password = host_.ReadScreenSaveUsePassword();
-    if (use_password.value_or(0) != 0 &&
-        host_.VerifyScreenSavePwd() == platform::PasswordVerdict::kRefused) {
+    if (UsePassword() && host_.VerifyScreenSavePwd() != platform::PasswordVerdict::kAccepted) {
       HideCursor(host_);
       return false;
     }
     Finish();
     return true;
   }
+
+  bool UsePassword() { return host_.ReadScreenSaveUsePassword().value_or(0) != 0; }
 
   State& form_;
   Module1::State& module1_;
@@ -248,6 +267,7 @@ void RunPresentation(State& form, Module1::State& module1, EffectModule::State& 
   // The cursor comes back first so that the message box can be answered.
   RestoreCursor(host);
   ReportFailure(host, description, source);
+  player.AwaitPasswordAfterFailure();
   player.Finish();
 }
 

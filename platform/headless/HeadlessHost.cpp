@@ -131,7 +131,7 @@ void HeadlessHost::PlaySound(std::string_view name, std::uint32_t flags) {
 }
 
 PasswordVerdict HeadlessHost::VerifyScreenSavePwd() {
-  ++password_prompts_;
+  prompts_.push_back({now_, messages_.size(), frames_.size(), window_shown_, cursor_count_});
   if (next_verdict_ < options_.verdicts.size()) return options_.verdicts[next_verdict_++];
   return PasswordVerdict::kAccepted;
 }

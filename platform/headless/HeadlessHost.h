@@ -45,6 +45,15 @@ struct SoundCall {
   std::uint32_t flags = 0;
 };
 
+// What stood around one password prompt when it opened.
+struct PromptRecord {
+  std::uint32_t tick_ms = 0;
+  std::size_t messages_before = 0;  // message boxes shown until then
+  std::size_t frames_before = 0;    // frames refreshed until then (the last one lies beneath)
+  bool window_shown = false;
+  int cursor_count = 0;
+};
+
 struct HeadlessFrame {
   std::uint32_t tick_ms = 0;
   Surface picture;  // empty unless keep_frames
@@ -88,7 +97,8 @@ class HeadlessHost final : public ShowHost {
   int CursorCount() const { return cursor_count_; }
   bool ScreenSaverRunning() const { return screen_saver_running_; }
   bool WindowShown() const { return window_shown_; }
-  int PasswordPrompts() const { return password_prompts_; }
+  int PasswordPrompts() const { return static_cast<int>(prompts_.size()); }
+  const std::vector<PromptRecord>& Prompts() const { return prompts_; }
   Point Picture1Position() const { return picture1_position_; }
   // Writes audio.csv and flushes frames.csv (also done on destruction); false when a frame or
   // a log could not be written.
@@ -108,7 +118,7 @@ class HeadlessHost final : public ShowHost {
   std::vector<SoundCall> sound_calls_;  // as the show made them, for tests
   std::vector<std::string> messages_;
   std::size_t next_verdict_ = 0;
-  int password_prompts_ = 0;
+  std::vector<PromptRecord> prompts_;
   int cursor_count_ = 0;
   Point cursor_{};
   Point picture1_position_{};

@@ -2,10 +2,9 @@
 
 #include <SDL.h>
 #include <SDL_ttf.h>
-#include <sodium.h>
 
+#include <algorithm>
 #include <memory>
-#include <string>
 
 namespace platform {
 
@@ -15,11 +14,12 @@ constexpr const char* kFontPath = "/usr/share/fonts/truetype/vlgothic/VL-Gothic-
 constexpr const char* kTitle = "パスワードを入力してください。";
 constexpr const char* kHint = "Enter: 解除    Esc: 取り消し";
 constexpr const char* kChecking = "確認しています…";
-constexpr const char* kUnreadable = "保存されたパスワードを読み取れないため、解除できません。";
-constexpr Uint32 kIdleLimitMs = 60000;        // an unattended prompt gives the show back
-constexpr Uint32 kUnreadableNoticeMs = 3000;  // how long the refusal reason stays up
+constexpr const char* kWrongPassword = "パスワードが違います。少しお待ちください。";
+constexpr const char* kUnreadable = "保存されたパスワードを読み取れないため、\n解除できません。";
+// The longest single wait, so that a termination request is seen promptly.
+constexpr Uint32 kWaitSliceMs = 250;
 constexpr int kBoxWidth = 560;
-constexpr int kBoxHeight = 200;
+constexpr int kBoxHeight = 220;
 
 struct FontCloser {
   void operator()(TTF_Font* font) const { TTF_CloseFont(font); }
@@ -53,37 +53,6 @@ class TextInput {
   ~TextInput() { SDL_StopTextInput(); }
   TextInput(const TextInput&) = delete;
   TextInput& operator=(const TextInput&) = delete;
-};
-
-// The typed characters, wiped from memory when the prompt ends.
-class SecretEntry {
- public:
-  SecretEntry() { text_.reserve(256); }
-  ~SecretEntry() { sodium_memzero(text_.data(), text_.capacity()); }
-  SecretEntry(const SecretEntry&) = delete;
-  SecretEntry& operator=(const SecretEntry&) = delete;
-  void Append(const char* utf8) {
-    const std::string_view more(utf8);
-    if (text_.size() + more.size() < text_.capacity()) text_.append(more);
-  }
-  // Removes the last UTF-8 character.
-  void EraseLast() {
-    while (!text_.empty()) {
-      const unsigned char last = static_cast<unsigned char>(text_.back());
-      text_.pop_back();
-      if ((last & 0xC0) != 0x80) break;
-    }
-  }
-  // Number of characters typed.
-  int Count() const {
-    int count = 0;
-    for (const char c : text_) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    return count;
-  }
-  std::string_view View() const { return text_; }
-
- private:
-  std::string text_;
 };
 
 class PromptView {
@@ -120,10 +89,11 @@ class PromptView {
     SDL_SetRenderDrawColor(renderer_, r, g, b, 0xFF);
     SDL_RenderDrawRect(renderer_, &rect);
   }
+  // Breaks lines at '\n' only.
   void Text(const char* utf8, int x, int y) {
     if (!font_) return;
     const std::unique_ptr<SDL_Surface, SurfaceFreer> surface(
-        TTF_RenderUTF8_Blended(font_.get(), utf8, SDL_Color{0xF0, 0xF0, 0xF0, 0xFF}));
+        TTF_RenderUTF8_Blended_Wrapped(font_.get(), utf8, SDL_Color{0xF0, 0xF0, 0xF0, 0xFF}, 0));
     if (!surface) return;
     const std::unique_ptr<SDL_Texture, TextureDestroyer> texture(
         SDL_CreateTextureFromSurface(renderer_, surface.get()));
@@ -137,62 +107,90 @@ class PromptView {
   std::unique_ptr<TTF_Font, FontCloser> font_;
 };
 
-// Shows why nothing is accepted, for a while or until a key.
-void ShowUnreadableNotice(PromptView& view, const PasswordPromptParts& parts) {
-  view.Draw(parts, 0, kUnreadable);
-  const Uint32 until = SDL_GetTicks() + kUnreadableNoticeMs;
-  SDL_Event event;
-  while (!parts.terminating() && static_cast<Sint32>(until - SDL_GetTicks()) > 0) {
-    if (SDL_WaitEventTimeout(&event, 100) != 0 && event.type == SDL_KEYDOWN) return;
+const char* StatusText(PromptNotice notice) {
+  switch (notice) {
+    case PromptNotice::kWrongPassword:
+      return kWrongPassword;
+    case PromptNotice::kUnreadable:
+      return kUnreadable;
+    case PromptNotice::kHint:
+      break;
+  }
+  return kHint;
+}
+
+// Hands one event to the prompt's rules; true when the prompt needs drawing again.
+bool Feed(const SDL_Event& event, PasswordPromptState& state, PromptView& view,
+          const PasswordPromptParts& parts) {
+  switch (event.type) {
+    case SDL_TEXTINPUT:
+      state.Type(event.text.text);
+      return true;
+    case SDL_KEYDOWN:
+      switch (event.key.keysym.sym) {
+        case SDLK_ESCAPE:
+          state.Cancel();
+          break;
+        case SDLK_BACKSPACE:
+          state.EraseLast();
+          break;
+        case SDLK_RETURN:
+        case SDLK_KP_ENTER:
+          // The check takes a noticeable moment; say so unless the entry is ignored anyway.
+          if (!state.LockedOut()) view.Draw(parts, state.TypedCount(), kChecking);
+          state.Submit();
+          break;
+        default:
+          state.Touch();
+          break;
+      }
+      return true;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEWHEEL:
+      state.Touch();
+      return false;
+    case SDL_WINDOWEVENT:
+      return true;
+    default:
+      return false;
   }
 }
 
 }  // namespace
 
-PasswordVerdict RunPasswordPrompt(SDL_Renderer* renderer, const PasswordPromptParts& parts) {
+PasswordVerdict RunPasswordPrompt(SDL_Renderer* renderer, PasswordPromptState& state,
+                                  const PasswordPromptParts& parts) {
   PromptView view(renderer);
   TextInput text_input;
-  SecretEntry entry;
+  state.Open();
   SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);  // input that opened the prompt is spent
-  Uint32 last_key = SDL_GetTicks();
   bool dirty = true;
+  PromptNotice drawn_notice = state.Notice();
   SDL_Event event;
   for (;;) {
     if (parts.terminating()) return PasswordVerdict::kAccepted;  // the show must end now
-    if (SDL_GetTicks() - last_key > kIdleLimitMs) return PasswordVerdict::kRefused;
-    if (dirty) view.Draw(parts, entry.Count(), nullptr);
-    dirty = false;
-    if (SDL_WaitEventTimeout(&event, 250) == 0) continue;
-    switch (event.type) {
-      case SDL_TEXTINPUT:
-        entry.Append(event.text.text);
-        last_key = SDL_GetTicks();
-        dirty = true;
+    switch (state.Outcome()) {
+      case PromptOutcome::kOpen:
         break;
-      case SDL_KEYDOWN:
-        last_key = SDL_GetTicks();
-        dirty = true;
-        if (event.key.keysym.sym == SDLK_ESCAPE) return PasswordVerdict::kRefused;
-        if (event.key.keysym.sym == SDLK_BACKSPACE) entry.EraseLast();
-        if (event.key.keysym.sym == SDLK_RETURN || event.key.keysym.sym == SDLK_KP_ENTER) {
-          view.Draw(parts, entry.Count(), kChecking);
-          switch (parts.verify(entry.View())) {
-            case PasswordCheck::kAccepted:
-              return PasswordVerdict::kAccepted;
-            case PasswordCheck::kRefused:
-              return PasswordVerdict::kRefused;
-            case PasswordCheck::kUnreadable:
-              ShowUnreadableNotice(view, parts);
-              return PasswordVerdict::kRefused;
-          }
-        }
-        break;
-      case SDL_WINDOWEVENT:
-        dirty = true;
-        break;
-      default:
-        break;
+      case PromptOutcome::kAccepted:
+        return PasswordVerdict::kAccepted;
+      case PromptOutcome::kRefused:
+      case PromptOutcome::kCancelled:
+      case PromptOutcome::kIdle:
+        return PasswordVerdict::kRefused;  // back to the show
     }
+    if (dirty || state.Notice() != drawn_notice) {
+      drawn_notice = state.Notice();
+      view.Draw(parts, state.TypedCount(), StatusText(drawn_notice));
+      dirty = false;
+    }
+    const Uint32 wait = std::max<Uint32>(1, state.MsUntilChange(kWaitSliceMs));
+    if (SDL_WaitEventTimeout(&event, static_cast<int>(wait)) == 0) continue;
+    // Everything queued is handled before the next drawing, so that a burst of input costs
+    // one frame.
+    do {
+      dirty = Feed(event, state, view, parts) || dirty;
+    } while (state.Outcome() == PromptOutcome::kOpen && SDL_PollEvent(&event) != 0);
   }
 }
 

@@ -1,27 +1,27 @@
 // The password prompt drawn over the show: a masked entry in a box at the centre of the screen.
-// Enter submits, Esc refuses. It never fails open: a stored password that cannot be read
-// refuses every entry and says why.
+// Enter submits, Esc dismisses. Its rules (lock-out after a refusal, idle limit, a stored
+// password that cannot be read refusing everything) live in PasswordPromptState.
 #pragma once
 
 #include <functional>
-#include <string_view>
 
 #include "platform/Host.h"
-#include "platform/posix/PasswordStore.h"
+#include "platform/posix/PasswordPromptState.h"
 
 struct SDL_Renderer;
 
 namespace platform {
 
 struct PasswordPromptParts {
-  // Repaints the show beneath the prompt (without presenting).
+  // Repaints what lies beneath the prompt (without presenting).
   std::function<void()> draw_backdrop;
-  // Checks an entry against the stored password.
-  std::function<PasswordCheck(std::string_view)> verify = VerifyPassword;
   // True when the process has been asked to end; the prompt then lets the show finish.
   std::function<bool()> terminating;
 };
 
-PasswordVerdict RunPasswordPrompt(SDL_Renderer* renderer, const PasswordPromptParts& parts);
+// Runs one prompt on `state` (kept by the caller, so that a lock-out outlives the prompt).
+// Only an accepted entry, or a termination request, gives kAccepted.
+PasswordVerdict RunPasswordPrompt(SDL_Renderer* renderer, PasswordPromptState& state,
+                                  const PasswordPromptParts& parts);
 
 }  // namespace platform

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/picture/PictureDecoder.h"
+#include "platform/posix/PasswordStore.h"
 #include "platform/posix/UserConfig.h"
 #include "platform/sdl/CoverWindows.h"
 #include "platform/sdl/ForeignWindow.h"
@@ -196,11 +197,15 @@ class SdlShowHost final : public ShowHost {
   }
 
   PasswordVerdict VerifyScreenSavePwd() override {
-    if (!renderer_) return PasswordVerdict::kRefused;
+    if (!renderer_) {
+      // Nothing to draw the prompt on: the lock holds until the process is asked to end.
+      while (!TerminationSignals::Raised()) SDL_Delay(kLongestWaitSliceMs);
+      return PasswordVerdict::kAccepted;
+    }
     PasswordPromptParts parts;
     parts.draw_backdrop = [this] { Draw(); };
     parts.terminating = [] { return TerminationSignals::Raised(); };
-    const PasswordVerdict verdict = RunPasswordPrompt(renderer_.get(), parts);
+    const PasswordVerdict verdict = RunPasswordPrompt(renderer_.get(), prompt_state_, parts);
     // The prompt may have drawn over the whole window; show the presentation again, and
     // forget where the cursor went meanwhile.
     Present();
@@ -218,7 +223,17 @@ class SdlShowHost final : public ShowHost {
                    caption.data(), static_cast<int>(text.size()), text.data());
       return;
     }
-    if (window_) SDL_HideWindow(window_.get());
+    // The show is over: its last picture goes. With the password in use the window stays up,
+    // black, beneath the message, so that the desktop shows only after the password; it leaves
+    // the top to the message box until the show raises it again.
+    blank_ = true;
+    if (window_ && ReadScreenSaveUsePassword().value_or(0) != 0) {
+      Present();
+      SDL_SetWindowAlwaysOnTop(window_.get(), SDL_FALSE);
+      topmost_ = false;
+    } else if (window_) {
+      SDL_HideWindow(window_.get());
+    }
     GtkMessageBox(text, caption, icon);
   }
 
@@ -300,7 +315,7 @@ class SdlShowHost final : public ShowHost {
     if (!FullScreen() && SDL_GetRendererOutputSize(renderer_.get(), &width, &height) == 0) {
       place = CentredPicture({width, height}, {picture1_.w, picture1_.h});
     }
-    if (texture_) SDL_RenderCopy(renderer_.get(), texture_.get(), nullptr, &place);
+    if (texture_ && !blank_) SDL_RenderCopy(renderer_.get(), texture_.get(), nullptr, &place);
   }
 
   void Present() {
@@ -342,7 +357,10 @@ class SdlShowHost final : public ShowHost {
   Uint32 last_probe_ = 0;
   bool topmost_ = false;
   bool terminating_ = false;
+  bool blank_ = false;  // after a failure message: the window shows black only
   bool screen_saver_running_ = false;
+  // Outlives each prompt, so that a lock-out after a refusal holds in the next one too.
+  PasswordPromptState prompt_state_{VerifyPassword, [] { return SDL_GetTicks(); }};
 };
 
 }  // namespace

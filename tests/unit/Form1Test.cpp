@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -68,7 +69,7 @@ class Show {
                                     Surface& out) -> std::optional<std::string> {
       loads.push_back(path.substr(module1.TempFolder.size()));
       const auto found = pictures.find(loads.back());
-      if (found == pictures.end()) return "cannot decode " + path;
+      if (found == pictures.end() || loads.size() == failing_load) return "cannot decode " + path;
       out = found->second;
       return std::nullopt;
     };
@@ -103,6 +104,7 @@ class Show {
   HeadlessOptions options;
   std::map<std::string, Surface> pictures;
   std::vector<std::string> loads;
+  std::size_t failing_load = 0;  // this load (counted from 1) fails; 0: none does
   std::unique_ptr<HeadlessHost> host;
 };
 
@@ -347,6 +349,73 @@ TEST(Form1Failure, UnreadablePictureReportsAndRestoresSoTheCleanUpRemovesEveryth
   EXPECT_EQ(show.Calls(), (std::vector<std::string>{"0 mci close bgm", "0 PlaySound  64"}));
   Form1::Form_Unload(show.module1, *folder);
   EXPECT_FALSE(std::filesystem::exists(folder->Path()));
+}
+
+bool AllBlack(const Surface& picture) {
+  for (const Color c : picture.Pixels()) {
+    if (c != 0) return false;
+  }
+  return picture.Width() > 0;
+}
+
+// Each way the show can fail. With the password value set, the failure message comes first, then
+// the prompt over a black screen with the cursor shown, again after every refusal: only an
+// accepted password ends the show. Without it the message ends the show.
+TEST(Form1Lock, EveryFailureAsksForThePasswordOverBlackUntilAccepted) {
+  using platform::PasswordVerdict;
+  struct Case {
+    const char* name;
+    std::function<void(Show&)> arrange;
+    int prompts_before_failure = 0;
+  };
+  const std::vector<Case> cases = {
+      {"first picture, before the window", [](Show& s) { s.pictures.erase("a.jpg"); }},
+      {"a later picture", [](Show& s) { s.pictures.erase("c.jpg"); }},
+      {"scene index out of range", [](Show& s) { s.module1.PackageRecord.SceneCount = 4; }},
+      {"scene 0 again after a refused password",
+       [](Show& s) {
+         s.options.quit_at_ms = {500};
+         s.failing_load = 3;  // a.jpg, b.jpg, then a.jpg for the new run
+       },
+       1},
+  };
+  for (const Case& c : cases) {
+    for (const bool use_password : {true, false}) {
+      if (!use_password && c.prompts_before_failure > 0) continue;  // no refusal to fail after
+      SCOPED_TRACE(std::string(c.name) + (use_password ? ", password" : ", no password"));
+      Show show;
+      show.module1.PackageRecord.BackgroundColor = static_cast<std::int32_t>(kWhite);
+      show.module1.PackageRecord.MusicFileName = "m.mid";
+      show.Add(Scene("a.jpg", 1000));
+      show.Add(Scene("b.jpg", 1000));
+      show.Add(Scene("c.jpg", 1000));
+      c.arrange(show);
+      if (use_password) show.options.use_password = 1;
+      show.options.verdicts.assign(c.prompts_before_failure + 2, PasswordVerdict::kRefused);
+      HeadlessHost& host = show.Run();
+
+      ASSERT_EQ(host.Messages().size(), 1u);
+      EXPECT_EQ(host.Messages()[0].rfind("不明のエラーが発生しました。\r\n", 0), 0u);
+      EXPECT_FALSE(host.ScreenSaverRunning());
+      ASSERT_FALSE(host.SoundCalls().empty());
+      EXPECT_EQ(host.SoundCalls().back().flags, platform::kSndPurge);  // finished after all
+      if (!use_password) {
+        EXPECT_EQ(host.PasswordPrompts(), c.prompts_before_failure);
+        continue;
+      }
+      // Two refusals after the failure, then the acceptance.
+      ASSERT_EQ(host.PasswordPrompts(), c.prompts_before_failure + 3);
+      for (std::size_t i = static_cast<std::size_t>(c.prompts_before_failure);
+           i < host.Prompts().size(); ++i) {
+        const platform::PromptRecord& prompt = host.Prompts()[i];
+        EXPECT_EQ(prompt.messages_before, 1u) << "prompt " << i;
+        EXPECT_TRUE(prompt.window_shown) << "prompt " << i;
+        EXPECT_GE(prompt.cursor_count, 0) << "prompt " << i;
+        ASSERT_GE(prompt.frames_before, 1u);
+        EXPECT_TRUE(AllBlack(host.Frames()[prompt.frames_before - 1].picture)) << "prompt " << i;
+      }
+    }
+  }
 }
 
 TEST(Form1Unload, LeavesTheFolderWhenItHoldsFilesThePackageDoesNotName) {

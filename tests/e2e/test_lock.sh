@@ -1,0 +1,173 @@
+#!/usr/bin/env bash
+# The lock in a real X server, with the password value set and "secret" stored:
+# 1. A show whose second picture is damaged fails at once: the failure message comes over a
+#    black screen (the desktop stays covered), then the password prompt; a wrong password is
+#    refused and asked again, the right one ends the show with status 0 and no tempN folder.
+# 2. 10,000 random keys and mouse buttons sent to the prompt of the demo show never end it (the
+#    process lives, its tempN folder stays); the right password then does. The random keys never
+#    include the letter t, so they cannot type the password by chance.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+build=${BUILD_DIR:-$here/../../build}
+player=$build/startup/scenesaver
+demo=$build/demo.scr
+for tool in xvfb-run xdotool import convert python3; do
+  command -v "$tool" >/dev/null || { echo "skip: $tool is not installed"; exit 0; }
+done
+[ -x "$player" ] || { echo "skip: $player is not built"; exit 0; }
+[ -f "$demo" ] || { echo "skip: $demo is not built"; exit 0; }
+
+if [ -z "${LOCK_E2E_IN_XVFB:-}" ]; then
+  exec env LOCK_E2E_IN_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24" bash ${E2E_TRACE:+-x} "$0" "$@"
+fi
+
+export LSAN_OPTIONS="suppressions=$here/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+if ldd "$player" 2>/dev/null | grep -q libasan; then
+  export SDL_RENDER_DRIVER=software SDL_FRAMEBUFFER_ACCELERATION=0
+fi
+
+work=$(mktemp -d)
+pid=
+cleanup() {
+  if [ -n "$pid" ]; then kill -KILL "$pid" 2>/dev/null || true; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+export HOME=$work/home XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config
+export SDL_AUDIODRIVER=dummy
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/scenesaver"
+chmod 700 "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME" "$XDG_CONFIG_HOME/scenesaver"
+printf '1\n' >"$XDG_CONFIG_HOME/scenesaver/ScreenSaveUsePassword"
+printf '%s\n' '$argon2id$v=19$m=65536,t=2,p=1$losJMXpCl3dPXDc7NZWR2w$x0XOhxKKRr2hpmQtJlzJzH3R8RwP4lKrWg0fCrs68WU' \
+  >"$XDG_CONFIG_HOME/scenesaver/password"
+chmod 600 "$XDG_CONFIG_HOME/scenesaver/ScreenSaveUsePassword" "$XDG_CONFIG_HOME/scenesaver/password"
+private=$XDG_RUNTIME_DIR/scenesaver
+
+fail() {
+  echo "FAIL: $*"
+  import -window root "$work/last.png" 2>/dev/null && mkdir -p "$build/e2e-shots" &&
+    cp "$work/last.png" "$build/e2e-shots/lock-failure.png" || true
+  exit 1
+}
+
+# "R G B" of one screen pixel, in 8 bits each.
+pixel() { import -window root -crop "1x1+$1+$2" -depth 8 rgb:- | od -An -tu1 | xargs; }
+# The prompt's box is 560 x 220 pixels, centred, dark grey inside its frame.
+prompt_up() { [ "$(pixel 236 278)" = "48 48 48" ]; }
+is_black() { [ "$1" = "0 0 0" ]; }
+wait_for_prompt() {
+  for _ in $(seq 50); do
+    prompt_up && return 0
+    kill -0 "$pid" 2>/dev/null || fail "the show ended while waiting for the prompt ($1)"
+    sleep 0.1
+  done
+  fail "no password prompt appeared ($1)"
+}
+# Wakes the show until its prompt is up. BackSpace is input to the show and changes nothing in
+# an empty prompt, so it is safe to repeat while the show is still starting.
+wake_prompt() {
+  for _ in $(seq 30); do
+    xdotool key BackSpace
+    for _ in $(seq 5); do
+      prompt_up && return 0
+      sleep 0.1
+    done
+    kill -0 "$pid" 2>/dev/null || fail "the show ended while waking it ($1)"
+  done
+  fail "no password prompt appeared ($1)"
+}
+alive_with_folder() {
+  kill -0 "$pid" 2>/dev/null || fail "the show ended $1"
+  compgen -G "$private/temp*" >/dev/null || fail "the tempN folder went away $1"
+}
+expect_exit_zero() {
+  for _ in $(seq 50); do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      local status=0
+      wait "$pid" || status=$?
+      pid=
+      [ "$status" -eq 0 ] || fail "exit status $status after $1"
+      ! compgen -G "$private/temp*" >/dev/null || fail "a tempN folder stayed after $1"
+      return
+    fi
+    sleep 0.1
+  done
+  fail "the show still runs after $1"
+}
+start() {
+  "$1" /S &
+  pid=$!
+  for _ in $(seq 100); do
+    compgen -G "$private/temp*" >/dev/null && return
+    kill -0 "$pid" 2>/dev/null || fail "the show ended before it began"
+    sleep 0.05
+  done
+  fail "no tempN folder appeared"
+}
+
+# 1. A failure asks for the password before the show ends.
+convert -size 320x240 xc:'#3060c0' "$work/good.jpg"
+printf 'not a picture' >"$work/broken.jpg"
+python3 "$here/make_saver.py" "$player" "$work/broken.scr" --display-ms 5000 \
+  --scene "$work/good.jpg" --scene "$work/broken.jpg"
+start "$work/broken.scr"
+dialog=
+for _ in $(seq 100); do
+  dialog=$(xdotool search --onlyvisible --name '^エラー$' 2>/dev/null | head -1) || true
+  [ -n "$dialog" ] && break
+  kill -0 "$pid" 2>/dev/null || fail "the failing show ended without asking"
+  sleep 0.1
+done
+[ -n "$dialog" ] || fail "no failure message appeared"
+corner=$(pixel 0 0)
+is_black "$corner" || fail "the desktop shows beside the failure message: $corner"
+xdotool windowfocus --sync "$dialog" key Return
+wait_for_prompt "after the failure message"
+is_black "$(pixel 20 20)" || fail "the prompt after a failure is not over black"
+xdotool type --delay 10 wrong
+xdotool key Return
+sleep 2.6  # the check, then the two-second lock-out
+alive_with_folder "after a wrong password following a failure"
+wait_for_prompt "asked again after the refusal"
+xdotool type --delay 10 secret
+xdotool key Return
+expect_exit_zero "the right password after a failure"
+echo "lock: failure path ok"
+
+# 2. 10,000 random events at the prompt.
+start "$demo"
+wake_prompt "the first time"
+keys=(a b c d e f g h i j k l m n o p q r s u v w x y z 0 1 2 3 4 5 6 7 8 9 space Return KP_Enter
+  Escape BackSpace Tab Shift_L Control_L Alt_L Super_L Left Right Up Down Home End Delete F1 F5)
+RANDOM=${LOCK_SEED:-4242}
+started=$SECONDS
+sent=0
+while ((sent < 10000)); do
+  args=()
+  for _ in $(seq 500); do
+    if ((RANDOM % 8 == 0)); then
+      args+=(click --delay 0 $((RANDOM % 5 + 1)))
+    else
+      args+=(key --delay 0 "${keys[RANDOM % ${#keys[@]}]}")
+    fi
+  done
+  xdotool "${args[@]}"
+  sent=$((sent + 500))
+  alive_with_folder "after $sent random events"
+done
+burst=$((SECONDS - started))
+echo "lock: 10000 random events in ${burst} s"
+# Let the last of them be handled and any lock-out run out; then dismiss whatever prompt is up
+# and wake the show afresh.
+for _ in $(seq 10); do
+  sleep 2.2
+  alive_with_folder "after the random events"
+  prompt_up || break
+  xdotool key Escape
+done
+prompt_up && fail "the prompt does not go away"
+wake_prompt "after the random events"
+xdotool type --delay 10 secret
+xdotool key Return
+expect_exit_zero "the right password after 10,000 random events"
+echo "lock: ok"
