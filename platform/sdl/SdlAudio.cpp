@@ -11,6 +11,7 @@
 #include "platform/Host.h"
 #include "platform/audio/MciInterpreter.h"
 #include "platform/audio/MusicFile.h"
+#include "platform/audio/SoundCache.h"
 
 namespace platform {
 
@@ -18,6 +19,8 @@ namespace {
 
 // The one channel scene sounds play on.
 constexpr int kSoundChannel = 0;
+// Decoded scene sounds kept for their next turn: about six minutes of CD-quality sound.
+constexpr std::size_t kSoundCacheBytes = 64u << 20;
 
 // General MIDI SoundFonts, most preferred first: the system default, then TimGM6mb itself.
 constexpr std::array kSoundFonts = {
@@ -189,12 +192,27 @@ struct SdlAudio::Impl {
   LazyMixer mixer;
   SdlMusicPlayer music{mixer};
   MciInterpreter mci{music};
-  ChunkHandle sound;
+  // Every chunk the channel plays is owned here; the channel is halted before one is freed.
+  SoundCache<ChunkHandle> sounds{kSoundCacheBytes};
 
   void StopSound() {
     if (!mixer.WasOpened()) return;
     Mix_HaltChannel(kSoundChannel);
-    sound.reset();
+  }
+
+  // Reads and decodes a WAVE file into the cache; nullptr when it cannot be played. Only RIFF
+  // WAVE data is let through: SDL_mixer would decode any music format into a sound, all at
+  // once on this thread, and a long MIDI file would stall the show.
+  Mix_Chunk* Decode(const std::string& path, const FileIdentity& file) {
+    auto bytes = ReadWholeFile(path.c_str());
+    if (!bytes || !ClipWaveChunksToFile(*bytes)) return nullptr;
+    SourceHandle source(SDL_RWFromConstMem(bytes->data(), static_cast<int>(bytes->size())));
+    if (!source) return nullptr;
+    // The chunk keeps its own copy of the samples.
+    ChunkHandle chunk(Mix_LoadWAV_RW(source.release(), 1));
+    if (!chunk) return nullptr;
+    const std::size_t decoded = chunk->alen;
+    return sounds.Keep(path, file, std::move(chunk), decoded).get();
   }
 };
 
@@ -215,16 +233,19 @@ void SdlAudio::PlaySound(std::string_view name, std::uint32_t flags) {
   if (name.empty() || (flags & kSndPurge) != 0) return;
   // The name is always a file here (no sound aliases), and a sound that cannot be loaded plays
   // nothing: there is no default sound to fall back on. Playing is always asynchronous.
-  // Only RIFF WAVE data is let through: SDL_mixer would decode any music format into a sound,
-  // all at once on this thread, and a long MIDI file would stall the show.
   if (!impl_->mixer.Ready()) return;
-  auto bytes = ReadWholeFile(std::string(name).c_str());
-  if (!bytes || !ClipWaveChunksToFile(*bytes)) return;
-  SourceHandle source(SDL_RWFromConstMem(bytes->data(), static_cast<int>(bytes->size())));
-  if (!source) return;
-  // The chunk keeps its own copy of the samples.
-  impl_->sound.reset(Mix_LoadWAV_RW(source.release(), 1));
-  if (impl_->sound) Mix_PlayChannel(kSoundChannel, impl_->sound.get(), 0);
+  const std::string path(name);
+  const std::optional<FileIdentity> file = IdentifyFile(path);
+  if (!file) return;
+  // A scene's sound comes again with its scene: decoding it once keeps the cost of reading and
+  // converting it (milliseconds) out of the scene change after the first.
+  Mix_Chunk* chunk = nullptr;
+  if (const ChunkHandle* kept = impl_->sounds.Find(path, *file)) {
+    chunk = kept->get();
+  } else {
+    chunk = impl_->Decode(path, *file);
+  }
+  if (chunk != nullptr) Mix_PlayChannel(kSoundChannel, chunk, 0);
 }
 
 }  // namespace platform

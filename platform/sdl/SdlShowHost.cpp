@@ -16,6 +16,7 @@
 #include "platform/sdl/PresentationWindow.h"
 #include "platform/sdl/SdlAudio.h"
 #include "platform/sdl/SdlPasswordPrompt.h"
+#include "platform/sdl/ShowClock.h"
 #include "platform/sdl/TerminationSignals.h"
 
 namespace platform {
@@ -73,7 +74,7 @@ class SdlShowHost final : public ShowHost {
     cursor_ = {x, y};
   }
 
-  std::uint32_t GetTickCount() override { return SDL_GetTicks(); }
+  std::uint32_t GetTickCount() override { return clock_.Ticks(); }
 
   void DoEvents() override {
     ProbeForeignWindowNowAndThen();
@@ -86,7 +87,7 @@ class SdlShowHost final : public ShowHost {
   void WaitForEventsUntil(std::uint32_t tick) override {
     while (!pending_ && !TerminationSignals::Raised() && !XErrorTrap::WindowLost()) {
       ProbeForeignWindowNowAndThen();
-      const Uint32 now = SDL_GetTicks();
+      const Uint32 now = clock_.Ticks();
       if (!After(tick, now)) return;
       const Uint32 slice = std::min<Uint32>(tick - now, kLongestWaitSliceMs);
       SDL_Event event;
@@ -96,7 +97,7 @@ class SdlShowHost final : public ShowHost {
 
   void Refresh(const Surface& picture1) override {
     if (!renderer_) return;
-    const Uint32 started = SDL_GetTicks();
+    const double started = clock_.Milliseconds();
     if (!texture_ || texture_width_ != picture1.Width() || texture_height_ != picture1.Height()) {
       texture_.reset(SDL_CreateTexture(renderer_.get(), SDL_PIXELFORMAT_XBGR8888,
                                        SDL_TEXTUREACCESS_STREAMING, picture1.Width(),
@@ -109,8 +110,11 @@ class SdlShowHost final : public ShowHost {
                         picture1.Width() * static_cast<int>(sizeof(std::uint32_t)));
     }
     Present();
-    const Uint32 now = SDL_GetTicks();
-    if (present_log_) std::fprintf(present_log_.get(), "%u %u\n", started, now);
+    if (present_log_) {
+      std::fprintf(present_log_.get(), "%.3f %.3f\n", started, clock_.Milliseconds());
+      std::fflush(present_log_.get());  // readable while the show runs
+    }
+    const Uint32 now = clock_.Ticks();
     if (topmost_ && now - last_raise_ >= kRaiseIntervalMs) {
       SDL_RaiseWindow(window_.get());
       if (covers_) covers_->Raise();
@@ -165,7 +169,7 @@ class SdlShowHost final : public ShowHost {
     SDL_SetWindowAlwaysOnTop(window_.get(), SDL_TRUE);
     SDL_RaiseWindow(window_.get());
     topmost_ = true;
-    last_raise_ = SDL_GetTicks();
+    last_raise_ = clock_.Ticks();
   }
 
   int ShowCursor(bool show) override {
@@ -247,7 +251,7 @@ class SdlShowHost final : public ShowHost {
   // A destroyed foreign window does not always announce itself; ask about it every wait slice.
   void ProbeForeignWindowNowAndThen() {
     if (options_.mode != SdlWindowMode::kForeign || !window_) return;
-    const Uint32 now = SDL_GetTicks();
+    const Uint32 now = clock_.Ticks();
     if (now - last_probe_ < kLongestWaitSliceMs) return;
     last_probe_ = now;
     ProbeForeignWindow(window_.get());
@@ -335,6 +339,7 @@ class SdlShowHost final : public ShowHost {
   }
 
   SdlShowOptions options_;
+  ShowClock clock_;
   TerminationSignals signals_;
   // In foreign mode only. Installed before SDL's video starts, so that SDL's own X error
   // handler passes errors on to it rather than to Xlib's default, which ends the process.

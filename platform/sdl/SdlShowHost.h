@@ -23,8 +23,10 @@ struct SdlShowOptions {
   SdlWindowMode mode = SdlWindowMode::kFullScreen;
   // The X window drawn into in kForeign mode.
   std::uint64_t foreign_window = 0;
-  // When set, every repaint of Picture1 appends a line "START END" to this file: the SDL ticks
-  // when the repaint began and when it was presented (for measuring scene-change timing).
+  // When set, every repaint of Picture1 appends a line "START END" to this file: the show's
+  // clock, in milliseconds with three decimals, when the repaint began and when it had been
+  // presented (for measuring scene-change and transition timing). The ticks the show reads are
+  // these times rounded down.
   std::string present_log;
 };
 

@@ -7,6 +7,7 @@
 
 #include "platform/win32/AnsiText.h"
 #include "platform/win32/ComObjects.h"
+#include "platform/win32/MciLog.h"
 #include "platform/win32/MessageBoxes.h"
 #include "platform/win32/PresentedFrame.h"
 #include "platform/win32/ScreenSaverPassword.h"
@@ -197,8 +198,9 @@ class Win32ShowHost final : public ShowHost {
   void MciSendString(std::string_view command, std::string& reply) override {
     const std::string text(command);
     char buffer[kMciReplyLength] = {};
-    ::mciSendStringA(text.c_str(), buffer, kMciReplyLength, nullptr);
+    const MCIERROR code = ::mciSendStringA(text.c_str(), buffer, kMciReplyLength, nullptr);
     reply.assign(buffer, ::strnlen(buffer, kMciReplyLength));
+    mci_log_.Record(command, code, reply);
   }
 
   void PlaySound(std::string_view name, std::uint32_t flags) override {
@@ -314,6 +316,7 @@ class Win32ShowHost final : public ShowHost {
   WindowClass class_;
   UniqueWindow window_;
   PresentedFrame frame_;
+  MciLog mci_log_;
   InputHandlers* handlers_ = nullptr;
   Point cursor_{};
   int dispatching_ = 0;

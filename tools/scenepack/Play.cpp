@@ -74,7 +74,8 @@ void RegisterPlay(CLI::App& app, int& exit_code) {
       ->required()
       ->check(CLI::ExistingFile);
   play->add_option("--present-log", args->present_log,
-                   "Append the millisecond tick of every repaint to this file (for timing)");
+                   "Write to this file when each repaint began and ended, in milliseconds of the "
+                   "show's clock (for timing)");
   CLI::Option* root = play->add_flag(
       "--root", args->root,
       "Draw into the window $XSCREENSAVER_WINDOW names (else the root window), as an "
