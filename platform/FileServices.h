@@ -29,7 +29,9 @@ class RandomAccessFile {
  private:
   RandomAccessFile(std::intptr_t handle, std::uint64_t size) : handle_(handle), size_(size) {}
   void Close() noexcept;
-  std::intptr_t handle_;  // a descriptor, or a Windows file handle
+  // A descriptor, or a Windows file handle; -1 is neither (INVALID_HANDLE_VALUE on Windows).
+  static constexpr std::intptr_t kNoHandle = -1;
+  std::intptr_t handle_;
   std::uint64_t size_;
 };
 

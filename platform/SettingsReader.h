@@ -2,6 +2,7 @@
 // first, then the scene-sound flag.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -16,5 +17,16 @@ struct StoredSettings {
 // A value whose two bytes the file does not hold in full reads as 0 (off), so a file shorter
 // than four bytes turns off what it does not spell out.
 StoredSettings ReadSettingsFile(const std::string& path);
+
+// The values of the first `got` bytes of a settings file (`got` at most 4).
+inline StoredSettings DecodeSettings(const unsigned char* bytes, std::size_t got) {
+  const auto at = [bytes](std::size_t i) {
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(bytes[i] | (bytes[i + 1] << 8)));
+  };
+  StoredSettings settings;
+  if (got >= 2) settings.music = at(0);
+  if (got >= 4) settings.sound = at(2);
+  return settings;
+}
 
 }  // namespace platform

@@ -11,14 +11,6 @@
 
 namespace platform {
 
-namespace {
-
-std::int16_t LittleEndian16(const std::array<unsigned char, 4>& bytes, std::size_t at) {
-  return static_cast<std::int16_t>(static_cast<std::uint16_t>(bytes[at] | (bytes[at + 1] << 8)));
-}
-
-}  // namespace
-
 StoredSettings ReadSettingsFile(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) {
@@ -37,10 +29,7 @@ StoredSettings ReadSettingsFile(const std::string& path) {
     if (n == 0) break;
     got += static_cast<std::size_t>(n);
   }
-  StoredSettings settings;
-  if (got >= 2) settings.music = LittleEndian16(bytes, 0);
-  if (got >= 4) settings.sound = LittleEndian16(bytes, 2);
-  return settings;
+  return DecodeSettings(bytes.data(), got);
 }
 
 }  // namespace platform

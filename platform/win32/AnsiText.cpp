@@ -1,32 +1,13 @@
 #include "platform/win32/AnsiText.h"
 
-#include <climits>
-
+#include "platform/win32/WideText.h"
 #include "platform/win32/WindowsApi.h"
 
 namespace platform::win32 {
 
-std::wstring WideFromAnsi(std::string_view text) {
-  if (text.empty() || text.size() > INT_MAX) return {};
-  const int length = static_cast<int>(text.size());
-  const int needed = ::MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
-  if (needed <= 0) return {};
-  std::wstring wide(static_cast<std::size_t>(needed), L'\0');
-  ::MultiByteToWideChar(CP_ACP, 0, text.data(), length, wide.data(), needed);
-  return wide;
-}
+std::wstring WideFromAnsi(std::string_view text) { return WideFromCodePage(CP_ACP, text); }
 
-std::string AnsiFromWide(std::wstring_view wide) {
-  if (wide.empty() || wide.size() > INT_MAX) return {};
-  const int length = static_cast<int>(wide.size());
-  BOOL lossy = FALSE;
-  const int needed =
-      ::WideCharToMultiByte(CP_ACP, 0, wide.data(), length, nullptr, 0, nullptr, &lossy);
-  if (needed <= 0 || lossy) return {};
-  std::string text(static_cast<std::size_t>(needed), '\0');
-  ::WideCharToMultiByte(CP_ACP, 0, wide.data(), length, text.data(), needed, nullptr, nullptr);
-  return text;
-}
+std::string AnsiFromWide(std::wstring_view wide) { return CodePageFromWide(CP_ACP, wide, true); }
 
 std::string AnsiPathFromWide(const std::wstring& path) {
   std::string exact = AnsiFromWide(path);

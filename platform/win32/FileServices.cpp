@@ -78,22 +78,8 @@ std::optional<RandomAccessFile> RandomAccessFile::Open(const std::string& path,
   return opened;
 }
 
-RandomAccessFile::RandomAccessFile(RandomAccessFile&& other) noexcept
-    : handle_(std::exchange(other.handle_, -1)), size_(other.size_) {}
-
-RandomAccessFile& RandomAccessFile::operator=(RandomAccessFile&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = std::exchange(other.handle_, -1);
-    size_ = other.size_;
-  }
-  return *this;
-}
-
-RandomAccessFile::~RandomAccessFile() { Close(); }
-
 void RandomAccessFile::Close() noexcept {
-  if (handle_ != -1) ::CloseHandle(HandleOf(std::exchange(handle_, -1)));
+  if (handle_ != kNoHandle) ::CloseHandle(HandleOf(std::exchange(handle_, kNoHandle)));
 }
 
 bool RandomAccessFile::ReadAt(std::uint64_t offset, std::uint8_t* dst, std::size_t n) const {

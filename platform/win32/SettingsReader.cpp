@@ -7,14 +7,6 @@
 
 namespace platform {
 
-namespace {
-
-std::int16_t LittleEndian16(const std::array<unsigned char, 4>& bytes, std::size_t at) {
-  return static_cast<std::int16_t>(static_cast<std::uint16_t>(bytes[at] | (bytes[at + 1] << 8)));
-}
-
-}  // namespace
-
 StoredSettings ReadSettingsFile(const std::string& path) {
   const std::wstring wide = win32::WideFromAnsi(path);
   const DWORD attributes = ::GetFileAttributesW(wide.c_str());
@@ -35,10 +27,7 @@ StoredSettings ReadSettingsFile(const std::string& path) {
   const BOOL read = ::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
   ::CloseHandle(file);
   if (!read) return {};
-  StoredSettings settings;
-  if (got >= 2) settings.music = LittleEndian16(bytes, 0);
-  if (got >= 4) settings.sound = LittleEndian16(bytes, 2);
-  return settings;
+  return DecodeSettings(bytes.data(), got);
 }
 
 }  // namespace platform

@@ -7,9 +7,17 @@
 
 namespace platform::win32 {
 
+// Bytes of `code_page` to UTF-16; empty for empty or unconvertible text.
+std::wstring WideFromCodePage(unsigned code_page, std::string_view text);
+// UTF-16 to bytes of `code_page`; empty for empty text, or when `exact` is asked for and a
+// character has no spelling in the code page.
+std::string CodePageFromWide(unsigned code_page, std::wstring_view wide, bool exact);
+
 // UTF-8 to UTF-16; invalid sequences become U+FFFD.
-std::wstring WideFromUtf8(std::string_view utf8);
+inline std::wstring WideFromUtf8(std::string_view utf8) { return WideFromCodePage(65001, utf8); }
 // UTF-16 to UTF-8; unpaired surrogates become U+FFFD.
-std::string Utf8FromWide(std::wstring_view wide);
+inline std::string Utf8FromWide(std::wstring_view wide) {
+  return CodePageFromWide(65001, wide, false);
+}
 
 }  // namespace platform::win32

@@ -11,7 +11,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=${BUILD_DIR:-$here/../../build}
 player=$build/startup/scenesaver
 demo=$build/demo.scr
-for tool in xvfb-run xdotool import convert python3; do
+for tool in xvfb-run xdotool import convert display python3; do
   command -v "$tool" >/dev/null || { echo "skip: $tool is not installed"; exit 0; }
 done
 [ -x "$player" ] || { echo "skip: $player is not built"; exit 0; }
@@ -104,6 +104,11 @@ start() {
   done
   fail "no tempN folder appeared"
 }
+
+# A desktop colour of its own, so that a desktop pixel on the screen is told from black.
+convert -size 16x16 'xc:#3d17c5' "$work/desktop-tile.png"
+display -window root "$work/desktop-tile.png" || true  # exits with status 1 all the same
+[ "$(pixel 0 0)" = "61 23 197" ] || fail "the desktop colour is not detectable: $(pixel 0 0)"
 
 # 1. A failure asks for the password before the show ends.
 convert -size 320x240 xc:'#3060c0' "$work/good.jpg"

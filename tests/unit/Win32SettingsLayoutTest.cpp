@@ -1,9 +1,7 @@
 // The settings dialog's layout on Windows: the twips of the form turned into pixels.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <stdexcept>
-#include <utility>
 
 #include "platform/win32/SettingsDialogLayout.h"
 
@@ -83,24 +81,6 @@ TEST(Win32SettingsLayoutTest, PixelEdgesFollowTheTwipEdges) {
   EXPECT_EQ(ok, (Rect{192, 16, 97, 22}));
   EXPECT_EQ(layout::ToPixels(layout::ClientTwips(Find(Kind::kOption, 3)), 96, 96),
             (Rect{96, 96, 57, 17}));
-}
-
-TEST(Win32SettingsLayoutTest, TabOrderRunsFrameByFrameThenOkThenCancel) {
-  ASSERT_EQ(layout::kControls.size(), 8u);
-  const std::array<std::pair<Kind, int>, 8> expected{{{Kind::kFrame, 0},
-                                                      {Kind::kOption, 0},
-                                                      {Kind::kOption, 1},
-                                                      {Kind::kFrame, 1},
-                                                      {Kind::kOption, 2},
-                                                      {Kind::kOption, 3},
-                                                      {Kind::kCommand, 0},
-                                                      {Kind::kCommand, 1}}};
-  for (std::size_t i = 0; i < expected.size(); ++i) {
-    EXPECT_EQ(layout::kControls[i].kind, expected[i].first) << i;
-    EXPECT_EQ(layout::kControls[i].index, expected[i].second) << i;
-  }
-  EXPECT_EQ(Find(Kind::kCommand, 1).caption, "キャンセル");
-  EXPECT_EQ(layout::kCaption, "設定");
 }
 
 }  // namespace
