@@ -245,6 +245,47 @@ bool ClipWaveChunksToFile(std::vector<std::uint8_t>& wave) {
   return true;
 }
 
+bool HasDecodableWaveFormat(std::span<const std::uint8_t> wave) {
+  if (!HasTag(wave, 0, "RIFF") || !HasTag(wave, 8, "WAVE")) return false;
+  bool decodable = false;
+  ForEachRiffChunk(wave, 12, [&](const Chunk& chunk) {
+    if (chunk.id != "fmt ") return false;
+    if (chunk.body.size() < 16) return true;
+    std::uint16_t tag = Le16(&chunk.body[0]);
+    const std::uint16_t channels = Le16(&chunk.body[2]);
+    const std::uint32_t rate = Le32(&chunk.body[4]);
+    const std::uint16_t block_align = Le16(&chunk.body[12]);
+    const std::uint16_t bits = Le16(&chunk.body[14]);
+    constexpr std::uint16_t kExtensible = 0xFFFE;
+    // WAVE_FORMAT_EXTENSIBLE names the real encoding in the first two bytes of its sub-format.
+    if (tag == kExtensible && chunk.body.size() >= 26) tag = Le16(&chunk.body[24]);
+    if (channels < 1 || channels > 8 || rate < 1 || rate > 384'000 || block_align == 0) {
+      return true;
+    }
+    switch (tag) {
+      case 1:  // PCM
+        decodable = (bits == 8 || bits == 16 || bits == 24 || bits == 32) &&
+                    block_align == channels * bits / 8;
+        break;
+      case 3:  // IEEE float
+        decodable = (bits == 32 || bits == 64) && block_align == channels * bits / 8;
+        break;
+      case 6:  // A-law
+      case 7:  // mu-law
+        decodable = bits == 8 && block_align == channels;
+        break;
+      case 2:     // Microsoft ADPCM
+      case 0x11:  // IMA ADPCM
+        decodable = bits == 4 && channels <= 2;
+        break;
+      default:
+        break;
+    }
+    return true;
+  });
+  return decodable;
+}
+
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const char* path, std::size_t max_bytes) {
   struct Closer {
     void operator()(std::FILE* f) const { std::fclose(f); }

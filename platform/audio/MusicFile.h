@@ -33,6 +33,12 @@ std::optional<std::uint32_t> WaveDurationMs(std::span<const std::uint8_t> wave);
 // holds. False (and `wave` unchanged) when it is not a RIFF WAVE file.
 bool ClipWaveChunksToFile(std::vector<std::uint8_t>& wave);
 
+// True when a RIFF WAVE file's format chunk describes sound a decoder can take without
+// dividing by zero or trusting impossible sizes: 1 to 8 channels, a rate of 1 to 384,000
+// frames a second, and a block size that matches the channels and sample width (PCM, float,
+// A-law, mu-law) or is at least one byte (ADPCM). Other encodings are refused.
+bool HasDecodableWaveFormat(std::span<const std::uint8_t> wave);
+
 // Reads a whole file; nullopt when it cannot be opened or is larger than `max_bytes`.
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const char* path,
                                                        std::size_t max_bytes = 256u << 20);

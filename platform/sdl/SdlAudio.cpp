@@ -139,7 +139,8 @@ class SdlMusicPlayer final : public MusicPlayer {
         if (smf.empty()) return false;
         bytes_.assign(smf.begin(), smf.end());
       } else {
-        if (!ClipWaveChunksToFile(*bytes)) return false;
+        // A format the decoder cannot take safely is refused before it sees it.
+        if (!ClipWaveChunksToFile(*bytes) || !HasDecodableWaveFormat(*bytes)) return false;
         bytes_ = std::move(*bytes);
       }
       source.reset(SDL_RWFromConstMem(bytes_.data(), static_cast<int>(bytes_.size())));
@@ -205,7 +206,7 @@ struct SdlAudio::Impl {
   // once on this thread, and a long MIDI file would stall the show.
   Mix_Chunk* Decode(const std::string& path, const FileIdentity& file) {
     auto bytes = ReadWholeFile(path.c_str());
-    if (!bytes || !ClipWaveChunksToFile(*bytes)) return nullptr;
+    if (!bytes || !ClipWaveChunksToFile(*bytes) || !HasDecodableWaveFormat(*bytes)) return nullptr;
     SourceHandle source(SDL_RWFromConstMem(bytes->data(), static_cast<int>(bytes->size())));
     if (!source) return nullptr;
     // The chunk keeps its own copy of the samples.

@@ -154,6 +154,30 @@ TEST(MusicFileTest, WaveChunkSizesAreHeldToTheFile) {
   EXPECT_EQ(midi, audio_test::Tune(1));
 }
 
+TEST(MusicFileTest, OnlyWaveFormatsADecoderCanTakeSafelyPass) {
+  using platform::HasDecodableWaveFormat;
+  EXPECT_TRUE(HasDecodableWaveFormat(audio_test::Wave(8000, 1, 10)));
+  EXPECT_TRUE(HasDecodableWaveFormat(audio_test::Wave(44100, 2, 10)));
+  EXPECT_FALSE(HasDecodableWaveFormat(audio_test::Tune(1)));
+  // Offsets in the format chunk: channels 22, rate 24, block size 32, bits 34.
+  const auto with = [](std::size_t at, std::uint16_t value) {
+    Bytes wave = audio_test::Wave(8000, 1, 10);
+    wave[at] = static_cast<std::uint8_t>(value & 0xFF);
+    wave[at + 1] = static_cast<std::uint8_t>(value >> 8);
+    return wave;
+  };
+  EXPECT_FALSE(HasDecodableWaveFormat(with(22, 0)));      // no channels
+  EXPECT_FALSE(HasDecodableWaveFormat(with(22, 16384)));  // the fuzzer's 16,384 channels
+  EXPECT_FALSE(HasDecodableWaveFormat(with(24, 0) /* rate 0 when the high half is 0 */));
+  EXPECT_FALSE(HasDecodableWaveFormat(with(32, 0)));     // block size 0: a division by zero
+  EXPECT_FALSE(HasDecodableWaveFormat(with(32, 3)));     // block size not channels x width
+  EXPECT_FALSE(HasDecodableWaveFormat(with(34, 12)));    // 12-bit PCM
+  EXPECT_FALSE(HasDecodableWaveFormat(with(20, 0x55)));  // MPEG inside RIFF
+  Bytes no_format = audio_test::Wave(8000, 1, 10);
+  no_format[12] = 'x';
+  EXPECT_FALSE(HasDecodableWaveFormat(no_format));
+}
+
 TEST(MusicFileTest, ReadWholeFileRefusesMissingAndOversizedFiles) {
   audio_test::ScratchDir dir;
   const std::string path = dir.Write("a.bin", Bytes(1000, 7));
