@@ -75,25 +75,6 @@ pixel() {
 convert -size 320x240 xc:'#FF0000' "$work/red.bmp"
 make=$source_dir/tests/e2e/make_saver.py
 
-echo "== /C with settings: Enter writes all four bytes on"
-python3 "$make" "$player" "$work/show.scr" --settings --scene "$work/red.bmp"
-(cd "$work" && wine_run show.scr /C) &
-pid=$!
-win=$(find_window 設定)
-import -window root "$shots/windows-settings.png"
-xdotool key --window "$win" Return
-expect_exit "Enter in the settings dialog"
-[ "$(od -An -tx1 "$work/show.set" | tr -d ' \n')" = ffffffff ] || fail "show.set: $(od -An -tx1 "$work/show.set")"
-
-echo "== /C without settings: the message box"
-python3 "$make" "$player" "$work/plain.scr" --scene "$work/red.bmp"
-(cd "$work" && wine_run plain.scr /C) &
-pid=$!
-win=$(find_window スクリーンセーバー)
-import -window root "$shots/windows-no-settings.png"
-xdotool key --window "$win" Return
-expect_exit "closing the message box"
-[ ! -e "$work/plain.set" ] || fail "a settings file was written for a show without settings"
 echo "== /S: the first scene centred, music playing, a key ends it and the folder goes"
 tune=$work/tune.mid
 # A one-note Standard MIDI File: header, then a track with note on, a quarter note's wait, off.
@@ -107,7 +88,13 @@ mci_log=$work/mci.log
 pid=$!
 for _ in $(seq 100); do
   [ "$(pixel 400 300)" = "255,0,0" ] && break
-  kill -0 "$pid" 2>/dev/null || fail "the show ended by itself"
+  if ! kill -0 "$pid" 2>/dev/null; then
+    code=0
+    wait "$pid" || code=$?
+    pid=
+    tail -5 "$work/wine.err" | grep -v '^ALSA' || true
+    fail "the show ended by itself (exit status $code); MCI log: $(cat "$mci_log" 2>/dev/null)"
+  fi
   sleep 0.2
 done
 import -window root "$shots/windows-show.png"
@@ -127,4 +114,23 @@ grep -q '^open "[^"]*\\temp[0-9]*\\tune.mid" alias bgm'$'\t''0'$'\t' "$mci_log" 
   fail "the music was not opened: $(cat "$mci_log")"
 grep -q '^status bgm mode'$'\t''0'$'\t''playing$' "$mci_log" || fail "no 'playing' reply: $(cat "$mci_log")"
 grep -q '^close bgm' "$mci_log" || fail "the music was not closed"
+echo "== /C with settings: Enter writes all four bytes on"
+python3 "$make" "$player" "$work/show.scr" --settings --scene "$work/red.bmp"
+(cd "$work" && wine_run show.scr /C) &
+pid=$!
+win=$(find_window 設定)
+import -window root "$shots/windows-settings.png"
+xdotool key --window "$win" Return
+expect_exit "Enter in the settings dialog"
+[ "$(od -An -tx1 "$work/show.set" | tr -d ' \n')" = ffffffff ] || fail "show.set: $(od -An -tx1 "$work/show.set")"
+
+echo "== /C without settings: the message box"
+python3 "$make" "$player" "$work/plain.scr" --scene "$work/red.bmp"
+(cd "$work" && wine_run plain.scr /C) &
+pid=$!
+win=$(find_window スクリーンセーバー)
+import -window root "$shots/windows-no-settings.png"
+xdotool key --window "$win" Return
+expect_exit "closing the message box"
+[ ! -e "$work/plain.set" ] || fail "a settings file was written for a show without settings"
 echo "PASS"
