@@ -1,9 +1,9 @@
 #include "tools/scenepack/ShowRun.h"
 
 #include "effects/EffectModule.h"
+#include "platform/SettingsReader.h"
 #include "platform/posix/ExtractFolder.h"
 #include "platform/posix/PrivateFolder.h"
-#include "platform/SettingsReader.h"
 #include "presentation/Form1.h"
 #include "startup/Extraction.h"
 #include "startup/Module1.h"

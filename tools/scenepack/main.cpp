@@ -7,14 +7,16 @@
 #include "tools/scenepack/Subcommands.h"
 
 int main(int argc, char** argv) {
-  CLI::App app{"scenepack: builds, inspects, extracts, renders and plays scene-show savers"};
+  CLI::App app{
+      "scenepack: builds (from a manifest or a folder of photos), inspects, extracts, renders and "
+      "plays scene-show savers"};
   app.require_subcommand(1);
   app.footer(
       "Run `scenepack SUBCOMMAND --help` for the options of each. Exit status 2: bad usage.");
   int exit_code = 0;
   for (const scenepack::Registrar registrar :
        {scenepack::RegisterBuild, scenepack::RegisterInspect, scenepack::RegisterExtract,
-        scenepack::RegisterRender, scenepack::RegisterPlay}) {
+        scenepack::RegisterRender, scenepack::RegisterPlay, scenepack::RegisterInit}) {
     registrar(app, exit_code);
   }
   const std::vector<std::string> args = scenepack::WithDoubleDashHackSwitches(argc, argv);
