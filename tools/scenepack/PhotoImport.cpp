@@ -147,18 +147,17 @@ ImportedPicture Convert(std::span<const std::uint8_t> file, const FitPlan& plan,
   if (image.format() != VIPS_FORMAT_UCHAR) {
     image = image.cast(VIPS_FORMAT_UCHAR, VImage::option()->set("shift", true));
   }
-  const std::vector<double> background = Rgb(settings.background);
+  // Flattened onto the background, a fully transparent pixel becomes exactly the background
+  // colour, which is the key colour of a transparent overlay.
   if (image.has_alpha()) {
-    const VImage alpha = image.extract_band(image.bands() - 1);
-    VImage flat =
-        image.flatten(VImage::option()->set("background", background)).cast(VIPS_FORMAT_UCHAR);
-    if (settings.key_colour_sprite) flat = (alpha == 0).ifthenelse(background, flat);
-    image = flat.cast(VIPS_FORMAT_UCHAR);
+    image = image.flatten(VImage::option()->set("background", Rgb(settings.background)))
+                .cast(VIPS_FORMAT_UCHAR);
   }
   ImportedPicture out;
   out.converted = true;
   out.size = {image.width(), image.height()};
-  if (lossless_source || visible_alpha) {
+  // A key-colour sprite stays lossless so that its key pixels keep the exact colour.
+  if (lossless_source || visible_alpha || settings.key_colour_sprite) {
     out.bytes =
         TakeBlob(image.pngsave_buffer(VImage::option()->set("compression", 6)->set("strip", true)));
     out.extension = ".png";

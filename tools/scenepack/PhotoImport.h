@@ -15,7 +15,7 @@ struct ImportSettings {
   PixelSize area;
   Fit fit = Fit::kNone;
   std::uint32_t background = 0;    // 0x00BBGGRR: what transparent pixels are flattened onto
-  bool key_colour_sprite = false;  // fully transparent pixels become exactly `background`
+  bool key_colour_sprite = false;  // a transparent overlay keyed on `background`: kept lossless
   int jpeg_quality = 92;
 };
 
@@ -29,8 +29,9 @@ struct ImportedPicture {
 };
 
 // Decodes `file` and, when the player could not show it as it is, converts it: EXIF rotation
-// applied, colours to sRGB, resized and cropped by the fit, transparency flattened; stored as
-// PNG when it had transparency or came from a lossless format, else as JPEG.
+// applied, colours to sRGB, resized and cropped by the fit, transparency flattened (fully
+// transparent pixels become exactly the background colour); stored as PNG when it had
+// transparency, came from a lossless format or is a key-colour sprite, else as JPEG.
 ImportedPicture ImportPicture(std::span<const std::uint8_t> file, const ImportSettings& settings);
 
 }  // namespace scenepack
