@@ -105,7 +105,7 @@ expect 0 "wrote" build --photos "$work/photos" --player "$player" --shuffle --ef
   --seed "$seed" -o "$work/s2.scr"
 cmp "$work/s1.scr" "$work/s2.scr" || fail "the same seed made another saver"
 expect 2 "--photos" build "$work/show.toml" --shuffle -o "$work/x.scr"
-expect 2 "MANIFEST or --photos" build -o "$work/x.scr"
+expect 2 "MANIFEST is required (or --photos DIR)" build -o "$work/x.scr"
 
 # Names the package cannot hold, and one name twice, get stable names reported in the summary.
 mkdir -p "$work/names/one" "$work/names/two"

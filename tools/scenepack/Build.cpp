@@ -210,7 +210,8 @@ void RegisterBuild(CLI::App& app, int& exit_code) {
       "Exit status: 0 written, 1 a problem with the manifest, media or output, 2 bad usage.");
   build->callback([options, &exit_code] {
     if (options->manifest.empty() && options->photos.empty()) {
-      throw CLI::RequiredError("MANIFEST or --photos");
+      throw CLI::RequiredError("MANIFEST is required (or --photos DIR)",
+                               CLI::ExitCodes::RequiredError);
     }
     options->photo_show.folder = options->photos;
     exit_code = RunBuild(*options);
