@@ -4,12 +4,12 @@
 
 namespace {
 
-using scenepack::Centred;
-using scenepack::Fit;
-using scenepack::FitPlan;
-using scenepack::Offset;
-using scenepack::PixelSize;
-using scenepack::PlanFit;
+using scenesaver::scenepack::Centred;
+using scenesaver::scenepack::Fit;
+using scenesaver::scenepack::FitPlan;
+using scenesaver::scenepack::Offset;
+using scenesaver::scenepack::PixelSize;
+using scenesaver::scenepack::PlanFit;
 
 constexpr PixelSize kArea{800, 600};
 
@@ -78,7 +78,7 @@ TEST(Fit, CentringLeavesAnOddPixelRightAndBelowAndOverhangsEvenly) {
 }
 
 TEST(Fit, WhollyOutsideOnlyWhenNoPixelIsInTheArea) {
-  using scenepack::WhollyOutside;
+  using scenesaver::scenepack::WhollyOutside;
   EXPECT_TRUE(WhollyOutside({100, 100}, {800, 0}, kArea));
   EXPECT_FALSE(WhollyOutside({100, 100}, {799, 0}, kArea));
   EXPECT_TRUE(WhollyOutside({100, 100}, {-100, 0}, kArea));
@@ -90,7 +90,7 @@ TEST(Fit, WhollyOutsideOnlyWhenNoPixelIsInTheArea) {
 }
 
 TEST(Fit, SizeTextAcceptsXOfEitherCaseAndTheTimesSignWithOrWithoutSpaces) {
-  using scenepack::ParseSizeText;
+  using scenesaver::scenepack::ParseSizeText;
   for (const char* text : {"1024x768", "1024X768", "1024×768", "1024 x 768", " 1024 × 768 "}) {
     ASSERT_TRUE(ParseSizeText(text)) << text;
     EXPECT_EQ(*ParseSizeText(text), PixelSize(1024, 768)) << text;

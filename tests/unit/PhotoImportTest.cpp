@@ -6,11 +6,11 @@
 
 namespace {
 
-using scenepack::Fit;
-using scenepack::ImportedPicture;
-using scenepack::ImportPicture;
-using scenepack::ImportSettings;
-using scenepack::PixelSize;
+using scenesaver::scenepack::Fit;
+using scenesaver::scenepack::ImportedPicture;
+using scenesaver::scenepack::ImportPicture;
+using scenesaver::scenepack::ImportSettings;
+using scenesaver::scenepack::PixelSize;
 using vips::VImage;
 
 using Bytes = std::vector<std::uint8_t>;

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <vips/vips8>
 
-#include "startup/PackageFormat.h"
+#include "package/PackageFormat.h"
 #include "tools/scenepack/Manifest.h"
 #include "tools/scenepack/PhotoFolder.h"
 #include "tools/scenepack/ShowPictures.h"
@@ -15,7 +15,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using scenepack::PhotoShowOptions;
+using scenesaver::scenepack::PhotoShowOptions;
 
 class PhotoFolder {
  public:
@@ -60,38 +60,39 @@ TEST(PhotoFolder, TakesPictureFilesByNameAndLeavesOutHiddenAndOtherFiles) {
   }
   fs::create_directory(folder.dir() / "sub.jpg");
   std::string error;
-  EXPECT_EQ(Names(scenepack::PictureFiles(folder.dir(), error)),
+  EXPECT_EQ(Names(scenesaver::scenepack::PictureFiles(folder.dir(), error)),
             (std::vector<std::string>{"Z.tif", "a.png", "b.JPG", "c.webp"}));
   EXPECT_EQ(error, "");
-  EXPECT_TRUE(scenepack::PictureFiles(folder.dir() / "none", error).empty());
+  EXPECT_TRUE(scenesaver::scenepack::PictureFiles(folder.dir() / "none", error).empty());
   EXPECT_NE(error.find("cannot read the folder"), std::string::npos);
   const PhotoFolder empty;
   empty.Write("readme.txt", "x");
-  EXPECT_TRUE(scenepack::PictureFiles(empty.dir(), error).empty());
+  EXPECT_TRUE(scenesaver::scenepack::PictureFiles(empty.dir(), error).empty());
   EXPECT_NE(error.find("no pictures in"), std::string::npos);
 }
 
 TEST(PhotoFolder, EffectsInTurnAtRandomOrFromAList) {
   std::string error;
-  const std::vector<int> all = scenepack::ChooseEffects("all", 31, 0, error);
+  const std::vector<int> all = scenesaver::scenepack::ChooseEffects("all", 31, 0, error);
   ASSERT_EQ(all.size(), 31u);
   EXPECT_EQ(all[0], 1);
   EXPECT_EQ(all[28], 29);
   EXPECT_EQ(all[29], 1);
-  EXPECT_EQ(scenepack::ChooseEffects("EffectWipeFromLeft, 0,3", 4, 0, error),
+  EXPECT_EQ(scenesaver::scenepack::ChooseEffects("EffectWipeFromLeft, 0,3", 4, 0, error),
             (std::vector<int>{19, 0, 3, 19}));
-  const std::vector<int> random = scenepack::ChooseEffects("random", 200, 42, error);
-  EXPECT_EQ(random, scenepack::ChooseEffects("random", 200, 42, error));  // the seed repeats
-  EXPECT_NE(random, scenepack::ChooseEffects("random", 200, 43, error));
+  const std::vector<int> random = scenesaver::scenepack::ChooseEffects("random", 200, 42, error);
+  EXPECT_EQ(random,
+            scenesaver::scenepack::ChooseEffects("random", 200, 42, error));  // the seed repeats
+  EXPECT_NE(random, scenesaver::scenepack::ChooseEffects("random", 200, 43, error));
   EXPECT_EQ(*std::min_element(random.begin(), random.end()), 1);
   EXPECT_EQ(*std::max_element(random.begin(), random.end()), 29);
   EXPECT_EQ(error, "");
-  EXPECT_TRUE(scenepack::ChooseEffects("EffectZoomInFromCenter", 1, 0, error).empty());
+  EXPECT_TRUE(scenesaver::scenepack::ChooseEffects("EffectZoomInFromCenter", 1, 0, error).empty());
   EXPECT_EQ(error,
             "--effects: unknown effect 'EffectZoomInFromCenter'; did you mean "
             "EffectZoomInFromCentre?");
-  EXPECT_TRUE(scenepack::ChooseEffects("30", 1, 0, error).empty());
-  EXPECT_TRUE(scenepack::ChooseEffects(",", 1, 0, error).empty());
+  EXPECT_TRUE(scenesaver::scenepack::ChooseEffects("30", 1, 0, error).empty());
+  EXPECT_TRUE(scenesaver::scenepack::ChooseEffects(",", 1, 0, error).empty());
 }
 
 TEST(PhotoFolder, ShuffleIsReproducibleFromItsSeed) {
@@ -99,13 +100,13 @@ TEST(PhotoFolder, ShuffleIsReproducibleFromItsSeed) {
   for (int i = 0; i < 12; ++i) folder.Write("p" + std::to_string(10 + i) + ".jpg", "x");
   PhotoShowOptions options;
   options.folder = folder.dir();
-  const scenepack::PhotoShow sorted = scenepack::MakePhotoShow(options);
+  const scenesaver::scenepack::PhotoShow sorted = scenesaver::scenepack::MakePhotoShow(options);
   EXPECT_FALSE(sorted.seed);  // nothing random, no seed to report
   options.shuffle = true;
-  const scenepack::PhotoShow first = scenepack::MakePhotoShow(options);
+  const scenesaver::scenepack::PhotoShow first = scenesaver::scenepack::MakePhotoShow(options);
   ASSERT_TRUE(first.seed);
   options.seed = first.seed;
-  const scenepack::PhotoShow again = scenepack::MakePhotoShow(options);
+  const scenesaver::scenepack::PhotoShow again = scenesaver::scenepack::MakePhotoShow(options);
   EXPECT_EQ(again.pictures, first.pictures);
   EXPECT_EQ(again.manifest, first.manifest);
   EXPECT_NE(first.pictures, sorted.pictures);  // 1 in 12! that a shuffle keeps the order
@@ -123,13 +124,15 @@ TEST(PhotoFolder, TheShowIsContainedCentredAndNamedAfterConversion) {
   options.size = {160, 120};
   options.seconds = 2;
   options.effects = "3";
-  const scenepack::PhotoShow show = scenepack::MakePhotoShow(options);
+  const scenesaver::scenepack::PhotoShow show = scenesaver::scenepack::MakePhotoShow(options);
   ASSERT_EQ(show.error, "");
-  scenepack::ManifestResult manifest = scenepack::ReadManifestText(show.manifest, "photos", "/");
+  scenesaver::scenepack::ManifestResult manifest =
+      scenesaver::scenepack::ReadManifestText(show.manifest, "photos", "/");
   ASSERT_EQ(manifest.error, "") << show.manifest;
-  const scenepack::PreparedPictures prepared = scenepack::PrepareShowPictures(manifest, "photos");
+  const scenesaver::scenepack::PreparedPictures prepared =
+      scenesaver::scenepack::PrepareShowPictures(manifest, "photos");
   ASSERT_EQ(prepared.error, "");
-  const Module1::Package& p = manifest.package;
+  const scenesaver::package::Package& p = manifest.package;
   ASSERT_EQ(p.Scenes.size(), 4u);
   EXPECT_EQ(p.PictureWidth, 160);
   const struct {
@@ -148,7 +151,7 @@ TEST(PhotoFolder, TheShowIsContainedCentredAndNamedAfterConversion) {
   std::ifstream exact(folder.dir() / "d-exact.jpg", std::ios::binary);
   const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(exact), {}};
   EXPECT_EQ(p.Scenes[3].PictureData.bytes, bytes);
-  EXPECT_EQ(p.PackageLength, static_cast<std::int32_t>(Module1::SerializedLength(p)));
+  EXPECT_EQ(p.PackageLength, static_cast<std::int32_t>(scenesaver::package::SerializedLength(p)));
 }
 
 TEST(PhotoFolder, ABadFileIsNamedAndAPictureOutsideTheAreaIsAWarning) {
@@ -156,22 +159,22 @@ TEST(PhotoFolder, ABadFileIsNamedAndAPictureOutsideTheAreaIsAWarning) {
   folder.Picture("a.jpg", 40, 30);
   folder.Write("notes.jpg", "not a picture");
   const std::string dir = folder.dir().string();
-  scenepack::ManifestResult manifest = scenepack::ReadManifestText(
+  scenesaver::scenepack::ManifestResult manifest = scenesaver::scenepack::ReadManifestText(
       "size = \"100 x 100\"\n[[scenes]]\npicture = \"" + dir + "/a.jpg\"\nleft = 100\n" +
           "[[scenes]]\npicture = \"" + dir + "/a.jpg\"\nleft = 60\nfit = \"shrink\"\n",
       "show.toml", "/");
   ASSERT_EQ(manifest.error, "");
-  ASSERT_EQ(scenepack::PrepareShowPictures(manifest, "show.toml").error, "");
+  ASSERT_EQ(scenesaver::scenepack::PrepareShowPictures(manifest, "show.toml").error, "");
   ASSERT_EQ(manifest.warnings.size(), 1u);
   EXPECT_EQ(manifest.warnings[0],
             "show.toml: scenes[0]: the picture (40x30 at left 100, top 0) lies wholly outside "
             "the 100x100 presentation area");
   EXPECT_EQ(manifest.package.Scenes[1].PictureLeft, 60);  // left given: not centred
 
-  manifest = scenepack::ReadManifestText(
+  manifest = scenesaver::scenepack::ReadManifestText(
       "size = [100, 100]\n[[scenes]]\npicture = \"" + dir + "/notes.jpg\"\n", "show.toml", "/");
   ASSERT_EQ(manifest.error, "");
-  EXPECT_EQ(scenepack::PrepareShowPictures(manifest, "show.toml").error,
+  EXPECT_EQ(scenesaver::scenepack::PrepareShowPictures(manifest, "show.toml").error,
             "show.toml: scenes[0].picture: '" + dir +
                 "/notes.jpg': not a picture, or in a format this build of libvips cannot read");
 }

@@ -4,19 +4,19 @@
 
 namespace {
 
-using scenepack::AssignStoredNames;
-using scenepack::StoredNameRequest;
-using scenepack::StoredNames;
+using scenesaver::scenepack::AssignStoredNames;
+using scenesaver::scenepack::StoredNameRequest;
+using scenesaver::scenepack::StoredNames;
 
-Module1::ByteArray File(const std::string& text) {
-  Module1::ByteArray data;
+scenesaver::package::ByteArray File(const std::string& text) {
+  scenesaver::package::ByteArray data;
   data.present = true;
   data.bytes.assign(text.begin(), text.end());
   return data;
 }
 
 StoredNameRequest Picture(std::size_t scene, const std::string& name,
-                          const Module1::ByteArray& data, bool chosen = false) {
+                          const scenesaver::package::ByteArray& data, bool chosen = false) {
   char stem[32];
   std::snprintf(stem, sizeof stem, "photo-%04zu", scene + 1);
   const std::string where = "scenes[" + std::to_string(scene) + "].picture";
@@ -82,14 +82,14 @@ TEST(StoredNames, AChosenNameIsUsedAsItIsOrTheBuildFailsNamingTheKey) {
   names = AssignStoredNames({Picture(0, "", a, true)});
   EXPECT_EQ(names.error, "scenes[0].picture_name: a file needs a non-empty stored name");
   // A name without a file is never extracted and cannot clash.
-  const Module1::ByteArray absent;
+  const scenesaver::package::ByteArray absent;
   names = AssignStoredNames({Picture(0, "a.jpg", a), Picture(1, "a.jpg", absent, true)});
   EXPECT_EQ(names.error, "");
   EXPECT_EQ(names.names[1], "a.jpg");
 }
 
 TEST(StoredNames, WithExtensionReplacesOrAdds) {
-  using scenepack::WithExtension;
+  using scenesaver::scenepack::WithExtension;
   EXPECT_EQ(WithExtension("a.webp", ".jpg"), "a.jpg");
   EXPECT_EQ(WithExtension("a.b.tiff", ".png"), "a.b.png");
   EXPECT_EQ(WithExtension("noext", ".jpg"), "noext.jpg");

@@ -4,7 +4,7 @@
 #include <array>
 #include <vector>
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 namespace {
 
 constexpr std::array<std::string_view, 30> kNames = {
@@ -97,4 +97,4 @@ std::string EffectNameList() {
   return list;
 }
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 namespace {
 
 // round(numerator / denominator) for positive values, at least 1.
@@ -95,4 +95,4 @@ bool WhollyOutside(PixelSize picture, Offset at, PixelSize area) {
   return at.left >= area.width || at.top >= area.height || right <= 0 || bottom <= 0;
 }
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

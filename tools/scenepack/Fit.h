@@ -5,7 +5,7 @@
 #include <optional>
 #include <string_view>
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 
 enum class Fit {
   kNone,     // the picture's own pixels
@@ -55,4 +55,4 @@ Offset Centred(PixelSize picture, PixelSize area);
 // True when a picture of size `picture` at `at` shows no pixel inside `area`.
 bool WhollyOutside(PixelSize picture, Offset at, PixelSize area);
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

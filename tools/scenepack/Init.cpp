@@ -7,7 +7,7 @@
 #include "tools/scenepack/PhotoOptions.h"
 #include "tools/scenepack/Subcommands.h"
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 namespace {
 
 int RunInit(const PhotoShowOptions& options) {
@@ -43,4 +43,4 @@ void RegisterInit(CLI::App& app, int& exit_code) {
   });
 }
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

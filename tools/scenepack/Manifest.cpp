@@ -9,12 +9,12 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "startup/PackageFormat.h"
-#include "startup/PackageText.h"
+#include "package/PackageFormat.h"
+#include "package/PackageText.h"
 #include "tools/scenepack/EffectNames.h"
 #include "tools/scenepack/MediaFiles.h"
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 namespace {
 
 namespace fs = std::filesystem;
@@ -39,7 +39,7 @@ class ManifestReader {
   int jpeg_quality = 92;
 
   // `text` is the manifest, or nothing to read the file named by the label.
-  Module1::Package Read(const std::optional<std::string>& text) {
+  package::Package Read(const std::optional<std::string>& text) {
     toml::table root;
     try {
       root = text ? toml::parse(*text, label_) : toml::parse_file(label_);
@@ -51,7 +51,7 @@ class ManifestReader {
     CheckKeys(root, "",
               {"size", "background", "has_settings", "music", "music_name", "scenes", "scene_count",
                "fit", "jpeg_quality"});
-    Module1::Package p;
+    package::Package p;
     ReadSize(root, p);
     if (const toml::node* n = root.get("background")) p.BackgroundColor = Background(*n);
     if (const toml::node* n = root.get("has_settings")) p.HasSettings = Flag(*n, "has_settings");
@@ -137,7 +137,7 @@ class ManifestReader {
     return static_cast<std::int32_t>(Integer(node, "background", 0, 0xFFFFFF));
   }
 
-  void ReadSize(const toml::table& root, Module1::Package& p) const {
+  void ReadSize(const toml::table& root, package::Package& p) const {
     const toml::node* n = root.get("size");
     if (!n) Fail("size", "missing (for example size = [800, 600])");
     if (const auto text = n->value_exact<std::string>()) {
@@ -166,7 +166,7 @@ class ManifestReader {
   // A media file and the name it asks for: `path_key` names the file (relative to the
   // manifest), `name_key` chooses the stored name, which is the file's own name by default.
   MediaName ReadMedia(const toml::table& table, const std::string& path_key,
-                      const std::string& name_key, Module1::ByteArray& data,
+                      const std::string& name_key, package::ByteArray& data,
                       const std::string& prefix = "", std::string* source = nullptr) {
     const toml::node* path_node = table.get(path_key);
     const toml::node* name_node = table.get(name_key);
@@ -187,11 +187,11 @@ class ManifestReader {
     return name;
   }
 
-  Module1::SceneRecord Scene(const toml::table& t, const std::string& where) {
+  package::SceneRecord Scene(const toml::table& t, const std::string& where) {
     CheckKeys(t, where,
               {"picture", "picture_name", "sound", "sound_name", "display_ms", "left", "top",
                "effect", "overlay", "transparent", "fit", "position"});
-    Module1::SceneRecord s;
+    package::SceneRecord s;
     const std::string prefix = where + ".";
     if (!t.get("picture") && !t.get("picture_name")) Fail(where, "needs a picture");
     ScenePlacement placement;
@@ -299,8 +299,8 @@ std::string FlagText(std::int16_t flag) {
 
 // Writes `path_key` (and `name_key` when the stored name differs from the file's own name).
 void MediaText(std::ostringstream& out, const std::string& path_key, const std::string& name_key,
-               const Module1::AnsiString& name, const std::string& path) {
-  const std::string utf8_name = Module1::AnsiToUtf8(name);
+               const package::AnsiString& name, const std::string& path) {
+  const std::string utf8_name = package::AnsiToUtf8(name);
   if (!path.empty()) out << path_key << " = " << TomlQuoted(path) << "\n";
   if (path.empty() ? !name.empty() : std::filesystem::path(path).filename().string() != utf8_name) {
     out << name_key << " = " << TomlQuoted(utf8_name) << "\n";
@@ -320,7 +320,7 @@ ManifestResult ReadManifestText(const std::string& text, const std::string& labe
   return ReadWith(reader, text);
 }
 
-StoredNames NameStoredMedia(Module1::Package& p, const MediaNames& names) {
+StoredNames NameStoredMedia(package::Package& p, const MediaNames& names) {
   // The player extracts each file name once, so one name must always carry the same data.
   std::vector<StoredNameRequest> requests;
   requests.push_back(
@@ -347,10 +347,10 @@ StoredNames NameStoredMedia(Module1::Package& p, const MediaNames& names) {
   return stored;
 }
 
-std::string SetPackageLength(Module1::Package& p) {
+std::string SetPackageLength(package::Package& p) {
   std::uint64_t length = 0;
   try {
-    length = Module1::SerializedLength(p);  // refuses what the package cannot hold
+    length = package::SerializedLength(p);  // refuses what the package cannot hold
   } catch (const std::invalid_argument& e) {
     return e.what();
   }
@@ -361,7 +361,7 @@ std::string SetPackageLength(Module1::Package& p) {
   return {};
 }
 
-std::string ManifestText(const Module1::Package& p, const MediaPaths& paths,
+std::string ManifestText(const package::Package& p, const MediaPaths& paths,
                          const std::string& source_name) {
   std::ostringstream out;
   out << "# The show of " << source_name << "; `scenepack build` makes the same saver from it.\n";
@@ -381,7 +381,7 @@ std::string ManifestText(const Module1::Package& p, const MediaPaths& paths,
     out << "scene_count = " << p.SceneCount << "\n";
   }
   for (std::size_t i = 0; i < p.Scenes.size(); ++i) {
-    const Module1::SceneRecord& s = p.Scenes[i];
+    const package::SceneRecord& s = p.Scenes[i];
     out << "\n[[scenes]]\n";
     MediaText(out, "picture", "picture_name", s.PictureFileName,
               i < paths.pictures.size() ? paths.pictures[i] : "");
@@ -402,4 +402,4 @@ std::string ManifestText(const Module1::Package& p, const MediaPaths& paths,
   return out.str();
 }
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

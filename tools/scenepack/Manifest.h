@@ -26,11 +26,11 @@
 #include <string>
 #include <vector>
 
-#include "startup/PackageRecord.h"
+#include "package/PackageRecord.h"
 #include "tools/scenepack/Fit.h"
 #include "tools/scenepack/StoredNames.h"
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 
 // How the build fits and places a scene's picture once it is decoded.
 struct ScenePlacement {
@@ -51,7 +51,7 @@ struct MediaNames {
 };
 
 struct ManifestResult {
-  Module1::Package package;  // PackageLength set to the serialized length
+  package::Package package;  // PackageLength set to the serialized length
   std::vector<std::string> warnings;
   std::string error;                       // empty when the manifest and its media were read
   std::vector<ScenePlacement> placements;  // one per scene
@@ -70,10 +70,10 @@ ManifestResult ReadManifestText(const std::string& text, const std::string& labe
                                 const std::filesystem::path& folder);
 
 // Names every media file of `package` (the music, then each scene's picture and sound).
-StoredNames NameStoredMedia(Module1::Package& package, const MediaNames& names);
+StoredNames NameStoredMedia(package::Package& package, const MediaNames& names);
 
 // Sets PackageLength; an error when the package cannot hold its contents.
-std::string SetPackageLength(Module1::Package& package);
+std::string SetPackageLength(package::Package& package);
 
 // Where the media of an extracted package were written, relative to the manifest's folder;
 // empty for data that is absent.
@@ -87,7 +87,7 @@ struct MediaPaths {
 std::string TomlQuoted(const std::string& text);
 
 // The manifest text that rebuilds `package` from the media at `paths`.
-std::string ManifestText(const Module1::Package& package, const MediaPaths& paths,
+std::string ManifestText(const package::Package& package, const MediaPaths& paths,
                          const std::string& source_name);
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

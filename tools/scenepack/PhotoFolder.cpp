@@ -7,7 +7,7 @@
 #include "tools/scenepack/EffectNames.h"
 #include "tools/scenepack/Manifest.h"
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 namespace {
 
 namespace fs = std::filesystem;
@@ -146,4 +146,4 @@ PhotoShow MakePhotoShow(const PhotoShowOptions& options) {
   return show;
 }
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

@@ -10,7 +10,7 @@
 
 #include "tools/scenepack/Fit.h"
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 
 struct PhotoShowOptions {
   std::filesystem::path folder;
@@ -42,4 +42,4 @@ std::vector<int> ChooseEffects(const std::string& effects, std::size_t count, st
 
 PhotoShow MakePhotoShow(const PhotoShowOptions& options);
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

@@ -7,9 +7,8 @@
 #include <vips/vips8>
 
 #include "platform/picture/PictureDecoder.h"
-#include "platform/raster/Surface.h"
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 namespace {
 
 using vips::VImage;
@@ -98,8 +97,7 @@ bool LossyLoader(std::string_view loader) {
 
 // The player decodes the file as it is (same formats, same limits as at show time).
 bool PlayerReads(std::span<const std::uint8_t> file) {
-  platform::Surface surface;
-  return !platform::DecodePictureBytes(file, "picture", surface).has_value();
+  return platform::DecodePictureBytes(file, "picture").ok();
 }
 
 std::vector<double> Rgb(std::uint32_t colour) {
@@ -214,4 +212,4 @@ ImportedPicture ImportPicture(std::span<const std::uint8_t> file, const ImportSe
   return result;
 }
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

@@ -9,7 +9,7 @@
 
 #include "tools/scenepack/Fit.h"
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 
 struct ImportSettings {
   PixelSize area;
@@ -34,4 +34,4 @@ struct ImportedPicture {
 // transparency, came from a lossless format or is a key-colour sprite, else as JPEG.
 ImportedPicture ImportPicture(std::span<const std::uint8_t> file, const ImportSettings& settings);
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

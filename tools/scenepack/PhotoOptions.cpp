@@ -2,7 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 
 void AddPhotoShowOptions(CLI::App& app, PhotoShowOptions& options, CLI::Option* needs) {
   std::vector<CLI::Option*> added;
@@ -37,4 +37,4 @@ void AddPhotoShowOptions(CLI::App& app, PhotoShowOptions& options, CLI::Option* 
   }
 }
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

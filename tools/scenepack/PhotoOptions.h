@@ -9,10 +9,10 @@ class App;
 class Option;
 }  // namespace CLI
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 
 // Adds --size, --music, --seconds, --effects, --shuffle, --seed and --quality to `app`; each
 // needs `needs` when it is given (--photos for build).
 void AddPhotoShowOptions(CLI::App& app, PhotoShowOptions& options, CLI::Option* needs = nullptr);
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

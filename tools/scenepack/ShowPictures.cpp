@@ -2,16 +2,16 @@
 
 #include "tools/scenepack/PhotoImport.h"
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 
 PreparedPictures PrepareShowPictures(ManifestResult& manifest, const std::string& label,
                                      const PictureProgress& progress) {
   PreparedPictures out;
-  Module1::Package& p = manifest.package;
+  package::Package& p = manifest.package;
   const PixelSize area{p.PictureWidth, p.PictureHeight};
   const std::size_t total = p.Scenes.size();
   for (std::size_t i = 0; i < total; ++i) {
-    Module1::SceneRecord& scene = p.Scenes[i];
+    package::SceneRecord& scene = p.Scenes[i];
     const ScenePlacement placement =
         i < manifest.placements.size() ? manifest.placements[i] : ScenePlacement{};
     const std::string where = "scenes[" + std::to_string(i) + "]";
@@ -65,4 +65,4 @@ PreparedPictures PrepareShowPictures(ManifestResult& manifest, const std::string
   return out;
 }
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

@@ -9,7 +9,7 @@
 
 #include "tools/scenepack/Manifest.h"
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 
 // Called after each picture with the number done and the number in all.
 using PictureProgress = std::function<void(std::size_t done, std::size_t total)>;
@@ -24,4 +24,4 @@ struct PreparedPictures {
 PreparedPictures PrepareShowPictures(ManifestResult& manifest, const std::string& label,
                                      const PictureProgress& progress = {});
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

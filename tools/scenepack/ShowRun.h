@@ -6,11 +6,11 @@
 #include <optional>
 #include <string>
 
-#include "platform/Host.h"
+#include "platform/ShowHost.h"
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 
 // Returns nullopt when the show ran (whatever it showed), else what kept it from starting.
 std::optional<std::string> RunShowOf(const std::string& saver_path, platform::ShowHost& host);
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

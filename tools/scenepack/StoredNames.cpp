@@ -3,15 +3,15 @@
 #include <map>
 #include <optional>
 
-#include "startup/PackageText.h"
+#include "package/PackageText.h"
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 namespace {
 
 constexpr std::size_t kMaxNameBytes = 65535;
 
 // Why `name` cannot be stored, or empty when it can.
-std::string Problem(const std::string& utf8, const std::optional<Module1::AnsiString>& name) {
+std::string Problem(const std::string& utf8, const std::optional<package::AnsiString>& name) {
   if (!name) return "'" + utf8 + "' cannot be written in code page 932";
   if (name->size() > kMaxNameBytes) return "longer than 65,535 bytes";
   if (name->find_first_of("/\\") != std::string::npos || *name == "." || *name == ".." ||
@@ -35,7 +35,7 @@ std::string PlainExtension(const std::string& name) {
 }
 
 struct Holder {
-  const Module1::ByteArray* data;
+  const package::ByteArray* data;
   std::string where;
 };
 
@@ -49,8 +49,8 @@ std::string WithExtension(const std::string& name, const std::string& extension)
 
 StoredNames AssignStoredNames(const std::vector<StoredNameRequest>& requests) {
   StoredNames out;
-  std::map<Module1::AnsiString, Holder> taken;
-  auto same_file = [](const Holder& h, const Module1::ByteArray* data) {
+  std::map<package::AnsiString, Holder> taken;
+  auto same_file = [](const Holder& h, const package::ByteArray* data) {
     return h.data->bytes == data->bytes;
   };
   for (const StoredNameRequest& r : requests) {
@@ -63,7 +63,7 @@ StoredNames AssignStoredNames(const std::vector<StoredNameRequest>& requests) {
       out.names.emplace_back();
       continue;
     }
-    const std::optional<Module1::AnsiString> converted = Module1::Utf8ToAnsi(r.wanted);
+    const std::optional<package::AnsiString> converted = package::Utf8ToAnsi(r.wanted);
     const std::string problem = Problem(r.wanted, converted);
     if (r.chosen) {
       if (!problem.empty()) {
@@ -117,4 +117,4 @@ StoredNames AssignStoredNames(const std::vector<StoredNameRequest>& requests) {
   return out;
 }
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

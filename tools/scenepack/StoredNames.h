@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "startup/PackageRecord.h"
+#include "package/PackageRecord.h"
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 
 struct StoredNameRequest {
   std::string wanted;         // UTF-8: the file's own name or the value of the *_name key
@@ -18,11 +18,11 @@ struct StoredNameRequest {
   std::string fallback_stem;  // "photo-0007": the stable name used when `wanted` cannot be
   std::string where;          // "scenes[6].picture", for messages
   std::string name_key;       // "scenes[6].picture_name", for messages
-  const Module1::ByteArray* data = nullptr;  // the file, or absent for a name alone
+  const package::ByteArray* data = nullptr;  // the file, or absent for a name alone
 };
 
 struct StoredNames {
-  std::vector<Module1::AnsiString> names;  // one per request, in order
+  std::vector<package::AnsiString> names;  // one per request, in order
   std::vector<std::string> renamed;        // "scenes[6].picture: 'x.jpg' is stored as ..."
   std::string error;                       // "scenes[6].picture_name: ..." when one is refused
 };
@@ -35,4 +35,4 @@ StoredNames AssignStoredNames(const std::vector<StoredNameRequest>& requests);
 // is none.
 std::string WithExtension(const std::string& name, const std::string& extension);
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack
