@@ -1,5 +1,7 @@
 #include "tools/scenepack/ShowPictures.h"
 
+#include <sstream>
+
 #include "tools/scenepack/PhotoImport.h"
 
 namespace scenesaver::scenepack {
@@ -27,7 +29,8 @@ PreparedPictures PrepareShowPictures(ManifestResult& manifest, const std::string
     settings.jpeg_quality = manifest.jpeg_quality;
     ImportedPicture picture = ImportPicture(scene.PictureData.bytes, settings);
     if (!picture.error.empty()) {
-      out.error = label + ": " + where + ".picture: '" + placement.source + "': " + picture.error;
+      out.error = label;
+      out.error += ": " + where + ".picture: '" + placement.source + "': " + picture.error;
       return out;
     }
     if (picture.converted) {
@@ -45,11 +48,12 @@ PreparedPictures PrepareShowPictures(ManifestResult& manifest, const std::string
       scene.PictureTop = at.top;
     }
     if (WhollyOutside(picture.size, {scene.PictureLeft, scene.PictureTop}, area)) {
-      manifest.warnings.push_back(
-          label + ": " + where + ": the picture (" + std::to_string(picture.size.width) + "x" +
-          std::to_string(picture.size.height) + " at left " + std::to_string(scene.PictureLeft) +
-          ", top " + std::to_string(scene.PictureTop) + ") lies wholly outside the " +
-          std::to_string(area.width) + "x" + std::to_string(area.height) + " presentation area");
+      std::ostringstream warning;
+      warning << label << ": " << where << ": the picture (" << picture.size.width << "x"
+              << picture.size.height << " at left " << scene.PictureLeft << ", top "
+              << scene.PictureTop << ") lies wholly outside the " << area.width << "x"
+              << area.height << " presentation area";
+      manifest.warnings.push_back(warning.str());
     }
     if (progress) progress(i + 1, total);
   }

@@ -110,8 +110,10 @@ StoredNames AssignStoredNames(const std::vector<StoredNameRequest>& requests) {
       name = r.fallback_stem + "-" + std::to_string(n) + extension;
     }
     taken.try_emplace(name, Holder{r.data, r.where});
-    out.renamed.push_back(r.where + ": '" + r.wanted + "' is stored as '" + name + "' (" + why +
-                          "; " + r.name_key + " chooses another)");
+    std::string note = r.where;
+    note += ": '" + r.wanted + "' is stored as '" + name + "' (";
+    note += why + "; " + r.name_key + " chooses another)";
+    out.renamed.push_back(std::move(note));
     out.names.push_back(name);
   }
   return out;
