@@ -54,7 +54,7 @@ int RunShow(package::ShowState& module1, std::optional<platform::OwnedFolder>& p
   effects::State effects;
   Guarded([&] { windows.form1_load(module1, effects, host.Show()); });
   if (folder) Guarded([&] { windows.form1_unload(module1, *folder); });
-  return kExitNormal;
+  return module1.FailedAtRunTime ? kExitShowFailed : kExitNormal;
 }
 
 // C1, C2
