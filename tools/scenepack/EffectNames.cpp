@@ -1,44 +1,13 @@
 #include "tools/scenepack/EffectNames.h"
 
 #include <algorithm>
-#include <array>
 #include <vector>
 
-namespace scenesaver::scenepack {
-namespace {
+#include "effects/EffectModule.h"
 
-constexpr std::array<std::string_view, 30> kNames = {
-    "",
-    "EffectOpenToLeftAndRight",
-    "EffectOpenToTopAndBottom",
-    "EffectRandomBlocks",
-    "EffectBlindsFromTop",
-    "EffectSlideFromLeft",
-    "EffectSlideFromRight",
-    "EffectSlideFromTop",
-    "EffectSlideFromBottom",
-    "EffectSpiralBlocks",
-    "EffectBoxOutFromCentre",
-    "EffectFlipHorizontal",
-    "EffectFlipVertical",
-    "EffectDoubleFlipHorizontal",
-    "EffectDoubleFlipVertical",
-    "EffectSqueezeFromLeft",
-    "EffectSqueezeFromTop",
-    "EffectSqueezeFromRight",
-    "EffectSqueezeFromBottom",
-    "EffectWipeFromLeft",
-    "EffectWipeFromTop",
-    "EffectWipeFromRight",
-    "EffectWipeFromBottom",
-    "EffectZoomInFromCentre",
-    "EffectZoomOutToCentre",
-    "EffectShrinkThenGrow",
-    "EffectPushFromLeft",
-    "EffectPushFromTop",
-    "EffectPushFromRight",
-    "EffectPushFromBottom",
-};
+namespace scenesaver::scenepack {
+
+namespace {
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -63,38 +32,35 @@ std::size_t EditDistance(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-std::string_view ClosestEffectName(std::string_view name) {
-  std::string_view best;
-  std::size_t best_distance = std::max<std::size_t>(2, name.size() / 5) + 1;
-  for (std::size_t i = 1; i < kNames.size(); ++i) {
-    const std::size_t distance = EditDistance(name, kNames[i]);
-    if (distance < best_distance) {
-      best = kNames[i];
-      best_distance = distance;
-    }
-  }
-  return best;
-}
-
-std::string_view EffectName(int number) {
-  if (number < 1 || number >= static_cast<int>(kNames.size())) return {};
-  return kNames[static_cast<std::size_t>(number)];
-}
+std::string_view EffectName(int number) { return effects::DescribeTransition(number).name; }
 
 std::optional<int> EffectNumber(std::string_view name) {
-  for (std::size_t i = 1; i < kNames.size(); ++i) {
-    if (kNames[i] == name) return static_cast<int>(i);
+  for (int number = effects::kFirstEffect; number <= effects::kLastEffect; ++number) {
+    if (EffectName(number) == name) return number;
   }
   return std::nullopt;
 }
 
 std::string EffectNameList() {
   std::string list;
-  for (std::size_t i = 1; i < kNames.size(); ++i) {
+  for (int number = effects::kFirstEffect; number <= effects::kLastEffect; ++number) {
     if (!list.empty()) list += ", ";
-    list += kNames[i];
+    list += EffectName(number);
   }
   return list;
+}
+
+std::string_view ClosestEffectName(std::string_view name) {
+  std::string_view best;
+  std::size_t best_distance = std::max<std::size_t>(2, name.size() / 5) + 1;
+  for (int number = effects::kFirstEffect; number <= effects::kLastEffect; ++number) {
+    const std::size_t distance = EditDistance(name, EffectName(number));
+    if (distance < best_distance) {
+      best = EffectName(number);
+      best_distance = distance;
+    }
+  }
+  return best;
 }
 
 }  // namespace scenesaver::scenepack
