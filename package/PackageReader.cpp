@@ -327,15 +327,13 @@ LoadResult Load(ByteSource& source) {
 }  // namespace
 
 LoadResult LoadPackageFromFile(const std::string& path) {
-  std::string error;
-  const std::optional<platform::RandomAccessFile> file =
-      platform::RandomAccessFile::Open(path, error);
+  const base::Result<platform::RandomAccessFile> file = platform::RandomAccessFile::Open(path);
   if (!file) {
     LoadResult result;
-    result.problem = PackageProblem{0, error};
+    result.problem = PackageProblem{0, file.error()};
     return result;
   }
-  FileSource source(*file);
+  FileSource source(file.value());
   return Load(source);
 }
 
