@@ -52,7 +52,7 @@ int RunShow(package::ShowState& module1, std::optional<platform::OwnedFolder>& p
     Guarded([&] { host.ReportFailure(shown.error()); });
     return kExitNoDisplay;
   }
-  return kExitNormal;
+  return module1.FailedAtRunTime ? kExitShowFailed : kExitNormal;
 }
 
 // C1, C2

@@ -52,6 +52,7 @@ inline constexpr int kExitNormal = 0;
 inline constexpr int kExitNoWindowsDirectory = 1;
 // The show could not be shown: no display, or no window to draw in.
 inline constexpr int kExitNoDisplay = 1;
+inline constexpr int kExitShowFailed = 1;  // the show ended with a failure message
 
 // Runs the start-up for the argument text (the command line after the program's name).
 // `program_path` is the running program's real file. Returns the process exit code.

@@ -306,6 +306,20 @@ TEST_F(StartupTest, NoDisplayEndsTheShowWithItsReasonAndAFailingStatus) {
   EXPECT_TRUE(TempFolders().empty());
 }
 
+TEST_F(StartupTest, AShowThatEndsWithAFailureMessageExitsWithStatusOne) {
+  WritePlayer(WithScenes({Scene("a.jpg", "A", "", "")}));
+  startup::Windows windows = startup::Windows::Real();
+  bool fail = true;
+  windows.form1_load = [&fail](package::ShowState& module1, effects::State&, platform::ShowHost&) {
+    module1.FailedAtRunTime = fail;
+  };
+  EXPECT_EQ(startup::Main("/S", host_, box_.Path("demo.scr"), windows), startup::kExitShowFailed);
+  EXPECT_NE(startup::kExitShowFailed, startup::kExitNormal);
+  EXPECT_TRUE(TempFolders().empty());
+  fail = false;
+  EXPECT_EQ(startup::Main("/S", host_, box_.Path("demo.scr"), windows), startup::kExitNormal);
+}
+
 TEST_F(StartupTest, WithoutPackageTheShowStillRunsOnAnEmptyRecord) {
   Observed run;
   Start("/S", run);  // no demo.scr at all
