@@ -1,9 +1,9 @@
 #include "tools/scenepack/ShowRun.h"
 
 #include "effects/EffectModule.h"
+#include "platform/SettingsReader.h"
 #include "platform/posix/ExtractFolder.h"
 #include "platform/posix/PrivateFolder.h"
-#include "platform/SettingsReader.h"
 #include "presentation/Form1.h"
 #include "startup/Extraction.h"
 #include "startup/Module1.h"
@@ -12,7 +12,8 @@
 
 namespace scenepack {
 
-std::optional<std::string> RunShowOf(const std::string& saver_path, platform::ShowHost& host) {
+std::optional<std::string> RunShowOf(const std::string& saver_path, platform::ShowHost& host,
+                                     const ShowLoaded& loaded_callback) {
   Module1::State module1;
   Module1::LoadResult loaded = Module1::LoadPackageFromFile(saver_path);
   if (loaded.problem) {
@@ -24,6 +25,7 @@ std::optional<std::string> RunShowOf(const std::string& saver_path, platform::Sh
   const platform::StoredSettings settings = platform::ReadSettingsFile(module1.SettingsFilePath);
   module1.MusicEnabled = settings.music;
   module1.SoundEnabled = settings.sound;
+  if (loaded_callback) loaded_callback(module1);
 
   const std::optional<platform::OwnedFolder> private_folder = platform::OpenPrivateFolder();
   if (!private_folder) return std::string("no private folder for the temporary files");

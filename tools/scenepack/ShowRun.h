@@ -3,14 +3,20 @@
 // extracted files, the presentation, and the clean-up.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
 #include "platform/Host.h"
+#include "startup/Module1.h"
 
 namespace scenepack {
 
+// Called once the package and the settings are read, before the show starts.
+using ShowLoaded = std::function<void(const Module1::State&)>;
+
 // Returns nullopt when the show ran (whatever it showed), else what kept it from starting.
-std::optional<std::string> RunShowOf(const std::string& saver_path, platform::ShowHost& host);
+std::optional<std::string> RunShowOf(const std::string& saver_path, platform::ShowHost& host,
+                                     const ShowLoaded& loaded = {});
 
 }  // namespace scenepack

@@ -1,4 +1,4 @@
-// scenepack: builds, inspects, extracts, renders and plays scene-show saver files.
+// scenepack: builds, inspects, extracts, renders, plays and exports scene-show saver files.
 #include <CLI/CLI.hpp>
 #include <string>
 #include <vector>
@@ -7,14 +7,15 @@
 #include "tools/scenepack/Subcommands.h"
 
 int main(int argc, char** argv) {
-  CLI::App app{"scenepack: builds, inspects, extracts, renders and plays scene-show savers"};
+  CLI::App app{
+      "scenepack: builds, inspects, extracts, renders, plays and exports scene-show savers"};
   app.require_subcommand(1);
   app.footer(
       "Run `scenepack SUBCOMMAND --help` for the options of each. Exit status 2: bad usage.");
   int exit_code = 0;
   for (const scenepack::Registrar registrar :
        {scenepack::RegisterBuild, scenepack::RegisterInspect, scenepack::RegisterExtract,
-        scenepack::RegisterRender, scenepack::RegisterPlay}) {
+        scenepack::RegisterRender, scenepack::RegisterPlay, scenepack::RegisterExport}) {
     registrar(app, exit_code);
   }
   const std::vector<std::string> args = scenepack::WithDoubleDashHackSwitches(argc, argv);
