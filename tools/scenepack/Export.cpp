@@ -132,6 +132,7 @@ class Exporter {
       mixdown_.emplace(sources_, length_ms_ ? AudioFramesFor(frames) : kUnknown,
                        [this](std::span<const float> samples) { EmitAudio(samples); });
     }
+    progress_.fps = args_.fps;
     PartialFile partial(args_.out);
     const InterruptCatcher catcher;
     started_ = std::chrono::steady_clock::now();
@@ -262,7 +263,6 @@ class Exporter {
     if (now - last_drawn_ < 0.1) return;
     last_drawn_ = now;
     progress_.wall_seconds = now;
-    progress_.fps = args_.fps;
     if (length_ms_) progress_.frames_total = sampler_->FrameCount();
     std::cerr << '\r' << ProgressLine(progress_, 30) << "\x1b[K" << std::flush;
     bar_drawn_ = true;
