@@ -2,16 +2,21 @@
 // host's virtual clock exactly as `render` runs it; its refreshes are sampled at a constant
 // frame rate and its logged sound calls rebuilt into the sound track, both streamed to the
 // encoder as the show goes, so that nothing of the show is kept.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
+#include <variant>
 
 #include "platform/headless/HeadlessHost.h"
 #include "platform/picture/PictureDecoder.h"
@@ -70,22 +75,48 @@ class InterruptCatcher {
   struct sigaction previous_term_ {};
 };
 
-// The output file until the export completes: removed unless kept.
+// The file being written: a hidden temporary file beside the output, renamed over it once
+// complete, removed otherwise; so an existing file stays untouched until the export succeeds.
 class PartialFile {
  public:
-  explicit PartialFile(std::string path) : path_(std::move(path)) {}
+  // nullopt and the reason when no file can be made beside `target`.
+  static std::variant<std::unique_ptr<PartialFile>, std::string> Create(const std::string& target) {
+    const std::filesystem::path path(target);
+    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
+    std::string pattern = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
+    const int fd = mkstemp(pattern.data());
+    if (fd < 0)
+      return target + ": cannot create a file in " + folder.string() + ": " + std::strerror(errno);
+    // The mode a new file gets, not mkstemp's private one.
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
+    close(fd);
+    return std::unique_ptr<PartialFile>(new PartialFile(target, pattern));
+  }
   ~PartialFile() {
-    if (keep_) return;
+    if (kept_) return;
     std::error_code ignored;
     std::filesystem::remove(path_, ignored);
   }
   PartialFile(const PartialFile&) = delete;
   PartialFile& operator=(const PartialFile&) = delete;
-  void Keep() { keep_ = true; }
+  const std::string& Path() const { return path_; }
+  // Renames the file over the target; the reason when that fails.
+  std::optional<std::string> Keep() {
+    if (std::rename(path_.c_str(), target_.c_str()) != 0) {
+      return target_ + ": cannot write: " + std::strerror(errno);
+    }
+    kept_ = true;
+    return std::nullopt;
+  }
 
  private:
+  PartialFile(std::string target, std::string path)
+      : target_(std::move(target)), path_(std::move(path)) {}
+  std::string target_;
   std::string path_;
-  bool keep_ = false;
+  bool kept_ = false;
 };
 
 // Counts the show's picture loads: one for the first scene, then one as each scene step
@@ -133,7 +164,9 @@ class Exporter {
                        [this](std::span<const float> samples) { EmitAudio(samples); });
     }
     progress_.fps = args_.fps;
-    PartialFile partial(args_.out);
+    auto created = PartialFile::Create(args_.out);
+    if (const auto* problem = std::get_if<std::string>(&created)) return Fail(*problem);
+    partial_ = std::move(std::get<std::unique_ptr<PartialFile>>(created));
     const InterruptCatcher catcher;
     started_ = std::chrono::steady_clock::now();
     const auto problem = RunShowOf(args_.saver, host, [this](const Module1::State& module1) {
@@ -154,7 +187,7 @@ class Exporter {
     writer_.reset();
     if (interrupted != 0) return Interrupted();
     if (failure_) return Fail(*failure_);
-    partial.Keep();
+    if (auto problem = partial_->Keep()) return Fail(*problem);
     progress_.wall_seconds = Elapsed();
     EndProgressBar();
     std::cout << SummaryLine(args_.out, progress_, plan_.frame_width, plan_.frame_height) << '\n';
@@ -224,7 +257,7 @@ class Exporter {
     settings.fps = args_.fps;
     settings.crf = args_.crf.value_or(DefaultCrf(container_));
     settings.audio = audio_;
-    auto opened = MediaWriter::Open(args_.out, container_, settings);
+    auto opened = MediaWriter::Open(partial_->Path(), args_.out, container_, settings);
     if (auto* problem = std::get_if<std::string>(&opened)) {
       failure_ = *problem;
       return false;
@@ -281,7 +314,7 @@ class Exporter {
 
   int Interrupted() {
     EndProgressBar();
-    std::cerr << "scenepack export: interrupted; " << args_.out << " removed\n";
+    std::cerr << "scenepack export: interrupted; " << args_.out << " was not written\n";
     return kInterruptedExit;
   }
 
@@ -298,6 +331,7 @@ class Exporter {
   std::size_t applied_calls_ = 0;
   ScalePlan plan_;
   std::optional<FrameCanvas> canvas_;
+  std::unique_ptr<PartialFile> partial_;  // declared before the writer: it outlives it
   std::unique_ptr<MediaWriter> writer_;
   std::optional<std::string> failure_;
   bool stopped_ = false;

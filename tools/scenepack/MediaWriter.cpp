@@ -254,11 +254,12 @@ MediaWriter::MediaWriter(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 MediaWriter::~MediaWriter() = default;
 
 std::variant<std::unique_ptr<MediaWriter>, std::string> MediaWriter::Open(
-    const std::string& path, Container container, const MediaSettings& settings) {
+    const std::string& path, const std::string& shown_name, Container container,
+    const MediaSettings& settings) {
   av_log_set_level(AV_LOG_ERROR);
   const ContainerInfo& info = InfoOf(container);
   auto impl = std::make_unique<Impl>();
-  impl->path = path;
+  impl->path = shown_name;
   AVFormatContext* raw = nullptr;
   if (const int code = avformat_alloc_output_context2(&raw, nullptr, info.muxer, path.c_str());
       code < 0 || raw == nullptr) {

@@ -36,9 +36,11 @@ struct MediaSettings {
 
 class MediaWriter {
  public:
-  // Creates the file; on failure the reason, naming the file.
+  // Writes into the file at `path`; messages name the file as `shown_name`. On failure the
+  // reason.
   static std::variant<std::unique_ptr<MediaWriter>, std::string> Open(
-      const std::string& path, Container container, const MediaSettings& settings);
+      const std::string& path, const std::string& shown_name, Container container,
+      const MediaSettings& settings);
   ~MediaWriter();
   MediaWriter(const MediaWriter&) = delete;
   MediaWriter& operator=(const MediaWriter&) = delete;
