@@ -14,13 +14,16 @@ platform::Surface Plain(platform::Color color) {
   return surface;
 }
 
-// Records the colour of each emitted frame, checking the indices come in order.
+// Records the colour of each emitted frame and whether it was marked a repeat, checking the
+// indices come in order.
 struct Recorder {
   std::vector<platform::Color> colors;
+  std::vector<bool> repeats;
   FrameSampler::Emit Emit() {
-    return [this](const platform::Surface& frame, std::int64_t index) {
+    return [this](const platform::Surface& frame, std::int64_t index, bool repeat) {
       EXPECT_EQ(index, static_cast<std::int64_t>(colors.size()));
       colors.push_back(frame.Pixel(0, 0));
+      repeats.push_back(repeat);
     };
   }
 };
@@ -55,6 +58,8 @@ TEST(FrameSamplerTest, EachFrameShowsTheLastRefreshAtOrBeforeItsInstant) {
   sampler.Refresh(Plain(5), 134);
   sampler.Finish();
   EXPECT_EQ(recorder.colors, (std::vector<platform::Color>{2, 2, 3, 4, 4, 5}));
+  // Only a frame after one of the same refresh may skip its conversion.
+  EXPECT_EQ(recorder.repeats, (std::vector<bool>{false, true, false, false, true, false}));
   EXPECT_TRUE(sampler.Done());
 }
 
@@ -92,6 +97,7 @@ TEST(FrameSamplerTest, ALengthLearntLaterAndANoPictureFinish) {
   sampler.SetFrameCount(4);
   sampler.Finish();
   EXPECT_EQ(recorder.colors, (std::vector<platform::Color>{1, 1, 2, 2}));
+  EXPECT_EQ(recorder.repeats, (std::vector<bool>{false, true, false, true}));
 }
 
 }  // namespace

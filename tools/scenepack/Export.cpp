@@ -156,9 +156,10 @@ class Exporter {
     platform::HeadlessHost host(options);
     host_ = &host;
     const std::int64_t frames = length_ms_ ? FrameCountFor(*length_ms_, args_.fps) : kUnknown;
-    sampler_.emplace(args_.fps, frames, [this](const platform::Surface& picture, std::int64_t) {
-      EmitFrame(picture);
-    });
+    sampler_.emplace(args_.fps, frames,
+                     [this](const platform::Surface& picture, std::int64_t, bool repeat) {
+                       EmitFrame(picture, repeat);
+                     });
     if (audio_) {
       mixdown_.emplace(sources_, length_ms_ ? AudioFramesFor(frames) : kUnknown,
                        [this](std::span<const float> samples) { EmitAudio(samples); });
@@ -267,10 +268,14 @@ class Exporter {
     return true;
   }
 
-  void EmitFrame(const platform::Surface& picture) {
+  void EmitFrame(const platform::Surface& picture, bool repeat) {
     if (failure_ || !writer_) return;
-    const FrameCanvas::View view = canvas_->Draw(picture);
-    failure_ = writer_->WriteVideo(view.pixels, view.stride);
+    if (repeat) {
+      failure_ = writer_->RepeatVideo();
+    } else {
+      const FrameCanvas::View view = canvas_->Draw(picture);
+      failure_ = writer_->WriteVideo(view.pixels, view.stride);
+    }
     ++progress_.frames_done;
   }
 

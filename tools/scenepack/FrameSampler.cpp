@@ -26,6 +26,7 @@ void FrameSampler::Refresh(const platform::Surface& picture, std::uint64_t tick_
   if (Done()) return;
   held_ = picture;
   have_picture_ = true;
+  held_emitted_ = false;
 }
 
 void FrameSampler::Finish() {
@@ -33,7 +34,10 @@ void FrameSampler::Finish() {
 }
 
 void FrameSampler::EmitUntil(std::int64_t end) {
-  for (; next_ < end; ++next_) emit_(held_, next_);
+  for (; next_ < end; ++next_) {
+    emit_(held_, next_, held_emitted_);
+    held_emitted_ = true;
+  }
 }
 
 }  // namespace scenepack

@@ -18,8 +18,9 @@ bool FrameBefore(std::int64_t index, int fps, std::uint64_t tick_ms);
 
 class FrameSampler {
  public:
-  // Receives each frame in order, with its index; the surface is valid during the call only.
-  using Emit = std::function<void(const platform::Surface&, std::int64_t index)>;
+  // Receives each frame in order, with its index and whether it repeats the frame before it
+  // (the same picture, no refresh between); the surface is valid during the call only.
+  using Emit = std::function<void(const platform::Surface&, std::int64_t index, bool repeat)>;
 
   FrameSampler(int fps, std::int64_t frame_count, Emit emit);
 
@@ -44,6 +45,7 @@ class FrameSampler {
   Emit emit_;
   std::int64_t next_ = 0;
   bool have_picture_ = false;
+  bool held_emitted_ = false;  // the held picture has gone out at least once
   platform::Surface held_;
 };
 

@@ -298,6 +298,17 @@ std::optional<std::string> MediaWriter::WriteVideo(const std::uint32_t* pixels, 
   return m.Encode(*m.video, *m.video_stream, &frame);
 }
 
+std::optional<std::string> MediaWriter::RepeatVideo() {
+  Impl& m = *impl_;
+  AVFrame& frame = *m.video_frame;
+  // Keeps the content: a frame the encoder still holds is copied first.
+  if (const int code = av_frame_make_writable(&frame); code < 0) {
+    return m.Failure("cannot hold a frame", code);
+  }
+  frame.pts = m.video_pts++;
+  return m.Encode(*m.video, *m.video_stream, &frame);
+}
+
 std::optional<std::string> MediaWriter::WriteAudio(std::span<const float> samples) {
   Impl& m = *impl_;
   if (!m.audio) return std::nullopt;

@@ -47,6 +47,8 @@ class MediaWriter {
 
   // One frame: width x height pixels, rows `stride` pixels apart. nullopt or the reason.
   std::optional<std::string> WriteVideo(const std::uint32_t* pixels, int stride);
+  // The last frame once more (a held picture), without converting it again.
+  std::optional<std::string> RepeatVideo();
   // Interleaved stereo samples; ignored without an audio stream.
   std::optional<std::string> WriteAudio(std::span<const float> samples);
   // Drains the encoders and completes the file.
