@@ -8,6 +8,7 @@
 #include <CLI/CLI.hpp>
 #include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -143,7 +144,7 @@ class Exporter {
   int Run() {
     platform::HeadlessOptions options;
     if (args_.seconds) {
-      length_ms_ = static_cast<std::uint64_t>(*args_.seconds * 1000.0 + 0.5);
+      length_ms_ = static_cast<std::uint64_t>(std::llround(*args_.seconds * 1000.0));
       options.until_ms = static_cast<std::uint32_t>(*length_ms_);
     }
     options.picture_loader = [this](const std::string& path, platform::Surface& out) {
