@@ -15,12 +15,14 @@
 #include <vector>
 
 #include "effects/EffectModule.h"
-#include "platform/Host.h"
-#include "platform/raster/Surface.h"
+#include "platform/ShowHost.h"
+#include "raster/Surface.h"
+
+using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 
 namespace {
 
-using platform::Surface;
+using raster::Surface;
 
 // CPU time of this thread in milliseconds: the drawing is compute-bound, and on a shared
 // machine wall time would mostly measure preemption.
@@ -99,7 +101,7 @@ void FullCopy(benchmark::State& state, int width, int height) {
   double best = 1e9;
   for (auto _ : state) {
     const double start = ThreadMs();
-    platform::BitBlt(p.picture1, 0, 0, width, height, p.next, 0, 0);
+    raster::BitBlt(p.picture1, 0, 0, width, height, p.next, 0, 0);
     benchmark::ClobberMemory();
     best = std::min(best, ThreadMs() - start);
   }
@@ -109,14 +111,14 @@ void FullCopy(benchmark::State& state, int width, int height) {
 
 void Transition(benchmark::State& state, int number, int width, int height) {
   Pictures& p = PicturesOf(width, height);
-  EffectModule::State effects;
+  effects::State effects;
   const std::int16_t quit = 0;
   // Each step's time is the least over the iterations (noise only ever adds); the step that
   // costs most is the transition's worst.
   std::vector<double> least;
   for (auto _ : state) {
     StepTimer timer;
-    EffectModule::RunTransition(number, effects, timer, quit, p.picture1, p.now, p.next);
+    effects::RunTransition(number, effects, timer, quit, p.picture1, p.now, p.next);
     const auto& ms = timer.step_ms();
     if (least.empty()) least = ms;
     for (std::size_t i = 0; i < least.size() && i < ms.size(); ++i) {
@@ -124,7 +126,7 @@ void Transition(benchmark::State& state, int number, int width, int height) {
     }
   }
   const double worst = least.empty() ? 0.0 : *std::max_element(least.begin(), least.end());
-  const auto info = EffectModule::DescribeTransition(number);
+  const auto info = effects::DescribeTransition(number);
   const double share = 100.0 * worst / info.interval_ms;
   state.counters["worst_step_ms"] = worst;
   state.counters["share_pct"] = share;
@@ -137,7 +139,7 @@ void PrintSummary() {
   std::printf("\nworst drawing time of one step as a share of the step interval\n");
   std::printf("%-3s %-28s %6s %14s %14s\n", "", "transition", "step", "1920x1080", "3840x2160");
   for (int number = 1; number <= 29; ++number) {
-    const auto info = EffectModule::DescribeTransition(number);
+    const auto info = effects::DescribeTransition(number);
     double shares[2] = {-1, -1};
     for (const Result& r : g_results) {
       if (r.name != info.name) continue;
@@ -161,7 +163,7 @@ int main(int argc, char** argv) {
         ->Unit(benchmark::kMillisecond);
     for (int number = 1; number <= 29; ++number) {
       const std::string name =
-          std::string(EffectModule::DescribeTransition(number).name) + "/" + size;
+          std::string(effects::DescribeTransition(number).name) + "/" + size;
       benchmark::RegisterBenchmark(name.c_str(), Transition, number, w, h)
           ->Iterations(2)
           ->Unit(benchmark::kMillisecond);

@@ -139,15 +139,14 @@ RawFrames& Frames() {
       const auto first = line.find(',');
       const auto second = line.find(',', first + 1);
       ticks.push_back(std::stoull(line.substr(first + 1, second - first - 1)));
-      platform::Surface picture;
-      if (platform::DecodePicture(out + "/" + line.substr(second + 1), picture) ||
-          picture.Width() != kWidth || picture.Height() != kHeight) {
+      auto decoded = scenesaver::platform::DecodePicture(out + "/" + line.substr(second + 1));
+      if (!decoded || decoded.value().Width() != kWidth || decoded.value().Height() != kHeight) {
         made.problem = "cannot read the rendered frame " + line;
         return made;
       }
       std::vector<std::uint8_t> rgb;
       rgb.reserve(static_cast<std::size_t>(kWidth) * kHeight * 3);
-      for (const std::uint32_t c : picture.Pixels()) {
+      for (const std::uint32_t c : decoded.value().Pixels()) {
         rgb.push_back(static_cast<std::uint8_t>(c));
         rgb.push_back(static_cast<std::uint8_t>(c >> 8));
         rgb.push_back(static_cast<std::uint8_t>(c >> 16));

@@ -10,7 +10,9 @@
 #include <map>
 #include <memory>
 
-#include "startup/PackageFormat.h"
+#include "package/PackageFormat.h"
+
+using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 
 namespace {
 
@@ -24,7 +26,7 @@ class PackageFile {
   PackageFile() {
     path_ = std::filesystem::temp_directory_path() /
             ("package_load_bench_" + std::to_string(::getpid()) + ".scr");
-    Module1::Package p;
+    package::Package p;
     p.PictureWidth = 800;
     p.PictureHeight = 600;
     p.SceneCount = kScenes;
@@ -32,14 +34,14 @@ class PackageFile {
     p.MusicData = {true, 0, std::vector<std::uint8_t>(kMusicBytes, 0x4D)};
     p.ScenesPresent = true;
     for (int i = 0; i < kScenes; ++i) {
-      Module1::SceneRecord s;
+      package::SceneRecord s;
       s.PictureFileName = std::to_string(i) + ".jpg";
       s.DisplayTime = 3000;
       s.PictureData = {true, 0,
                        std::vector<std::uint8_t>(kPictureBytes, static_cast<std::uint8_t>(i))};
       p.Scenes.push_back(std::move(s));
     }
-    const std::vector<std::uint8_t> bytes = Module1::SerializeWithLength(p);
+    const std::vector<std::uint8_t> bytes = package::SerializeWithLength(p);
     std::ofstream out(path_, std::ios::binary);
     const std::string player(64 * 1024, 'P');
     out.write(player.data(), static_cast<std::streamsize>(player.size()));
@@ -64,7 +66,7 @@ PackageFile& File() {
 void BM_LoadPackage(benchmark::State& state) {
   const std::string path = File().path();
   for (auto _ : state) {
-    Module1::LoadResult r = Module1::LoadPackageFromFile(path);
+    package::LoadResult r = package::LoadPackageFromFile(path);
     if (r.problem) state.SkipWithError(r.problem->message.c_str());
     benchmark::DoNotOptimize(r.record.Scenes.data());
   }

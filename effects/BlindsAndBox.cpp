@@ -1,14 +1,14 @@
 // Blinds: five horizontal bands each fill with the next picture from their top edge down.
 // Box: the next picture shows in a centred rectangle growing from the centre.
 #include "effects/Transitions.h"
-#include "startup/Numbers.h"
+#include "base/Numbers.h"
 
-namespace EffectModule {
+namespace scenesaver::effects {
 
-using Module1::CheckedMul;
-using Module1::CheckedSub;
-using Module1::px;
-using Module1::single;
+using base::CheckedMul;
+using base::CheckedSub;
+using base::px;
+using base::single;
 
 void EffectBlindsFromTop(TransitionFrame& frame) {
   const double W = frame.W();
@@ -48,4 +48,4 @@ void EffectBoxOutFromCentre(TransitionFrame& frame) {
   });
 }
 
-}  // namespace EffectModule
+}  // namespace scenesaver::effects

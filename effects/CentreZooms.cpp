@@ -2,14 +2,14 @@
 // of the centre or shrinking into it. The corner moves by a twentieth of the surface per step,
 // split between the two sides, and is whole pixels again after every move.
 #include "effects/Transitions.h"
-#include "startup/Numbers.h"
+#include "base/Numbers.h"
 
-namespace EffectModule {
+namespace scenesaver::effects {
 
-using Module1::CheckedMul;
-using Module1::CheckedSub;
-using Module1::px;
-using Module1::single;
+using base::CheckedMul;
+using base::CheckedSub;
+using base::px;
+using base::single;
 
 namespace {
 
@@ -84,4 +84,4 @@ void EffectShrinkThenGrow(TransitionFrame& frame) {
   });
 }
 
-}  // namespace EffectModule
+}  // namespace scenesaver::effects

@@ -2,12 +2,12 @@
 // picture shows in the widening gap. Slides: the next picture slides in over the current one
 // from one edge. All count a single-precision c from 0 to an end in twentieths of it.
 #include "effects/Transitions.h"
-#include "startup/Numbers.h"
+#include "base/Numbers.h"
 
-namespace EffectModule {
+namespace scenesaver::effects {
 
-using Module1::px;
-using Module1::single;
+using base::px;
+using base::single;
 
 void EffectOpenToLeftAndRight(TransitionFrame& frame) {
   const double H = frame.H();
@@ -61,4 +61,4 @@ void EffectSlideFromBottom(TransitionFrame& frame) {
   });
 }
 
-}  // namespace EffectModule
+}  // namespace scenesaver::effects

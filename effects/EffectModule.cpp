@@ -5,7 +5,7 @@
 #include "effects/TransitionFrame.h"
 #include "effects/Transitions.h"
 
-namespace EffectModule {
+namespace scenesaver::effects {
 
 namespace {
 
@@ -63,14 +63,14 @@ TransitionInfo DescribeTransition(int number) {
 }
 
 void RunTransition(int number, State& state, platform::EventLoop& loop,
-                   const std::int16_t& QuitFlag, platform::Surface& Picture1,
-                   const platform::Surface& NowPicture, const platform::Surface& NextPicture) {
+                   const std::int16_t& QuitFlag, raster::Surface& Picture1,
+                   const raster::Surface& NowPicture, const raster::Surface& NextPicture) {
   RunTransition(number, state, loop, QuitFlag, Picture1, NowPicture, NextPicture, nullptr);
 }
 
 void RunTransition(int number, State& state, platform::EventLoop& loop,
-                   const std::int16_t& QuitFlag, platform::Surface& Picture1,
-                   const platform::Surface& NowPicture, const platform::Surface& NextPicture,
+                   const std::int16_t& QuitFlag, raster::Surface& Picture1,
+                   const raster::Surface& NowPicture, const raster::Surface& NextPicture,
                    DrawObserver* observer) {
   if (!IsTransition(number)) return;
   const Transition& t = kTransitions[static_cast<std::size_t>(number - 1)];
@@ -82,4 +82,4 @@ void RunTransition(int number, State& state, platform::EventLoop& loop,
   if (t.final_refresh == FinalRefresh::kYes) frame.Refresh();
 }
 
-}  // namespace EffectModule
+}  // namespace scenesaver::effects

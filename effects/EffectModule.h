@@ -5,10 +5,10 @@
 #include <random>
 #include <string_view>
 
-#include "platform/Host.h"
-#include "platform/raster/Surface.h"
+#include "platform/ShowHost.h"
+#include "raster/Surface.h"
 
-namespace EffectModule {
+namespace scenesaver::effects {
 
 // Module-level state: the one random generator, never seeded by the program, so every start
 // draws the same sequence and it runs on from one use to the next.
@@ -50,16 +50,16 @@ TransitionInfo DescribeTransition(int number);
 
 // Runs transition `number` (1 to 29) from NowPicture towards NextPicture on Picture1, paced by
 // `loop`, ending early when QuitFlag reads -1. Leaves Picture1 holding NextPicture. Other
-// numbers draw nothing. Failures (integer overflow) leave as Module1::RuntimeFailure without
+// numbers draw nothing. Failures (integer overflow) leave as base::RuntimeFailure without
 // the final copy.
 void RunTransition(int number, State& state, platform::EventLoop& loop,
-                   const std::int16_t& QuitFlag, platform::Surface& Picture1,
-                   const platform::Surface& NowPicture, const platform::Surface& NextPicture);
+                   const std::int16_t& QuitFlag, raster::Surface& Picture1,
+                   const raster::Surface& NowPicture, const raster::Surface& NextPicture);
 
 // The same, reporting every drawing call to `observer` (may be null).
 void RunTransition(int number, State& state, platform::EventLoop& loop,
-                   const std::int16_t& QuitFlag, platform::Surface& Picture1,
-                   const platform::Surface& NowPicture, const platform::Surface& NextPicture,
+                   const std::int16_t& QuitFlag, raster::Surface& Picture1,
+                   const raster::Surface& NowPicture, const raster::Surface& NextPicture,
                    DrawObserver* observer);
 
-}  // namespace EffectModule
+}  // namespace scenesaver::effects

@@ -1,13 +1,13 @@
 // Flips: a whole picture is scaled into a band centred on the surface, leaving an inset d free
 // at both ends of one axis, as if a card were turned about its middle line.
 #include "effects/Transitions.h"
-#include "startup/Numbers.h"
+#include "base/Numbers.h"
 
-namespace EffectModule {
+namespace scenesaver::effects {
 
-using Module1::CheckedMul;
-using Module1::px;
-using Module1::single;
+using base::CheckedMul;
+using base::px;
+using base::single;
 
 namespace {
 
@@ -86,4 +86,4 @@ void EffectFlipVertical(TransitionFrame& frame) { SingleFlip(frame, Axis::kHeigh
 void EffectDoubleFlipHorizontal(TransitionFrame& frame) { DoubleFlip(frame, Axis::kWidth); }
 void EffectDoubleFlipVertical(TransitionFrame& frame) { DoubleFlip(frame, Axis::kHeight); }
 
-}  // namespace EffectModule
+}  // namespace scenesaver::effects

@@ -4,12 +4,12 @@
 #include <cmath>
 
 #include "effects/Transitions.h"
-#include "startup/Numbers.h"
+#include "base/Numbers.h"
 
-namespace EffectModule {
+namespace scenesaver::effects {
 
-using Module1::CheckedMul;
-using Module1::px;
+using base::CheckedMul;
+using base::px;
 
 namespace {
 
@@ -127,4 +127,4 @@ void EffectSpiralBlocks(TransitionFrame& frame) {
   });
 }
 
-}  // namespace EffectModule
+}  // namespace scenesaver::effects

@@ -1,12 +1,12 @@
 // Pushes: the next picture slides in from one edge while the current one slides out at the
 // opposite edge, both unscaled; the current picture is copied first, the next one second.
 #include "effects/Transitions.h"
-#include "startup/Numbers.h"
+#include "base/Numbers.h"
 
-namespace EffectModule {
+namespace scenesaver::effects {
 
-using Module1::px;
-using Module1::single;
+using base::px;
+using base::single;
 
 void EffectPushFromLeft(TransitionFrame& frame) {
   const double W = frame.W(), H = frame.H();
@@ -40,4 +40,4 @@ void EffectPushFromBottom(TransitionFrame& frame) {
   });
 }
 
-}  // namespace EffectModule
+}  // namespace scenesaver::effects

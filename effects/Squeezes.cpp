@@ -1,12 +1,12 @@
 // Squeezes: both pictures stay whole, each scaled along one axis; the next picture fills a band
 // growing from one edge and the current picture is compressed into the rest.
 #include "effects/Transitions.h"
-#include "startup/Numbers.h"
+#include "base/Numbers.h"
 
-namespace EffectModule {
+namespace scenesaver::effects {
 
-using Module1::px;
-using Module1::single;
+using base::px;
+using base::single;
 
 namespace {
 
@@ -48,4 +48,4 @@ void EffectSqueezeFromTop(TransitionFrame& frame) { Squeeze(frame, Edge::kTop); 
 void EffectSqueezeFromRight(TransitionFrame& frame) { Squeeze(frame, Edge::kRight); }
 void EffectSqueezeFromBottom(TransitionFrame& frame) { Squeeze(frame, Edge::kBottom); }
 
-}  // namespace EffectModule
+}  // namespace scenesaver::effects

@@ -2,16 +2,17 @@
 
 #include <random>
 
-#include "startup/Numbers.h"
+#include "base/Numbers.h"
+#include "base/Ticks.h"
 
-namespace EffectModule {
+namespace scenesaver::effects {
 
-using Module1::px;
+using base::px;
 
 TransitionFrame::TransitionFrame(State& state, platform::EventLoop& loop,
-                                 const std::int16_t& QuitFlag, platform::Surface& Picture1,
-                                 const platform::Surface& NowPicture,
-                                 const platform::Surface& NextPicture, std::uint32_t interval_ms,
+                                 const std::int16_t& QuitFlag, raster::Surface& Picture1,
+                                 const raster::Surface& NowPicture,
+                                 const raster::Surface& NextPicture, std::uint32_t interval_ms,
                                  DrawObserver* observer)
     : state_(state),
       loop_(loop),
@@ -46,7 +47,7 @@ void TransitionFrame::Copy(int x, int y, int w, int h, Source source, int sx, in
   if (observer_ != nullptr) {
     observer_->OnDraw({DrawCall::Kind::kCopy, source, x, y, w, h, sx, sy, w, h});
   }
-  platform::BitBlt(picture1_, x, y, w, h, Picture(source), sx, sy);
+  raster::BitBlt(picture1_, x, y, w, h, Picture(source), sx, sy);
 }
 
 void TransitionFrame::Stretch(int x, int y, int w, int h, Source source) {
@@ -54,7 +55,7 @@ void TransitionFrame::Stretch(int x, int y, int w, int h, Source source) {
     observer_->OnDraw(
         {DrawCall::Kind::kStretch, source, x, y, w, h, 0, 0, full_width_, full_height_});
   }
-  platform::StretchBlt(picture1_, x, y, w, h, Picture(source), 0, 0, full_width_, full_height_);
+  raster::StretchBlt(picture1_, x, y, w, h, Picture(source), 0, 0, full_width_, full_height_);
 }
 
 void TransitionFrame::Fill() {
@@ -62,20 +63,18 @@ void TransitionFrame::Fill() {
     observer_->OnDraw({DrawCall::Kind::kFill, Source::kNextPicture, -1, -1, full_width_,
                        full_height_, 0, 0, 0, 0});
   }
-  platform::FillBox(picture1_, -1, -1, full_width_, full_height_, 0);
+  raster::FillBox(picture1_, -1, -1, full_width_, full_height_, 0);
 }
 
 bool TransitionFrame::Wait(std::uint32_t t0) {
-  // Readings are compared by their unsigned distance from the step's start, so the clock may
-  // wrap around without stalling or ending a step early.
+  // The clock may wrap around without stalling or ending a step early.
   const std::uint32_t deadline = t0 + interval_ms_;
   for (;;) {
     loop_.DoEvents();
     if (QuitFlag_ == -1) return false;
-    const std::uint32_t t = loop_.GetTickCount();
-    if (t - t0 > interval_ms_) return true;
+    if (base::TickPassed(loop_.GetTickCount(), deadline)) return true;
     loop_.WaitForEventsUntil(deadline + 1);
   }
 }
 
-}  // namespace EffectModule
+}  // namespace scenesaver::effects

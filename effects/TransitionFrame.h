@@ -7,16 +7,16 @@
 #include <type_traits>
 
 #include "effects/EffectModule.h"
-#include "platform/Host.h"
-#include "platform/raster/Surface.h"
+#include "platform/ShowHost.h"
+#include "raster/Surface.h"
 
-namespace EffectModule {
+namespace scenesaver::effects {
 
 class TransitionFrame {
  public:
   TransitionFrame(State& state, platform::EventLoop& loop, const std::int16_t& QuitFlag,
-                  platform::Surface& Picture1, const platform::Surface& NowPicture,
-                  const platform::Surface& NextPicture, std::uint32_t interval_ms,
+                  raster::Surface& Picture1, const raster::Surface& NowPicture,
+                  const raster::Surface& NextPicture, std::uint32_t interval_ms,
                   DrawObserver* observer);
   TransitionFrame(const TransitionFrame&) = delete;
   TransitionFrame& operator=(const TransitionFrame&) = delete;
@@ -77,7 +77,7 @@ class TransitionFrame {
   }
 
  private:
-  const platform::Surface& Picture(Source source) const {
+  const raster::Surface& Picture(Source source) const {
     return source == Source::kNowPicture ? now_picture_ : next_picture_;
   }
   // Yields until the clock has passed t0 + interval, at least once; false when QuitFlag is -1.
@@ -86,9 +86,9 @@ class TransitionFrame {
   State& state_;
   platform::EventLoop& loop_;
   const std::int16_t& QuitFlag_;
-  platform::Surface& picture1_;
-  const platform::Surface& now_picture_;
-  const platform::Surface& next_picture_;
+  raster::Surface& picture1_;
+  const raster::Surface& now_picture_;
+  const raster::Surface& next_picture_;
   std::uint32_t interval_ms_;
   DrawObserver* observer_;
   float W_;
@@ -97,4 +97,4 @@ class TransitionFrame {
   std::int32_t full_height_;
 };
 
-}  // namespace EffectModule
+}  // namespace scenesaver::effects

@@ -4,7 +4,7 @@
 
 #include "effects/TransitionFrame.h"
 
-namespace EffectModule {
+namespace scenesaver::effects {
 
 // DoorsAndSlides.cpp
 void EffectOpenToLeftAndRight(TransitionFrame& frame);
@@ -51,4 +51,4 @@ void EffectPushFromTop(TransitionFrame& frame);
 void EffectPushFromRight(TransitionFrame& frame);
 void EffectPushFromBottom(TransitionFrame& frame);
 
-}  // namespace EffectModule
+}  // namespace scenesaver::effects

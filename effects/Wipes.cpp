@@ -1,11 +1,11 @@
 // Wipes: the next picture is uncovered in place from one edge; nothing moves or is scaled.
 #include "effects/Transitions.h"
-#include "startup/Numbers.h"
+#include "base/Numbers.h"
 
-namespace EffectModule {
+namespace scenesaver::effects {
 
-using Module1::px;
-using Module1::single;
+using base::px;
+using base::single;
 
 void EffectWipeFromLeft(TransitionFrame& frame) {
   const double W = frame.W(), H = frame.H();
@@ -35,4 +35,4 @@ void EffectWipeFromBottom(TransitionFrame& frame) {
   });
 }
 
-}  // namespace EffectModule
+}  // namespace scenesaver::effects

@@ -7,19 +7,28 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 
-namespace platform {
+namespace scenesaver::platform {
 
 class RandomAccessFile {
  public:
   // Opens a regular file for reading. On failure returns nullopt and sets `error` to a
   // description naming the file.
   static std::optional<RandomAccessFile> Open(const std::string& path, std::string& error);
-  RandomAccessFile(RandomAccessFile&& other) noexcept;
-  RandomAccessFile& operator=(RandomAccessFile&& other) noexcept;
+  RandomAccessFile(RandomAccessFile&& other) noexcept
+      : handle_(std::exchange(other.handle_, kNoHandle)), size_(other.size_) {}
+  RandomAccessFile& operator=(RandomAccessFile&& other) noexcept {
+    if (this != &other) {
+      Close();
+      handle_ = std::exchange(other.handle_, kNoHandle);
+      size_ = other.size_;
+    }
+    return *this;
+  }
   RandomAccessFile(const RandomAccessFile&) = delete;
   RandomAccessFile& operator=(const RandomAccessFile&) = delete;
-  ~RandomAccessFile();
+  ~RandomAccessFile() { Close(); }
 
   // The file's size when it was opened.
   std::uint64_t Size() const { return size_; }
@@ -28,6 +37,7 @@ class RandomAccessFile {
 
  private:
   RandomAccessFile(std::intptr_t handle, std::uint64_t size) : handle_(handle), size_(size) {}
+  // Closes the handle; each platform's own.
   void Close() noexcept;
   // A descriptor, or a Windows file handle; -1 is neither (INVALID_HANDLE_VALUE on Windows).
   static constexpr std::intptr_t kNoHandle = -1;
@@ -40,4 +50,4 @@ class RandomAccessFile {
 std::optional<std::string> ReplaceFileAtomically(const std::string& path,
                                                  std::span<const std::uint8_t> bytes);
 
-}  // namespace platform
+}  // namespace scenesaver::platform

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-namespace platform {
+namespace scenesaver::platform {
 
 struct StoredSettings {
   std::int16_t music = 0;
@@ -29,4 +29,4 @@ inline StoredSettings DecodeSettings(const unsigned char* bytes, std::size_t got
   return settings;
 }
 
-}  // namespace platform
+}  // namespace scenesaver::platform

@@ -8,41 +8,35 @@
 #include "presentation/Form1Input.h"
 #include "presentation/ShowSound.h"
 #include "presentation/TransparentBltFunc.h"
-#include "startup/Numbers.h"
-#include "startup/RuntimeFailure.h"
+#include "base/Numbers.h"
+#include "base/RuntimeFailure.h"
+#include "base/Ticks.h"
 
-namespace Form1 {
+namespace scenesaver::presentation {
 
 namespace {
 
 constexpr const char* kSource = "Form1";
 constexpr const char* kIndexOutOfRange = "インデックスが有効範囲にありません。";
 constexpr const char* kOutOfMemory = "メモリが不足しています。";
-constexpr platform::Color kBlack = 0x000000;
+constexpr raster::Color kBlack = 0x000000;
 
-using Module1::kTrue;
+using base::kTrue;
 
 // Scenes(index), honouring the array's lower bound; an index it does not hold is a failure.
-const Module1::SceneRecord& SceneAt(const Module1::Package& package, std::int32_t index) {
-  const std::int64_t element =
-      static_cast<std::int64_t>(index) - static_cast<std::int64_t>(package.ScenesLowerBound);
-  if (!package.ScenesPresent || element < 0 ||
-      element >= static_cast<std::int64_t>(package.Scenes.size())) {
-    throw Module1::RuntimeFailure(kIndexOutOfRange, kSource);
-  }
-  return package.Scenes[static_cast<std::size_t>(element)];
+const package::SceneRecord& SceneOrFailure(const package::Package& show, std::int32_t index) {
+  const package::SceneRecord* scene = package::SceneAt(show, index);
+  if (scene == nullptr) throw base::RuntimeFailure(kIndexOutOfRange, kSource);
+  return *scene;
 }
 
-// True once the reading `now` lies past `deadline`; wrap-safe over the clock's whole range.
-bool TickPassed(std::uint32_t now, std::uint32_t deadline) {
-  return static_cast<std::int32_t>(now - deadline) > 0;
-}
-
-void LoadScenePicture(const Module1::State& module1, const Module1::SceneRecord& scene,
-                      platform::Surface& picture, platform::ShowHost& host) {
-  if (auto problem = host.LoadPicture(module1.TempFolder + scene.PictureFileName, picture)) {
-    throw Module1::RuntimeFailure(*problem, kSource);
-  }
+void LoadScenePicture(const package::ShowState& module1, const package::SceneRecord& scene,
+                      raster::Surface& picture, platform::ShowHost& host) {
+  base::Result<raster::Surface> loaded = host.LoadPicture(module1.TempFolder + scene.PictureFileName);
+  if (!loaded) throw base::RuntimeFailure(loaded.error(), kSource);
+  const raster::Color back_color = picture.BackColor();
+  picture = std::move(loaded).value();
+  picture.SetBackColor(back_color);
 }
 
 void HideCursor(platform::ShowHost& host) {
@@ -57,7 +51,7 @@ void RestoreCursor(platform::ShowHost& host) {
 
 class ScenePlayer {
  public:
-  ScenePlayer(State& form, Module1::State& module1, EffectModule::State& effects,
+  ScenePlayer(State& form, package::ShowState& module1, effects::State& effects,
               platform::ShowHost& host)
       : form_(form),
         module1_(module1),
@@ -105,18 +99,18 @@ class ScenePlayer {
     const platform::Size screen = host_.PrimaryScreenSize();
     const std::int32_t width = package_.PictureWidth;
     const std::int32_t height = package_.PictureHeight;
-    const std::int32_t left = Module1::CheckedSub(screen.width / 2, width / 2);
-    const std::int32_t top = Module1::CheckedSub(screen.height / 2, height / 2);
+    const std::int32_t left = base::CheckedSub(screen.width / 2, width / 2);
+    const std::int32_t top = base::CheckedSub(screen.height / 2, height / 2);
     host_.PlacePicture1(left, top, width, height);
-    const auto back_color = static_cast<platform::Color>(package_.BackgroundColor);
+    const auto back_color = static_cast<raster::Color>(package_.BackgroundColor);
     form_.Picture1.SetBackColor(back_color);
     form_.Picture1.Resize(width, height);
-    for (platform::Surface* hidden : {&form_.NowPicture, &form_.NextPicture}) {
+    for (raster::Surface* hidden : {&form_.NowPicture, &form_.NextPicture}) {
       hidden->SetBackColor(form_.Picture1.BackColor());
       hidden->Resize(form_.Picture1.Width(), form_.Picture1.Height());
     }
     form_.MemPicture.SetBackColor(form_.Picture1.BackColor());
-    LoadScenePicture(module1_, SceneAt(package_, 0), form_.MemPicture, host_);
+    LoadScenePicture(module1_, SceneOrFailure(package_, 0), form_.MemPicture, host_);
     host_.ShowWindow();
     host_.Refresh(form_.Picture1);
     host_.DoEvents();
@@ -126,10 +120,10 @@ class ScenePlayer {
 
   void BeginShowingRun(bool first_run) {
     HideCursor(host_);
-    module1_.QuitFlag = Module1::kFalse;
+    module1_.QuitFlag = base::kFalse;
     form_.SceneIndex = 0;
     form_.StartCursorPos = host_.GetCursorPos();
-    const Module1::SceneRecord& scene = SceneAt(package_, form_.SceneIndex);
+    const package::SceneRecord& scene = SceneOrFailure(package_, form_.SceneIndex);
     // After a refused password MemPicture holds whichever picture was arriving; scene 0 is
     // shown with its own picture.
     if (!first_run) {
@@ -137,17 +131,17 @@ class ScenePlayer {
       LoadScenePicture(module1_, scene, form_.MemPicture, host_);
     }
     form_.Picture1.Cls();
-    platform::PaintPicture(form_.Picture1, form_.MemPicture, scene.PictureLeft, scene.PictureTop);
+    raster::PaintPicture(form_.Picture1, form_.MemPicture, scene.PictureLeft, scene.PictureTop);
     host_.Refresh(form_.Picture1);
   }
 
   void SceneStep() {
-    const Module1::SceneRecord& outgoing = SceneAt(package_, form_.SceneIndex);
+    const package::SceneRecord& outgoing = SceneOrFailure(package_, form_.SceneIndex);
     const std::uint32_t deadline =
         host_.GetTickCount() + static_cast<std::uint32_t>(outgoing.DisplayTime);
     BuildOutgoingFrame(outgoing);
     AdvanceSceneIndex();
-    const Module1::SceneRecord& arriving = SceneAt(package_, form_.SceneIndex);
+    const package::SceneRecord& arriving = SceneOrFailure(package_, form_.SceneIndex);
     form_.MemPicture.Cls();
     LoadScenePicture(module1_, arriving, form_.MemPicture, host_);
     BuildArrivingFrame(arriving);
@@ -159,40 +153,40 @@ class ScenePlayer {
     host_.DoEvents();
   }
 
-  void BuildOutgoingFrame(const Module1::SceneRecord& scene) {
+  void BuildOutgoingFrame(const package::SceneRecord& scene) {
     form_.NowPicture.Cls();
     if (scene.OverlayFlag != 0) {
-      platform::PaintPicture(form_.NowPicture, form_.Picture1, 0, 0);
+      raster::PaintPicture(form_.NowPicture, form_.Picture1, 0, 0);
     } else {
-      platform::PaintPicture(form_.NowPicture, form_.MemPicture, scene.PictureLeft,
+      raster::PaintPicture(form_.NowPicture, form_.MemPicture, scene.PictureLeft,
                              scene.PictureTop);
     }
   }
 
   // The wrap is decided by SceneCount, not by the size of Scenes.
   void AdvanceSceneIndex() {
-    if (form_.SceneIndex == Module1::CheckedSub(package_.SceneCount, 1)) {
+    if (form_.SceneIndex == base::CheckedSub(package_.SceneCount, 1)) {
       form_.SceneIndex = 0;
     } else {
-      form_.SceneIndex = Module1::CheckedAdd(form_.SceneIndex, 1);
+      form_.SceneIndex = base::CheckedAdd(form_.SceneIndex, 1);
     }
   }
 
-  void BuildArrivingFrame(const Module1::SceneRecord& scene) {
-    platform::Surface& next = form_.NextPicture;
+  void BuildArrivingFrame(const package::SceneRecord& scene) {
+    raster::Surface& next = form_.NextPicture;
     next.Cls();
     if (scene.OverlayFlag == 0) {
-      platform::PaintPicture(next, form_.MemPicture, scene.PictureLeft, scene.PictureTop);
+      raster::PaintPicture(next, form_.MemPicture, scene.PictureLeft, scene.PictureTop);
       return;
     }
-    platform::PaintPicture(next, form_.NowPicture, 0, 0);
+    raster::PaintPicture(next, form_.NowPicture, 0, 0);
     if (scene.TransparentFlag == 0) {
-      platform::PaintPicture(next, form_.MemPicture, scene.PictureLeft, scene.PictureTop);
+      raster::PaintPicture(next, form_.MemPicture, scene.PictureLeft, scene.PictureTop);
       return;
     }
-    TransparentBltFunc::TransparentPaint(
-        next, scene.PictureLeft, scene.PictureTop, Module1::px(form_.MemPicture.ScaleWidth()),
-        Module1::px(form_.MemPicture.ScaleHeight()), form_.MemPicture, 0, 0, next.BackColor());
+    presentation::TransparentPaint(
+        next, scene.PictureLeft, scene.PictureTop, base::px(form_.MemPicture.ScaleWidth()),
+        base::px(form_.MemPicture.ScaleHeight()), form_.MemPicture, 0, 0, next.BackColor());
   }
 
   // Ends at the first clock reading past the deadline, or as soon as input has raised
@@ -201,17 +195,17 @@ class ScenePlayer {
     for (;;) {
       host_.DoEvents();
       if (module1_.QuitFlag == kTrue) return;
-      if (TickPassed(host_.GetTickCount(), deadline)) return;
+      if (base::TickPassed(host_.GetTickCount(), deadline)) return;
       host_.WaitForEventsUntil(deadline + 1);
     }
   }
 
   void RunTransition(std::int32_t effect_number) {
     if (effect_number == 0) {
-      platform::PaintPicture(form_.Picture1, form_.NextPicture, 0, 0);
-    } else if (effect_number >= EffectModule::kFirstEffect &&
-               effect_number <= EffectModule::kLastEffect) {
-      EffectModule::RunTransition(effect_number, effects_, host_, module1_.QuitFlag, form_.Picture1,
+      raster::PaintPicture(form_.Picture1, form_.NextPicture, 0, 0);
+    } else if (effect_number >= effects::kFirstEffect &&
+               effect_number <= effects::kLastEffect) {
+      effects::RunTransition(effect_number, effects_, host_, module1_.QuitFlag, form_.Picture1,
                                   form_.NowPicture, form_.NextPicture);
     }
     // Any other number draws nothing: Picture1 keeps the outgoing frame.
@@ -231,9 +225,9 @@ class ScenePlayer {
   bool UsePassword() { return host_.ReadScreenSaveUsePassword().value_or(0) != 0; }
 
   State& form_;
-  Module1::State& module1_;
-  const Module1::Package& package_;
-  EffectModule::State& effects_;
+  package::ShowState& module1_;
+  const package::Package& package_;
+  effects::State& effects_;
   platform::ShowHost& host_;
   std::string mci_reply_;
 };
@@ -246,7 +240,7 @@ void ReportFailure(platform::ShowHost& host, const std::string& description,
 
 }  // namespace
 
-void RunPresentation(State& form, Module1::State& module1, EffectModule::State& effects,
+void RunPresentation(State& form, package::ShowState& module1, effects::State& effects,
                      platform::ShowHost& host) {
   Input input(module1.QuitFlag, form.StartCursorPos, host);
   InputBinding binding(host, input);
@@ -256,7 +250,7 @@ void RunPresentation(State& form, Module1::State& module1, EffectModule::State& 
   try {
     player.Run();
     return;
-  } catch (const Module1::RuntimeFailure& failure) {
+  } catch (const base::RuntimeFailure& failure) {
     description = failure.Description();
     source = failure.Source();
   } catch (const std::bad_alloc&) {
@@ -271,13 +265,13 @@ void RunPresentation(State& form, Module1::State& module1, EffectModule::State& 
   player.Finish();
 }
 
-void Form_Load(Module1::State& module1, EffectModule::State& effects, platform::ShowHost& host) {
+void Form_Load(package::ShowState& module1, effects::State& effects, platform::ShowHost& host) {
   State form;
   RunPresentation(form, module1, effects, host);
 }
 
-void Form_Unload(const Module1::State& module1, platform::ExtractFolder& folder) {
-  const Module1::Package& package = module1.PackageRecord;
+void Form_Unload(const package::ShowState& module1, platform::ExtractFolder& folder) {
+  const package::Package& package = module1.PackageRecord;
   const auto delete_if_named = [&folder](const std::string& name) {
     if (!name.empty()) folder.DeleteFile(name);
   };
@@ -287,7 +281,7 @@ void Form_Unload(const Module1::State& module1, platform::ExtractFolder& folder)
   const std::int64_t end = std::min<std::int64_t>(
       package.SceneCount, lower + static_cast<std::int64_t>(package.Scenes.size()));
   for (std::int64_t i = first; i < end; ++i) {
-    const Module1::SceneRecord& scene = package.Scenes[static_cast<std::size_t>(i - lower)];
+    const package::SceneRecord& scene = package.Scenes[static_cast<std::size_t>(i - lower)];
     delete_if_named(scene.PictureFileName);
     delete_if_named(scene.SoundFileName);
   }
@@ -295,4 +289,4 @@ void Form_Unload(const Module1::State& module1, platform::ExtractFolder& folder)
   folder.RemoveFolder();
 }
 
-}  // namespace Form1
+}  // namespace scenesaver::presentation

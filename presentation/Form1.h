@@ -5,12 +5,12 @@
 #include <cstdint>
 
 #include "effects/EffectModule.h"
-#include "platform/Host.h"
+#include "platform/ShowHost.h"
 #include "platform/ExtractFolder.h"
-#include "platform/raster/Surface.h"
-#include "startup/Module1.h"
+#include "raster/Surface.h"
+#include "package/ShowState.h"
 
-namespace Form1 {
+namespace scenesaver::presentation {
 
 // Module-level state of the window and its four drawing surfaces.
 struct State {
@@ -19,23 +19,23 @@ struct State {
   std::int32_t SceneIndex = 0;
   // Cursor position taken when a showing run begins; any move away from it ends the show.
   platform::Point StartCursorPos;
-  platform::Surface Picture1;     // the visible presentation area
-  platform::Surface NowPicture;   // the outgoing frame of the coming transition
-  platform::Surface NextPicture;  // the arriving frame
-  platform::Surface MemPicture;   // one scene picture at its natural size
+  raster::Surface Picture1;     // the visible presentation area
+  raster::Surface NowPicture;   // the outgoing frame of the coming transition
+  raster::Surface NextPicture;  // the arriving frame
+  raster::Surface MemPicture;   // one scene picture at its natural size
 };
 
 // The whole presentation; returns when the user has ended the show or after a failure message.
-void Form_Load(Module1::State& module1, EffectModule::State& effects, platform::ShowHost& host);
+void Form_Load(package::ShowState& module1, effects::State& effects, platform::ShowHost& host);
 // The same, on a window state the caller keeps (tests look at the surfaces afterwards).
-void RunPresentation(State& form, Module1::State& module1, EffectModule::State& effects,
+void RunPresentation(State& form, package::ShowState& module1, effects::State& effects,
                      platform::ShowHost& host);
 
 // Deletes the extracted files and removes the temporary folder.
-void Form_Unload(const Module1::State& module1, platform::ExtractFolder& folder);
+void Form_Unload(const package::ShowState& module1, platform::ExtractFolder& folder);
 
 // The text of the failure message box.
 inline constexpr const char* kFailureMessage = "不明のエラーが発生しました。";
 inline constexpr const char* kFailureCaption = "エラー";
 
-}  // namespace Form1
+}  // namespace scenesaver::presentation

@@ -4,9 +4,9 @@
 
 #include <cstdint>
 
-#include "platform/Host.h"
+#include "platform/ShowHost.h"
 
-namespace Form1 {
+namespace scenesaver::presentation {
 
 class Input final : public platform::InputHandlers {
  public:
@@ -37,4 +37,4 @@ class InputBinding {
   platform::ShowHost& host_;
 };
 
-}  // namespace Form1
+}  // namespace scenesaver::presentation

@@ -1,23 +1,23 @@
 #include "presentation/ShowSound.h"
 
-namespace Form1 {
+namespace scenesaver::presentation {
 
 namespace {
 
-bool MusicWanted(const Module1::State& module1) {
+bool MusicWanted(const package::ShowState& module1) {
   return !module1.PackageRecord.MusicFileName.empty() && module1.MusicEnabled != 0;
 }
 
 }  // namespace
 
-void StartMusic(const Module1::State& module1, platform::ShowHost& host, std::string& reply) {
+void StartMusic(const package::ShowState& module1, platform::ShowHost& host, std::string& reply) {
   if (!MusicWanted(module1)) return;
   host.MciSendString(
       "open \"" + module1.TempFolder + module1.PackageRecord.MusicFileName + "\" alias bgm", reply);
   host.MciSendString("play bgm", reply);
 }
 
-void KeepMusicAlive(const Module1::State& module1, platform::ShowHost& host, std::string& reply) {
+void KeepMusicAlive(const package::ShowState& module1, platform::ShowHost& host, std::string& reply) {
   if (!MusicWanted(module1)) return;
   host.MciSendString("status bgm mode", reply);
   if (reply.compare(0, 7, "stopped") == 0 && reply.size() >= 7) {
@@ -26,17 +26,17 @@ void KeepMusicAlive(const Module1::State& module1, platform::ShowHost& host, std
   }
 }
 
-void PlaySceneSound(const Module1::State& module1, const Module1::SceneRecord& scene,
+void PlaySceneSound(const package::ShowState& module1, const package::SceneRecord& scene,
                     platform::ShowHost& host) {
   if (scene.SoundFileName.empty() || module1.SoundEnabled == 0) return;
   host.PlaySound(module1.TempFolder + scene.SoundFileName,
                  platform::kSndFilename | platform::kSndNoDefault | platform::kSndAsync);
 }
 
-void StopMusicAndSounds(const Module1::State& module1, platform::ShowHost& host,
+void StopMusicAndSounds(const package::ShowState& module1, platform::ShowHost& host,
                         std::string& reply) {
   if (!module1.PackageRecord.MusicFileName.empty()) host.MciSendString("close bgm", reply);
   host.PlaySound("", platform::kSndPurge);
 }
 
-}  // namespace Form1
+}  // namespace scenesaver::presentation

@@ -4,20 +4,20 @@
 
 #include <string>
 
-#include "platform/Host.h"
-#include "startup/Module1.h"
+#include "platform/ShowHost.h"
+#include "package/ShowState.h"
 
-namespace Form1 {
+namespace scenesaver::presentation {
 
 // Opens and plays the music when the package has one and the setting allows it.
-void StartMusic(const Module1::State& module1, platform::ShowHost& host, std::string& reply);
+void StartMusic(const package::ShowState& module1, platform::ShowHost& host, std::string& reply);
 // Restarts the music from the beginning when its device reports that it has stopped.
-void KeepMusicAlive(const Module1::State& module1, platform::ShowHost& host, std::string& reply);
+void KeepMusicAlive(const package::ShowState& module1, platform::ShowHost& host, std::string& reply);
 // Starts the arriving scene's sound, asynchronously, when it has one and the setting allows it.
-void PlaySceneSound(const Module1::State& module1, const Module1::SceneRecord& scene,
+void PlaySceneSound(const package::ShowState& module1, const package::SceneRecord& scene,
                     platform::ShowHost& host);
 // Closes the music device (whenever the package names music) and purges the scene sound.
-void StopMusicAndSounds(const Module1::State& module1, platform::ShowHost& host,
+void StopMusicAndSounds(const package::ShowState& module1, platform::ShowHost& host,
                         std::string& reply);
 
-}  // namespace Form1
+}  // namespace scenesaver::presentation

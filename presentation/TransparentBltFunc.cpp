@@ -7,13 +7,13 @@
 #include <emmintrin.h>
 #endif
 
-#include "startup/RuntimeFailure.h"
+#include "base/RuntimeFailure.h"
 
-namespace TransparentBltFunc {
+namespace scenesaver::presentation {
 
 namespace {
 
-using platform::Color;
+using raster::Color;
 using Pixel = std::uint32_t;
 
 // The sizes of the bitmaps a masked blit of w x h pixels works with: a top-down bitmap (height
@@ -22,7 +22,7 @@ void CheckSpriteSize(std::int32_t w, std::int32_t h) {
   std::int32_t product = 0;
   if (__builtin_sub_overflow(0, h, &product) || __builtin_mul_overflow(w, h, &product) ||
       __builtin_mul_overflow(product, 3, &product)) {
-    throw Module1::RuntimeFailure("オーバーフローしました。", "TransparentBltFunc");
+    throw base::RuntimeFailure("オーバーフローしました。", "TransparentBltFunc");
   }
 }
 
@@ -53,9 +53,9 @@ void KeyRow(Pixel* __restrict out, const Pixel* __restrict in, std::size_t n, Co
 
 }  // namespace
 
-void TransparentPaint(platform::Surface& destination, std::int32_t x, std::int32_t y,
-                      std::int32_t width, std::int32_t height, const platform::Surface& source,
-                      std::int32_t source_x, std::int32_t source_y, platform::Color key_colour) {
+void TransparentPaint(raster::Surface& destination, std::int32_t x, std::int32_t y,
+                      std::int32_t width, std::int32_t height, const raster::Surface& source,
+                      std::int32_t source_x, std::int32_t source_y, raster::Color key_colour) {
   CheckSpriteSize(width, height);
   if (width <= 0 || height <= 0) return;
   // Clip in 64 bits against both surfaces, moving source and destination together.
@@ -74,8 +74,8 @@ void TransparentPaint(platform::Surface& destination, std::int32_t x, std::int32
   if (&destination == &source) {
     // A sprite drawn onto its own bitmap: read it from a snapshot of the source rectangle so
     // that overlapping rectangles see the original pixels (rare; allocates).
-    platform::Surface snapshot(static_cast<int>(w), static_cast<int>(h));
-    platform::BitBlt(snapshot, 0, 0, static_cast<int>(w), static_cast<int>(h), source,
+    raster::Surface snapshot(static_cast<int>(w), static_cast<int>(h));
+    raster::BitBlt(snapshot, 0, 0, static_cast<int>(w), static_cast<int>(h), source,
                      static_cast<int>(sx), static_cast<int>(sy));
     TransparentPaint(destination, static_cast<std::int32_t>(dx), static_cast<std::int32_t>(dy),
                      static_cast<std::int32_t>(w), static_cast<std::int32_t>(h), snapshot, 0, 0,
@@ -88,4 +88,4 @@ void TransparentPaint(platform::Surface& destination, std::int32_t x, std::int32
   }
 }
 
-}  // namespace TransparentBltFunc
+}  // namespace scenesaver::presentation

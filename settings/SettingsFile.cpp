@@ -2,7 +2,7 @@
 
 #include "platform/FileServices.h"
 
-namespace SettingsFile {
+namespace scenesaver::settings {
 namespace {
 
 std::int16_t FlagValue(bool on) { return on ? std::int16_t{-1} : std::int16_t{0}; }
@@ -26,4 +26,4 @@ std::optional<std::string> Write(const std::string& path, bool music_enabled, bo
   return platform::ReplaceFileAtomically(path, Encode(music_enabled, sound_enabled));
 }
 
-}  // namespace SettingsFile
+}  // namespace scenesaver::settings

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-namespace SettingsFile {
+namespace scenesaver::settings {
 
 inline constexpr std::size_t kSize = 4;
 
@@ -19,4 +19,4 @@ std::array<std::uint8_t, kSize> Encode(bool music_enabled, bool sound_enabled);
 // it was. Returns nullopt on success, otherwise a description naming the file and the reason.
 std::optional<std::string> Write(const std::string& path, bool music_enabled, bool sound_enabled);
 
-}  // namespace SettingsFile
+}  // namespace scenesaver::settings

@@ -5,7 +5,7 @@
 
 #include "settings/SettingsFile.h"
 
-namespace frmSetting {
+namespace scenesaver::settings {
 namespace {
 
 bool ValidOption(int index) { return index >= 0 && index < kOptionCount; }
@@ -32,7 +32,7 @@ bool Form::Command1_Click(int index) {
   if (index == kCommandCancel) return true;
   if (index != kCommandOk) return false;
   const std::optional<std::string> failure =
-      SettingsFile::Write(module1_.SettingsFilePath, Option1Value(0), Option1Value(2));
+      settings::Write(module1_.SettingsFilePath, Option1Value(0), Option1Value(2));
   if (failure) {
     host_.MessageBox("設定を保存できませんでした。\n" + *failure, "スクリーンセーバー",
                      platform::MessageIcon::kWarning);
@@ -41,10 +41,10 @@ bool Form::Command1_Click(int index) {
   return true;
 }
 
-void ShowModal(const Module1::State& module1, platform::StartupHost& host) {
+void ShowModal(const package::ShowState& module1, platform::StartupHost& host) {
   Form form(module1, host);
   form.Form_Load();
   host.ShowSettingsModal(form);
 }
 
-}  // namespace frmSetting
+}  // namespace scenesaver::settings

@@ -5,10 +5,10 @@
 
 #include <array>
 
-#include "platform/Host.h"
-#include "startup/Module1.h"
+#include "platform/StartupHost.h"
+#include "package/ShowState.h"
 
-namespace frmSetting {
+namespace scenesaver::settings {
 
 inline constexpr int kOptionCount = 4;
 inline constexpr int kCommandOk = 0;
@@ -16,7 +16,7 @@ inline constexpr int kCommandCancel = 1;
 
 class Form final : public platform::SettingsForm {
  public:
-  Form(const Module1::State& module1, platform::StartupHost& host)
+  Form(const package::ShowState& module1, platform::StartupHost& host)
       : module1_(module1), host_(host) {}
 
   // Selects "ON" or "OFF" in each frame from MusicEnabled and SoundEnabled.
@@ -28,13 +28,13 @@ class Form final : public platform::SettingsForm {
   bool Command1_Click(int index) override;
 
  private:
-  const Module1::State& module1_;
+  const package::ShowState& module1_;
   platform::StartupHost& host_;
   std::array<bool, kOptionCount> option1_{};
 };
 
 // Loads the form, shows it modally through the host's dialog window and releases it when the
 // dialog is hidden or closed.
-void ShowModal(const Module1::State& module1, platform::StartupHost& host);
+void ShowModal(const package::ShowState& module1, platform::StartupHost& host);
 
-}  // namespace frmSetting
+}  // namespace scenesaver::settings

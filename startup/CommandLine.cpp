@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-namespace Module1 {
+namespace scenesaver::startup {
 
 namespace {
 
@@ -94,4 +94,4 @@ std::string JoinArguments(int argc, const char* const* argv) {
   return text;
 }
 
-}  // namespace Module1
+}  // namespace scenesaver::startup

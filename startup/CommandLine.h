@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace Module1 {
+namespace scenesaver::startup {
 
 enum class StartMode { kNone, kShow, kSettings, kPasswordChange, kPreview };
 
@@ -26,4 +26,4 @@ std::optional<std::int32_t> ParentWindowHandle(std::string_view argument_text);
 // joined by single blanks.
 std::string JoinArguments(int argc, const char* const* argv);
 
-}  // namespace Module1
+}  // namespace scenesaver::startup

@@ -5,27 +5,27 @@
 #include <string_view>
 #include <unordered_set>
 
-namespace Module1 {
+namespace scenesaver::startup {
 
 namespace {
 
-using NameField = AnsiString SceneRecord::*;
-using DataField = ByteArray SceneRecord::*;
+using NameField = package::AnsiString package::SceneRecord::*;
+using DataField = package::ByteArray package::SceneRecord::*;
 
-void WriteOne(platform::ExtractFolder& folder, const AnsiString& name, const ByteArray& data) {
+void WriteOne(platform::ExtractFolder& folder, const package::AnsiString& name, const package::ByteArray& data) {
   if (name.empty()) return;  // nothing written, nothing deleted
   folder.WriteFile(name, data.bytes);
 }
 
 // One pass over the scenes for one kind of file (pictures or sounds).
-void WriteScenes(const Package& package, platform::ExtractFolder& folder, NameField name_of,
+void WriteScenes(const package::Package& show, platform::ExtractFolder& folder, NameField name_of,
                  DataField data_of) {
   // Names of the earlier scenes, so each scene is compared with all of them at once.
   std::unordered_set<std::string_view> earlier_names;
   // Indexes below the array's lower bound hold nothing; the first index past its end ends it.
-  const std::int32_t first = std::max<std::int32_t>(0, package.ScenesLowerBound);
-  for (std::int32_t i = first; i < package.SceneCount; ++i) {
-    const SceneRecord* scene = SceneAt(package, i);
+  const std::int32_t first = std::max<std::int32_t>(0, show.ScenesLowerBound);
+  for (std::int32_t i = first; i < show.SceneCount; ++i) {
+    const package::SceneRecord* scene = package::SceneAt(show, i);
     if (scene == nullptr) break;
     if (earlier_names.insert(scene->*name_of).second) {
       WriteOne(folder, scene->*name_of, scene->*data_of);
@@ -35,20 +35,12 @@ void WriteScenes(const Package& package, platform::ExtractFolder& folder, NameFi
 
 }  // namespace
 
-const SceneRecord* SceneAt(const Package& package, std::int32_t index) {
-  if (!package.ScenesPresent) return nullptr;
-  const std::int64_t position =
-      static_cast<std::int64_t>(index) - static_cast<std::int64_t>(package.ScenesLowerBound);
-  if (position < 0 || position >= static_cast<std::int64_t>(package.Scenes.size())) return nullptr;
-  return &package.Scenes[static_cast<std::size_t>(position)];
-}
-
-void ExtractPackageFiles(const Package& package, platform::ExtractFolder& folder) {
-  if (!package.MusicFileName.empty() && package.MusicFileName.front() != '\0') {
-    WriteOne(folder, package.MusicFileName, package.MusicData);
+void ExtractPackageFiles(const package::Package& show, platform::ExtractFolder& folder) {
+  if (!show.MusicFileName.empty() && show.MusicFileName.front() != '\0') {
+    WriteOne(folder, show.MusicFileName, show.MusicData);
   }
-  WriteScenes(package, folder, &SceneRecord::PictureFileName, &SceneRecord::PictureData);
-  WriteScenes(package, folder, &SceneRecord::SoundFileName, &SceneRecord::SoundData);
+  WriteScenes(show, folder, &package::SceneRecord::PictureFileName, &package::SceneRecord::PictureData);
+  WriteScenes(show, folder, &package::SceneRecord::SoundFileName, &package::SceneRecord::SoundData);
 }
 
-}  // namespace Module1
+}  // namespace scenesaver::startup

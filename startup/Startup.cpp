@@ -9,9 +9,9 @@
 #include "settings/frmSetting.h"
 #include "startup/CommandLine.h"
 #include "startup/Extraction.h"
-#include "startup/PackageFormat.h"
+#include "package/PackageFormat.h"
 
-namespace Module1 {
+namespace scenesaver::startup {
 
 namespace {
 
@@ -31,7 +31,7 @@ constexpr std::string_view kNoSettingsCaption = "スクリーンセーバー";
 constexpr std::string_view kScreenSaverPasswordKey = "SCRSAVE";
 
 // S1 to S7. Returns the exit code.
-int RunShow(State& module1, std::optional<platform::OwnedFolder>& private_folder,
+int RunShow(package::ShowState& module1, std::optional<platform::OwnedFolder>& private_folder,
             platform::StartupHost& host, const Windows& windows) {
   // S1-S3: the private folder stands in for the Windows directory.
   if (!private_folder) Guarded([&] { private_folder = platform::OpenPrivateFolder(); });
@@ -51,14 +51,14 @@ int RunShow(State& module1, std::optional<platform::OwnedFolder>& private_folder
   // S5, S6
   if (folder) Guarded([&] { ExtractPackageFiles(module1.PackageRecord, *folder); });
   // S7
-  EffectModule::State effects;
+  effects::State effects;
   Guarded([&] { windows.form1_load(module1, effects, host.Show()); });
   if (folder) Guarded([&] { windows.form1_unload(module1, *folder); });
   return kExitNormal;
 }
 
 // C1, C2
-void RunSettings(const State& module1, platform::StartupHost& host, const Windows& windows) {
+void RunSettings(const package::ShowState& module1, platform::StartupHost& host, const Windows& windows) {
   if (module1.PackageRecord.HasSettings != 0) {
     Guarded([&] { windows.settings_show_modal(module1, host); });
   } else {
@@ -92,11 +92,11 @@ ProgramFiles ProgramFilesFor(const std::string& program_path) {
   return {folder + base + ".scr", folder + base + ".set"};
 }
 
-Windows Windows::Real() { return {Form1::Form_Load, Form1::Form_Unload, frmSetting::ShowModal}; }
+Windows Windows::Real() { return {presentation::Form_Load, presentation::Form_Unload, settings::ShowModal}; }
 
 int Main(std::string_view argument_text, platform::StartupHost& host,
          const std::string& program_path, const Windows& windows) {
-  State module1;
+  package::ShowState module1;
 
   // 2. A second instance ends at once, before anything is read. Without a private folder no
   // test is possible; the start-up goes on (show mode then stops at S2).
@@ -112,7 +112,7 @@ int Main(std::string_view argument_text, platform::StartupHost& host,
 
   const ProgramFiles files = ProgramFilesFor(program_path);
   // 3
-  Guarded([&] { module1.PackageRecord = LoadPackageFromFile(files.package_path).record; });
+  Guarded([&] { module1.PackageRecord = package::LoadPackageFromFile(files.package_path).record; });
   // 4
   Guarded([&] { module1.SettingsFilePath = files.settings_path; });
   // 5
@@ -139,4 +139,4 @@ int Main(std::string_view argument_text, platform::StartupHost& host,
   return kExitNormal;
 }
 
-}  // namespace Module1
+}  // namespace scenesaver::startup

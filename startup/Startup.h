@@ -7,11 +7,11 @@
 #include <string_view>
 
 #include "effects/EffectModule.h"
-#include "platform/Host.h"
+#include "platform/StartupHost.h"
 #include "platform/ExtractFolder.h"
-#include "startup/Module1.h"
+#include "package/ShowState.h"
 
-namespace Module1 {
+namespace scenesaver::startup {
 
 // The files a program reads beside itself: its folder, its name without extension, then
 // ".scr" (the package) or ".set" (the settings).
@@ -23,9 +23,9 @@ ProgramFiles ProgramFilesFor(const std::string& program_path);
 
 // The windows the start-up opens. The real ones by default; tests put their own in.
 struct Windows {
-  std::function<void(State&, EffectModule::State&, platform::ShowHost&)> form1_load;
-  std::function<void(const State&, platform::ExtractFolder&)> form1_unload;
-  std::function<void(const State&, platform::StartupHost&)> settings_show_modal;
+  std::function<void(package::ShowState&, effects::State&, platform::ShowHost&)> form1_load;
+  std::function<void(const package::ShowState&, platform::ExtractFolder&)> form1_unload;
+  std::function<void(const package::ShowState&, platform::StartupHost&)> settings_show_modal;
   static Windows Real();
 };
 
@@ -37,4 +37,4 @@ inline constexpr int kExitNoWindowsDirectory = 1;
 int Main(std::string_view argument_text, platform::StartupHost& host,
          const std::string& program_path, const Windows& windows = Windows::Real());
 
-}  // namespace Module1
+}  // namespace scenesaver::startup

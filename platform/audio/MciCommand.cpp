@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-namespace platform::mci {
+namespace scenesaver::platform::mci {
 
 namespace {
 
@@ -90,4 +90,4 @@ std::optional<Command> ParseCommand(std::string_view text) {
   return command;
 }
 
-}  // namespace platform::mci
+}  // namespace scenesaver::platform::mci

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace platform::mci {
+namespace scenesaver::platform::mci {
 
 enum class Verb { kOpen, kPlay, kStatusMode, kSeekToStart, kSeekToEnd, kStop, kClose };
 
@@ -29,4 +29,4 @@ std::optional<std::vector<std::string>> SplitWords(std::string_view text);
 // Verbs and keywords are case-blind. Anything else is nullopt.
 std::optional<Command> ParseCommand(std::string_view text);
 
-}  // namespace platform::mci
+}  // namespace scenesaver::platform::mci

@@ -2,7 +2,7 @@
 
 #include "platform/audio/MciCommand.h"
 
-namespace platform {
+namespace scenesaver::platform {
 
 MciInterpreter::Position MciInterpreter::Current() {
   // The end of the music is noticed only when someone looks.
@@ -65,4 +65,4 @@ bool MciInterpreter::Send(std::string_view text, std::string& reply) {
   return false;
 }
 
-}  // namespace platform
+}  // namespace scenesaver::platform

@@ -10,7 +10,7 @@
 
 #include "platform/audio/MusicPlayer.h"
 
-namespace platform {
+namespace scenesaver::platform {
 
 // The reply buffer holds 256 characters including the terminator.
 inline constexpr std::size_t kMciReplyMax = 255;
@@ -31,4 +31,4 @@ class MciInterpreter {
   Position position_ = Position::kAtStart;
 };
 
-}  // namespace platform
+}  // namespace scenesaver::platform

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-namespace platform {
+namespace scenesaver::platform {
 
 namespace {
 
@@ -304,4 +304,4 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const char* path, std::si
   return bytes;
 }
 
-}  // namespace platform
+}  // namespace scenesaver::platform

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace platform {
+namespace scenesaver::platform {
 
 enum class MusicKind { kMidi, kWave, kMp3, kOgg };
 
@@ -43,4 +43,4 @@ bool HasDecodableWaveFormat(std::span<const std::uint8_t> wave);
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const char* path,
                                                        std::size_t max_bytes = 256u << 20);
 
-}  // namespace platform
+}  // namespace scenesaver::platform

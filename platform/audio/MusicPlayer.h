@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace platform {
+namespace scenesaver::platform {
 
 class MusicPlayer {
  public:
@@ -21,4 +21,4 @@ class MusicPlayer {
   virtual bool IsPlaying() = 0;
 };
 
-}  // namespace platform
+}  // namespace scenesaver::platform

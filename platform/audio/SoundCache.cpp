@@ -2,7 +2,7 @@
 
 #include <sys/stat.h>
 
-namespace platform {
+namespace scenesaver::platform {
 
 std::optional<FileIdentity> IdentifyFile(const std::string& path) {
   struct stat status {};
@@ -16,4 +16,4 @@ std::optional<FileIdentity> IdentifyFile(const std::string& path) {
   return file;
 }
 
-}  // namespace platform
+}  // namespace scenesaver::platform

@@ -10,7 +10,7 @@
 #include <string>
 #include <utility>
 
-namespace platform {
+namespace scenesaver::platform {
 
 // What tells one file from another, or from its own earlier content: device, inode, size and
 // modification time.
@@ -72,4 +72,4 @@ class SoundCache {
   std::list<Entry> entries_;  // least recently used first
 };
 
-}  // namespace platform
+}  // namespace scenesaver::platform

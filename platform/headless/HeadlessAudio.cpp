@@ -4,7 +4,7 @@
 #include <fstream>
 #include <ostream>
 
-namespace platform {
+namespace scenesaver::platform {
 
 namespace {
 
@@ -65,4 +65,4 @@ bool WriteAudioCsv(const std::string& path, const std::vector<AudioCall>& calls)
   return static_cast<bool>(out);
 }
 
-}  // namespace platform
+}  // namespace scenesaver::platform

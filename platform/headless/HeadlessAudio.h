@@ -12,7 +12,7 @@
 #include "platform/audio/MciInterpreter.h"
 #include "platform/headless/HeadlessMusic.h"
 
-namespace platform {
+namespace scenesaver::platform {
 
 struct AudioCall {
   std::uint32_t tick_ms = 0;
@@ -47,4 +47,4 @@ void WriteAudioCsv(std::ostream& out, const std::vector<AudioCall>& calls);
 // The same into a file; false when it cannot be written.
 bool WriteAudioCsv(const std::string& path, const std::vector<AudioCall>& calls);
 
-}  // namespace platform
+}  // namespace scenesaver::platform

@@ -9,7 +9,7 @@
 
 #include "platform/picture/PictureDecoder.h"
 
-namespace platform {
+namespace scenesaver::platform {
 
 namespace {
 
@@ -23,7 +23,7 @@ std::string FrameName(std::size_t index) {
 }
 
 // Writes the surface as an 8-bit RGB PNG file.
-bool WritePng(const std::string& path, const Surface& picture) {
+bool WritePng(const std::string& path, const raster::Surface& picture) {
   std::vector<std::uint8_t> rgb(static_cast<std::size_t>(picture.Width()) * picture.Height() * 3);
   std::size_t at = 0;
   for (const std::uint32_t c : picture.Pixels()) {  // 0x00BBGGRR
@@ -93,7 +93,7 @@ void HeadlessHost::WaitForEventsUntil(std::uint32_t tick) {
   if (After(tick, now_)) now_ = tick;
 }
 
-void HeadlessHost::Refresh(const Surface& picture1) {
+void HeadlessHost::Refresh(const raster::Surface& picture1) {
   const std::size_t index = frames_.size();
   HeadlessFrame& frame = frames_.emplace_back();
   frame.tick_ms = now_;
@@ -102,7 +102,7 @@ void HeadlessHost::Refresh(const Surface& picture1) {
   if (options_.frame_sink) options_.frame_sink(picture1, now_);
 }
 
-void HeadlessHost::WriteFrame(const Surface& picture1, std::size_t index) {
+void HeadlessHost::WriteFrame(const raster::Surface& picture1, std::size_t index) {
   std::string file;
   if (options_.write_png) {
     file = FrameName(index);
@@ -117,8 +117,8 @@ void HeadlessHost::PlacePicture1(std::int32_t left, std::int32_t top, std::int32
   picture1_position_ = {left, top};
 }
 
-std::optional<std::string> HeadlessHost::LoadPicture(const std::string& path, Surface& out) {
-  return options_.picture_loader(path, out);
+base::Result<raster::Surface> HeadlessHost::LoadPicture(const std::string& path) {
+  return options_.picture_loader(path);
 }
 
 void HeadlessHost::MciSendString(std::string_view command, std::string& reply) {
@@ -143,4 +143,4 @@ void HeadlessHost::MessageBox(std::string_view text, std::string_view caption,
   std::cerr << caption << ": " << text << '\n';
 }
 
-}  // namespace platform
+}  // namespace scenesaver::platform

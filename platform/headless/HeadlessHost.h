@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/Host.h"
+#include "platform/ShowHost.h"
 #include "platform/headless/HeadlessAudio.h"
-#include "platform/raster/Surface.h"
+#include "raster/Surface.h"
 
-namespace platform {
+namespace scenesaver::platform {
 
-using PictureLoader = std::function<std::optional<std::string>(const std::string&, Surface&)>;
+using PictureLoader = std::function<base::Result<raster::Surface>(const std::string&)>;
 
 struct HeadlessOptions {
   // Folder for frame-NNNNNN.png, frames.csv and audio.csv; empty: no files are written.
@@ -37,7 +37,7 @@ struct HeadlessOptions {
   PictureLoader picture_loader;
   // Receives every refreshed Picture1 with the tick it was shown at, as it happens (for a
   // consumer that streams the frames instead of keeping them).
-  std::function<void(const Surface&, std::uint32_t)> frame_sink;
+  std::function<void(const raster::Surface&, std::uint32_t)> frame_sink;
 };
 
 // A sound call as the show made it.
@@ -59,7 +59,7 @@ struct PromptRecord {
 
 struct HeadlessFrame {
   std::uint32_t tick_ms = 0;
-  Surface picture;  // empty unless keep_frames
+  raster::Surface picture;  // empty unless keep_frames
 };
 
 class HeadlessHost final : public ShowHost {
@@ -72,7 +72,7 @@ class HeadlessHost final : public ShowHost {
   std::uint32_t GetTickCount() override { return now_; }
   void DoEvents() override;
   void WaitForEventsUntil(std::uint32_t tick) override;
-  void Refresh(const Surface& picture1) override;
+  void Refresh(const raster::Surface& picture1) override;
 
   void SetInputHandlers(InputHandlers* handlers) override { handlers_ = handlers; }
   Size PrimaryScreenSize() override { return options_.screen; }
@@ -83,7 +83,7 @@ class HeadlessHost final : public ShowHost {
   int ShowCursor(bool show) override { return cursor_count_ += show ? 1 : -1; }
   Point GetCursorPos() override { return cursor_; }
   void SetScreenSaverRunning(bool running) override { screen_saver_running_ = running; }
-  std::optional<std::string> LoadPicture(const std::string& path, Surface& out) override;
+  base::Result<raster::Surface> LoadPicture(const std::string& path) override;
   void MciSendString(std::string_view command, std::string& reply) override;
   void PlaySound(std::string_view name, std::uint32_t flags) override;
   std::optional<std::uint32_t> ReadScreenSaveUsePassword() override {
@@ -111,7 +111,7 @@ class HeadlessHost final : public ShowHost {
 
  private:
   std::optional<std::uint32_t> NextInputTick() const;
-  void WriteFrame(const Surface& picture1, std::size_t index);
+  void WriteFrame(const raster::Surface& picture1, std::size_t index);
 
   HeadlessOptions options_;
   std::uint32_t now_ = 0;
@@ -133,4 +133,4 @@ class HeadlessHost final : public ShowHost {
   bool output_ok_ = true;
 };
 
-}  // namespace platform
+}  // namespace scenesaver::platform

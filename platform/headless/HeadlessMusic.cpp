@@ -2,7 +2,7 @@
 
 #include "platform/audio/MusicFile.h"
 
-namespace platform {
+namespace scenesaver::platform {
 
 bool HeadlessMusic::Open(const std::string& path) {
   Close();
@@ -71,4 +71,4 @@ bool HeadlessMusic::IsPlaying() {
   return false;
 }
 
-}  // namespace platform
+}  // namespace scenesaver::platform

@@ -9,7 +9,7 @@
 
 #include "platform/audio/MusicPlayer.h"
 
-namespace platform {
+namespace scenesaver::platform {
 
 class HeadlessMusic final : public MusicPlayer {
  public:
@@ -37,4 +37,4 @@ class HeadlessMusic final : public MusicPlayer {
   std::uint64_t played_ms_ = 0;     // time played before the running stretch
 };
 
-}  // namespace platform
+}  // namespace scenesaver::platform

@@ -4,7 +4,7 @@
 #include <array>
 #include <vector>
 
-namespace platform {
+namespace scenesaver::platform {
 
 namespace {
 
@@ -128,7 +128,7 @@ int StreamRowToFrameRow(int n, int height, bool interlaced) {
   return 1 + n * 2;
 }
 
-Color PaletteColour(Bytes palette, std::size_t index) {
+raster::Color PaletteColour(Bytes palette, std::size_t index) {
   if (index * 3 + 2 >= palette.size()) return 0;  // an index beyond the table shows black
   return palette[index * 3] | (palette[index * 3 + 1] << 8) | (palette[index * 3 + 2] << 16);
 }
@@ -181,7 +181,7 @@ std::optional<GifFrame> ReadGifFirstFrame(Bytes b) {
   return frame;
 }
 
-bool DecodeGifFrame(Bytes b, const GifFrame& frame, Surface& out) {
+bool DecodeGifFrame(Bytes b, const GifFrame& frame, raster::Surface& out) {
   const int min_code_size = b[frame.data_offset];
   if (min_code_size < 1 || min_code_size > 8) return false;  // indices are bytes
   std::vector<std::uint8_t> data;
@@ -197,7 +197,7 @@ bool DecodeGifFrame(Bytes b, const GifFrame& frame, Surface& out) {
                                     static_cast<std::size_t>(frame.height));
   if (!DecodeLzw(data, min_code_size, indices)) return false;
 
-  std::array<Color, 256> colours{};
+  std::array<raster::Color, 256> colours{};
   for (std::size_t i = 0; i < colours.size(); ++i) colours[i] = PaletteColour(frame.palette, i);
   out.SetBackColor(frame.background);
   out.Resize(frame.screen_width, frame.screen_height);
@@ -207,10 +207,10 @@ bool DecodeGifFrame(Bytes b, const GifFrame& frame, Surface& out) {
     const int y = frame.top + StreamRowToFrameRow(n, frame.height, frame.interlaced);
     if (y >= frame.screen_height) continue;
     const std::uint8_t* row = indices.data() + static_cast<std::size_t>(n) * frame.width;
-    Color* target = out.Row(y) + frame.left;
+    raster::Color* target = out.Row(y) + frame.left;
     for (int x = 0; x < visible; ++x) target[x] = colours[row[x]];
   }
   return true;
 }
 
-}  // namespace platform
+}  // namespace scenesaver::platform

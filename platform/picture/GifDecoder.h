@@ -6,9 +6,9 @@
 #include <optional>
 #include <span>
 
-#include "platform/raster/Surface.h"
+#include "raster/Surface.h"
 
-namespace platform {
+namespace scenesaver::platform {
 
 // Where the first frame of a GIF lies, read from the headers before anything is decoded.
 struct GifFrame {
@@ -20,7 +20,7 @@ struct GifFrame {
   int height = 0;
   bool interlaced = false;
   std::span<const std::uint8_t> palette;  // RGB triples
-  Color background = 0;                   // for screen pixels outside the frame
+  raster::Color background = 0;                   // for screen pixels outside the frame
   std::size_t data_offset = 0;            // the LZW minimum code size, then data sub-blocks
 };
 
@@ -29,6 +29,6 @@ std::optional<GifFrame> ReadGifFirstFrame(std::span<const std::uint8_t> gif);
 
 // Decodes the frame onto `out`, sized to the logical screen. Returns false when the data is
 // damaged or ends before the frame's last pixel (then `out` holds an unspecified picture).
-bool DecodeGifFrame(std::span<const std::uint8_t> gif, const GifFrame& frame, Surface& out);
+bool DecodeGifFrame(std::span<const std::uint8_t> gif, const GifFrame& frame, raster::Surface& out);
 
-}  // namespace platform
+}  // namespace scenesaver::platform

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace platform {
+namespace scenesaver::platform {
 
 namespace {
 
@@ -62,4 +62,4 @@ JpegLayout ScanJpegLayout(std::span<const std::uint8_t> jpeg, int scan_limit) {
   return layout;
 }
 
-}  // namespace platform
+}  // namespace scenesaver::platform

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <span>
 
-namespace platform {
+namespace scenesaver::platform {
 
 struct JpegLayout {
   int scans = 0;          // start-of-scan markers seen (the walk stops once past the limit)
@@ -15,4 +15,4 @@ struct JpegLayout {
 
 JpegLayout ScanJpegLayout(std::span<const std::uint8_t> jpeg, int scan_limit);
 
-}  // namespace platform
+}  // namespace scenesaver::platform

@@ -13,7 +13,7 @@
 #include "platform/picture/GifDecoder.h"
 #include "platform/picture/JpegLayout.h"
 
-namespace platform {
+namespace scenesaver::platform {
 
 namespace {
 
@@ -78,7 +78,7 @@ std::optional<std::string> CheckDimensions(const Dimensions& d, const std::strin
 }
 
 // The decoders set the byte after blue (0xFF); colours are 0x00BBGGRR.
-void ClearHighBytes(Surface& s) {
+void ClearHighBytes(raster::Surface& s) {
   for (std::uint32_t& p : s.Pixels()) p &= 0x00FFFFFFu;
 }
 
@@ -87,7 +87,7 @@ struct TjDestroyer {
 };
 using TjHandle = std::unique_ptr<void, TjDestroyer>;
 
-std::optional<std::string> DecodeJpeg(Bytes b, const std::string& name, Surface& out) {
+std::optional<std::string> DecodeJpeg(Bytes b, const std::string& name, raster::Surface& out) {
   const TjHandle tj(tjInitDecompress());
   if (!tj) return "cannot decode " + Quoted(name) + ": " + tjGetErrorStr2(nullptr);
   auto* data = const_cast<unsigned char*>(b.data());  // TurboJPEG 2 takes non-const input
@@ -103,7 +103,7 @@ std::optional<std::string> DecodeJpeg(Bytes b, const std::string& name, Surface&
            " scans";
   }
   if (!layout.complete) return "cannot decode " + Quoted(name) + ": the file is truncated";
-  Surface picture;
+  raster::Surface picture;
   picture.ResizeUninitialized(width, height);
   if (tjDecompress2(tj.get(), data, size, reinterpret_cast<unsigned char*>(picture.Row(0)), width,
                     width * 4, height, TJPF_RGBX, TJFLAG_LIMITSCANS) != 0 &&
@@ -123,14 +123,14 @@ struct SdlSurfaceFree {
 using SdlSurface = std::unique_ptr<SDL_Surface, SdlSurfaceFree>;
 
 // GIF through our own decoder: the first frame on its logical screen.
-std::optional<std::string> DecodeGif(Bytes b, const std::string& name, Surface& out) {
+std::optional<std::string> DecodeGif(Bytes b, const std::string& name, raster::Surface& out) {
   const std::optional<GifFrame> frame = ReadGifFirstFrame(b);
   if (!frame) return "cannot decode " + Quoted(name) + ": the header is damaged";
   if (auto failure = CheckDimensions({frame->screen_width, frame->screen_height}, name)) {
     return failure;
   }
   if (auto failure = CheckDimensions({frame->width, frame->height}, name)) return failure;
-  Surface picture;
+  raster::Surface picture;
   if (!DecodeGifFrame(b, *frame, picture)) {
     return "cannot decode " + Quoted(name) + ": the picture data is damaged or truncated";
   }
@@ -141,7 +141,7 @@ std::optional<std::string> DecodeGif(Bytes b, const std::string& name, Surface& 
 
 // BMP and PNG through SDL_image, once the header has shown a sane size.
 std::optional<std::string> DecodeWithSdlImage(Bytes b, const char* type, const std::string& name,
-                                              Surface& out) {
+                                              raster::Surface& out) {
   SDL_RWops* rw = SDL_RWFromConstMem(b.data(), static_cast<int>(b.size()));
   if (rw == nullptr) return "cannot decode " + Quoted(name) + ": " + SDL_GetError();
   const SdlSurface loaded(IMG_LoadTyped_RW(rw, /*freesrc=*/1, type));
@@ -149,7 +149,7 @@ std::optional<std::string> DecodeWithSdlImage(Bytes b, const char* type, const s
   if (auto failure = CheckDimensions({loaded->w, loaded->h}, name)) return failure;
   const SdlSurface rgba(SDL_ConvertSurfaceFormat(loaded.get(), SDL_PIXELFORMAT_ABGR8888, 0));
   if (!rgba) return "cannot decode " + Quoted(name) + ": " + SDL_GetError();
-  Surface picture;
+  raster::Surface picture;
   picture.ResizeUninitialized(rgba->w, rgba->h);
   const auto* base = static_cast<const std::uint8_t*>(rgba->pixels);
   for (int y = 0; y < rgba->h; ++y) {
@@ -162,9 +162,7 @@ std::optional<std::string> DecodeWithSdlImage(Bytes b, const char* type, const s
   return std::nullopt;
 }
 
-}  // namespace
-
-std::optional<std::string> DecodePictureBytes(Bytes bytes, const std::string& name, Surface& out) {
+std::optional<std::string> DecodeInto(Bytes bytes, const std::string& name, raster::Surface& out) {
   std::optional<Dimensions> dims;
   const char* type = nullptr;
   switch (Sniff(bytes)) {
@@ -188,19 +186,29 @@ std::optional<std::string> DecodePictureBytes(Bytes bytes, const std::string& na
   return DecodeWithSdlImage(bytes, type, name, out);
 }
 
-std::optional<std::string> DecodePicture(const std::string& path, Surface& out) {
+}  // namespace
+
+base::Result<raster::Surface> DecodePictureBytes(Bytes bytes, const std::string& name) {
+  raster::Surface picture;
+  if (auto failure = DecodeInto(bytes, name, picture)) return base::Error{std::move(*failure)};
+  return picture;
+}
+
+base::Result<raster::Surface> DecodePicture(const std::string& path) {
   std::ifstream file(path, std::ios::binary | std::ios::ate);
-  if (!file) return "cannot open picture file " + Quoted(path) + ": " + std::strerror(errno);
+  if (!file) {
+    return base::Error{"cannot open picture file " + Quoted(path) + ": " + std::strerror(errno)};
+  }
   const std::streamoff size = file.tellg();
   if (size < 0 || size > kMaxPictureFileBytes) {
-    return "cannot read picture file " + Quoted(path);
+    return base::Error{"cannot read picture file " + Quoted(path)};
   }
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
   file.seekg(0);
   if (!file.read(reinterpret_cast<char*>(bytes.data()), size)) {
-    return "cannot read picture file " + Quoted(path);
+    return base::Error{"cannot read picture file " + Quoted(path)};
   }
-  return DecodePictureBytes(bytes, path, out);
+  return DecodePictureBytes(bytes, path);
 }
 
-}  // namespace platform
+}  // namespace scenesaver::platform

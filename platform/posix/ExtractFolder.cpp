@@ -9,10 +9,10 @@
 #include <string>
 #include <utility>
 
-#include "platform/SafeFileName.h"
+#include "package/SafeFileName.h"
 #include "platform/posix/UniqueFd.h"
 
-namespace platform {
+namespace scenesaver::platform {
 
 namespace {
 
@@ -52,7 +52,7 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
 
 }  // namespace
 
-bool ExtractFolder::IsSafeName(std::string_view name) { return IsSafeFileName(name, NAME_MAX); }
+bool ExtractFolder::IsSafeName(std::string_view name) { return package::IsSafeFileName(name, NAME_MAX); }
 
 std::optional<ExtractFolder> ExtractFolder::CreateNumbered(const std::string& parent) {
   UniqueFd parent_fd(::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -172,4 +172,4 @@ bool ExtractFolder::Holds(std::string_view name) const {
   return created_.find(name) != created_.end();
 }
 
-}  // namespace platform
+}  // namespace scenesaver::platform

@@ -16,7 +16,7 @@
 #include <string>
 #include <string_view>
 
-namespace platform {
+namespace scenesaver::platform {
 
 class ExtractFolder {
  public:
@@ -61,4 +61,4 @@ class ExtractFolder {
   std::map<std::string, FileId, std::less<>> created_;  // files this run wrote, by name
 };
 
-}  // namespace platform
+}  // namespace scenesaver::platform

@@ -11,7 +11,7 @@
 
 #include "platform/posix/UniqueFd.h"
 
-namespace platform {
+namespace scenesaver::platform {
 
 namespace {
 
@@ -126,4 +126,4 @@ std::optional<std::string> ReplaceFileAtomically(const std::string& path,
   return std::nullopt;
 }
 
-}  // namespace platform
+}  // namespace scenesaver::platform

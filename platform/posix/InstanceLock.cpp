@@ -6,7 +6,7 @@
 
 #include <cerrno>
 
-namespace platform {
+namespace scenesaver::platform {
 
 InstanceLock::InstanceLock(int folder_fd) {
   fd_.Reset(::openat(folder_fd, "instance.lock", O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
@@ -28,4 +28,4 @@ InstanceLock::InstanceLock(int folder_fd) {
   }
 }
 
-}  // namespace platform
+}  // namespace scenesaver::platform

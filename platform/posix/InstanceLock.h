@@ -5,7 +5,7 @@
 #include "platform/posix/OwnedFolder.h"
 #include "platform/posix/UniqueFd.h"
 
-namespace platform {
+namespace scenesaver::platform {
 
 class InstanceLock {
  public:
@@ -25,4 +25,4 @@ class InstanceLock {
   Outcome outcome_ = Outcome::kUnavailable;
 };
 
-}  // namespace platform
+}  // namespace scenesaver::platform

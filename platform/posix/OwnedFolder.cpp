@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <cstdlib>
 
-namespace platform {
+namespace scenesaver::platform {
 
 namespace {
 
@@ -100,4 +100,4 @@ std::optional<OwnedFolder> OpenOwnedFolder(const std::string& path) {
   return OwnedFolder{folder + "/", std::move(fd)};
 }
 
-}  // namespace platform
+}  // namespace scenesaver::platform

@@ -8,7 +8,7 @@
 
 #include "platform/posix/UniqueFd.h"
 
-namespace platform {
+namespace scenesaver::platform {
 
 struct OwnedFolder {
   std::string path;  // ends with '/'
@@ -42,4 +42,4 @@ std::string HomeFolder();
 // The value of an environment variable when it is set to an absolute path, else empty.
 std::string AbsoluteEnvPath(const char* name);
 
-}  // namespace platform
+}  // namespace scenesaver::platform

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <utility>
 
-namespace platform {
+namespace scenesaver::platform {
 
 PasswordPromptState::PasswordPromptState(Verifier verify, Clock clock)
     : verify_(std::move(verify)), clock_(std::move(clock)) {
@@ -108,4 +108,4 @@ void PasswordPromptState::Wipe() {
   entry_.clear();
 }
 
-}  // namespace platform
+}  // namespace scenesaver::platform

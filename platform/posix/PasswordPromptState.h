@@ -15,7 +15,7 @@
 
 #include "platform/posix/PasswordStore.h"
 
-namespace platform {
+namespace scenesaver::platform {
 
 enum class PromptOutcome {
   kOpen,       // still asking
@@ -86,4 +86,4 @@ class PasswordPromptState {
   bool refusal_pending_ = false;  // this prompt refused an entry and reports it after the lock-out
 };
 
-}  // namespace platform
+}  // namespace scenesaver::platform

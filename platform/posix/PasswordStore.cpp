@@ -7,7 +7,7 @@
 
 #include "platform/posix/UserConfig.h"
 
-namespace platform {
+namespace scenesaver::platform {
 
 namespace {
 
@@ -57,4 +57,4 @@ PasswordCheck VerifyPassword(std::string_view candidate) {
 
 bool HasStoredPassword() { return ReadPasswordFile().status != SmallFileStatus::kMissing; }
 
-}  // namespace platform
+}  // namespace scenesaver::platform

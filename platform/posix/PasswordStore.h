@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-namespace platform {
+namespace scenesaver::platform {
 
 enum class PasswordCheck {
   kAccepted,
@@ -23,4 +23,4 @@ PasswordCheck VerifyPassword(std::string_view candidate);
 // True when a password file exists (readable or not).
 bool HasStoredPassword();
 
-}  // namespace platform
+}  // namespace scenesaver::platform

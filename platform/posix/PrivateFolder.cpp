@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace platform {
+namespace scenesaver::platform {
 
 std::optional<OwnedFolder> OpenPrivateFolder() {
   if (const std::string runtime = AbsoluteEnvPath("XDG_RUNTIME_DIR"); !runtime.empty()) {
@@ -14,4 +14,4 @@ std::optional<OwnedFolder> OpenPrivateFolder() {
   return std::nullopt;
 }
 
-}  // namespace platform
+}  // namespace scenesaver::platform

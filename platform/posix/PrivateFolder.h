@@ -7,10 +7,10 @@
 
 #include "platform/posix/OwnedFolder.h"
 
-namespace platform {
+namespace scenesaver::platform {
 
 // Opens the private folder, creating it if missing. nullopt when no usable folder can be had
 // (both candidates missing, not creatable, a symbolic link, foreign or open to others).
 std::optional<OwnedFolder> OpenPrivateFolder();
 
-}  // namespace platform
+}  // namespace scenesaver::platform

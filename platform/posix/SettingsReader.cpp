@@ -9,7 +9,7 @@
 
 #include "platform/posix/UniqueFd.h"
 
-namespace platform {
+namespace scenesaver::platform {
 
 StoredSettings ReadSettingsFile(const std::string& path) {
   struct stat st {};
@@ -32,4 +32,4 @@ StoredSettings ReadSettingsFile(const std::string& path) {
   return DecodeSettings(bytes.data(), got);
 }
 
-}  // namespace platform
+}  // namespace scenesaver::platform

@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <utility>
 
-namespace platform {
+namespace scenesaver::platform {
 
 class UniqueFd {
  public:
@@ -38,4 +38,4 @@ class UniqueFd {
   int fd_ = -1;
 };
 
-}  // namespace platform
+}  // namespace scenesaver::platform

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <string_view>
 
-namespace platform {
+namespace scenesaver::platform {
 
 namespace {
 
@@ -53,4 +53,4 @@ bool WriteScreenSaveUsePassword(std::uint32_t value) {
   return folder && ReplaceFileIn(folder->fd.Get(), kUsePasswordFile, std::to_string(value) + "\n");
 }
 
-}  // namespace platform
+}  // namespace scenesaver::platform

@@ -9,7 +9,7 @@
 
 #include "platform/posix/OwnedFolder.h"
 
-namespace platform {
+namespace scenesaver::platform {
 
 // The folder's path, ending with '/'; empty when neither XDG_CONFIG_HOME nor a home is known.
 std::string ConfigFolderPath();
@@ -23,4 +23,4 @@ std::optional<std::uint32_t> ReadScreenSaveUsePassword();
 
 bool WriteScreenSaveUsePassword(std::uint32_t value);
 
-}  // namespace platform
+}  // namespace scenesaver::platform

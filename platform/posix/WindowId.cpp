@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-namespace platform {
+namespace scenesaver::platform {
 
 std::optional<std::uint32_t> ParseWindowId(std::string_view text) {
   int base = 10;
@@ -17,4 +17,4 @@ std::optional<std::uint32_t> ParseWindowId(std::string_view text) {
   return id;
 }
 
-}  // namespace platform
+}  // namespace scenesaver::platform

@@ -5,9 +5,9 @@
 #include <optional>
 #include <string_view>
 
-namespace platform {
+namespace scenesaver::platform {
 
 // nullopt for anything but a whole nonzero number that fits 32 bits (X ids are 29 bits).
 std::optional<std::uint32_t> ParseWindowId(std::string_view text);
 
-}  // namespace platform
+}  // namespace scenesaver::platform

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 
-namespace platform {
+namespace scenesaver::platform {
 
 namespace {
 
@@ -90,4 +90,4 @@ void CoverWindows::Raise() {
   XFlush(display);
 }
 
-}  // namespace platform
+}  // namespace scenesaver::platform

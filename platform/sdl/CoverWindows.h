@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-namespace platform {
+namespace scenesaver::platform {
 
 class CoverWindows {
  public:
@@ -36,4 +36,4 @@ class CoverWindows {
   std::vector<Cover> covers_;
 };
 
-}  // namespace platform
+}  // namespace scenesaver::platform

@@ -8,7 +8,7 @@
 #include "platform/sdl/GtkDialogs.h"
 #include "platform/sdl/SdlShowHost.h"
 
-namespace platform {
+namespace scenesaver::platform {
 
 namespace {
 
@@ -61,4 +61,4 @@ ShowHost& DesktopHost::Show() {
   return *show_;
 }
 
-}  // namespace platform
+}  // namespace scenesaver::platform

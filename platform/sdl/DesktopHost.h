@@ -4,9 +4,9 @@
 
 #include <memory>
 
-#include "platform/Host.h"
+#include "platform/StartupHost.h"
 
-namespace platform {
+namespace scenesaver::platform {
 
 class DesktopHost final : public StartupHost {
  public:
@@ -27,4 +27,4 @@ class DesktopHost final : public StartupHost {
   std::unique_ptr<ShowHost> show_;
 };
 
-}  // namespace platform
+}  // namespace scenesaver::platform

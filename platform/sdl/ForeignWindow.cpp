@@ -11,7 +11,7 @@
 
 #include "platform/posix/WindowId.h"
 
-namespace platform {
+namespace scenesaver::platform {
 
 namespace {
 
@@ -90,4 +90,4 @@ bool IsDestructionOf(const SDL_Event& event, SDL_Window* window) {
   return x11 && xevent.xdestroywindow.window == x11->second;
 }
 
-}  // namespace platform
+}  // namespace scenesaver::platform

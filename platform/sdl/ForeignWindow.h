@@ -8,7 +8,7 @@
 struct SDL_Window;
 union SDL_Event;
 
-namespace platform {
+namespace scenesaver::platform {
 
 // The window $XSCREENSAVER_WINDOW names (decimal or 0x hex), else the root window of the
 // default X display; nullopt when neither can be had.
@@ -40,4 +40,4 @@ void ProbeForeignWindow(SDL_Window* window);
 // True when `event` reports that the X window behind `window` has been destroyed.
 bool IsDestructionOf(const SDL_Event& event, SDL_Window* window);
 
-}  // namespace platform
+}  // namespace scenesaver::platform

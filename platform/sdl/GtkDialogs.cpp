@@ -13,7 +13,7 @@
 #include "platform/posix/PasswordStore.h"
 #include "platform/posix/UserConfig.h"
 
-namespace platform {
+namespace scenesaver::platform {
 namespace {
 
 constexpr const char* kPasswordTitle = "パスワードの変更";
@@ -153,4 +153,4 @@ void GtkPasswordChangeDialog(std::string_view /*key_name*/, std::int64_t parent_
   }
 }
 
-}  // namespace platform
+}  // namespace scenesaver::platform

@@ -4,12 +4,12 @@
 #include <cstdint>
 #include <string_view>
 
-#include "platform/Host.h"
+#include "platform/StartupHost.h"
 
-namespace platform {
+namespace scenesaver::platform {
 
 void GtkMessageBox(std::string_view text, std::string_view caption, MessageIcon icon);
 void GtkPasswordChangeDialog(std::string_view key_name, std::int64_t parent_window);
 void GtkSettingsDialogModal(SettingsForm& form);
 
-}  // namespace platform
+}  // namespace scenesaver::platform

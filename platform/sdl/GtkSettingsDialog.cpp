@@ -10,7 +10,7 @@
 
 #include "platform/sdl/GtkDialogs.h"
 
-namespace platform {
+namespace scenesaver::platform {
 namespace {
 
 constexpr int kTwipsPerPixel = 15;
@@ -237,4 +237,4 @@ void GtkSettingsDialogModal(SettingsForm& form) {
   window.RunModal();
 }
 
-}  // namespace platform
+}  // namespace scenesaver::platform

@@ -4,7 +4,7 @@
 
 #include "platform/sdl/ForeignWindow.h"
 
-namespace platform {
+namespace scenesaver::platform {
 
 namespace {
 
@@ -54,4 +54,4 @@ SDL_Rect CentredPicture(SDL_Point output, SDL_Point picture) {
   return {output.x / 2 - picture.x / 2, output.y / 2 - picture.y / 2, picture.x, picture.y};
 }
 
-}  // namespace platform
+}  // namespace scenesaver::platform

@@ -5,7 +5,7 @@
 
 #include "platform/sdl/SdlShowHost.h"
 
-namespace platform {
+namespace scenesaver::platform {
 
 // A hidden window (or, in kForeign mode, SDL's view of the foreign window); nullptr with SDL's
 // error set on failure. `screen` is the primary display's size, `picture` Picture1's.
@@ -19,4 +19,4 @@ SDL_Renderer* OpenPresentationRenderer(SDL_Window* window, SdlWindowMode mode);
 // full-screen placement.
 SDL_Rect CentredPicture(SDL_Point output, SDL_Point picture);
 
-}  // namespace platform
+}  // namespace scenesaver::platform

@@ -8,12 +8,12 @@
 #include <optional>
 #include <vector>
 
-#include "platform/Host.h"
+#include "platform/ShowHost.h"
 #include "platform/audio/MciInterpreter.h"
 #include "platform/audio/MusicFile.h"
 #include "platform/audio/SoundCache.h"
 
-namespace platform {
+namespace scenesaver::platform {
 
 namespace {
 
@@ -249,4 +249,4 @@ void SdlAudio::PlaySound(std::string_view name, std::uint32_t flags) {
   if (chunk != nullptr) Mix_PlayChannel(kSoundChannel, chunk, 0);
 }
 
-}  // namespace platform
+}  // namespace scenesaver::platform

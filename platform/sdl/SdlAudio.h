@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace platform {
+namespace scenesaver::platform {
 
 class SdlAudio {
  public:
@@ -23,4 +23,4 @@ class SdlAudio {
   std::unique_ptr<Impl> impl_;
 };
 
-}  // namespace platform
+}  // namespace scenesaver::platform

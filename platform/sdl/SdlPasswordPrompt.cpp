@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <memory>
 
-namespace platform {
+namespace scenesaver::platform {
 
 namespace {
 
@@ -194,4 +194,4 @@ PasswordVerdict RunPasswordPrompt(SDL_Renderer* renderer, PasswordPromptState& s
   }
 }
 
-}  // namespace platform
+}  // namespace scenesaver::platform

@@ -5,12 +5,12 @@
 
 #include <functional>
 
-#include "platform/Host.h"
+#include "platform/ShowHost.h"
 #include "platform/posix/PasswordPromptState.h"
 
 struct SDL_Renderer;
 
-namespace platform {
+namespace scenesaver::platform {
 
 struct PasswordPromptParts {
   // Repaints what lies beneath the prompt (without presenting).
@@ -24,4 +24,4 @@ struct PasswordPromptParts {
 PasswordVerdict RunPasswordPrompt(SDL_Renderer* renderer, PasswordPromptState& state,
                                   const PasswordPromptParts& parts);
 
-}  // namespace platform
+}  // namespace scenesaver::platform

@@ -19,7 +19,7 @@
 #include "platform/sdl/ShowClock.h"
 #include "platform/sdl/TerminationSignals.h"
 
-namespace platform {
+namespace scenesaver::platform {
 
 namespace {
 
@@ -95,7 +95,7 @@ class SdlShowHost final : public ShowHost {
     }
   }
 
-  void Refresh(const Surface& picture1) override {
+  void Refresh(const raster::Surface& picture1) override {
     if (!renderer_) return;
     const double started = clock_.Milliseconds();
     if (!texture_ || texture_width_ != picture1.Width() || texture_height_ != picture1.Height()) {
@@ -182,8 +182,8 @@ class SdlShowHost final : public ShowHost {
 
   void SetScreenSaverRunning(bool running) override { screen_saver_running_ = running; }
 
-  std::optional<std::string> LoadPicture(const std::string& path, Surface& out) override {
-    return DecodePicture(path, out);
+  base::Result<raster::Surface> LoadPicture(const std::string& path) override {
+    return DecodePicture(path);
   }
 
   void MciSendString(std::string_view command, std::string& reply) override {
@@ -381,4 +381,4 @@ std::unique_ptr<ShowHost> MakeSdlShowHost(SdlShowOptions options) {
 
 std::unique_ptr<ShowHost> MakeSdlShowHost() { return MakeSdlShowHost(SdlShowOptions{}); }
 
-}  // namespace platform
+}  // namespace scenesaver::platform

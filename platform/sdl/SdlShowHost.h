@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "platform/Host.h"
+#include "platform/ShowHost.h"
 
-namespace platform {
+namespace scenesaver::platform {
 
 enum class SdlWindowMode {
   // The saver's own show: the primary display, the others covered black; input ends it.
@@ -34,4 +34,4 @@ struct SdlShowOptions {
 std::unique_ptr<ShowHost> MakeSdlShowHost(SdlShowOptions options);
 std::unique_ptr<ShowHost> MakeSdlShowHost();
 
-}  // namespace platform
+}  // namespace scenesaver::platform

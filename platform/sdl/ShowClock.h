@@ -6,7 +6,7 @@
 #include <chrono>
 #include <cstdint>
 
-namespace platform {
+namespace scenesaver::platform {
 
 class ShowClock {
  public:
@@ -24,4 +24,4 @@ class ShowClock {
   Clock::time_point origin_ = Clock::now();
 };
 
-}  // namespace platform
+}  // namespace scenesaver::platform

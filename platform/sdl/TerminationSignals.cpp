@@ -1,6 +1,6 @@
 #include "platform/sdl/TerminationSignals.h"
 
-namespace platform {
+namespace scenesaver::platform {
 
 namespace {
 
@@ -24,4 +24,4 @@ TerminationSignals::~TerminationSignals() {
 
 bool TerminationSignals::Raised() { return raised != 0; }
 
-}  // namespace platform
+}  // namespace scenesaver::platform

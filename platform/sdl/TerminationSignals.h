@@ -4,7 +4,7 @@
 
 #include <csignal>
 
-namespace platform {
+namespace scenesaver::platform {
 
 class TerminationSignals {
  public:
@@ -20,4 +20,4 @@ class TerminationSignals {
   struct sigaction previous_[3];
 };
 
-}  // namespace platform
+}  // namespace scenesaver::platform

@@ -3,7 +3,7 @@
 #include "platform/win32/WideText.h"
 #include "platform/win32/WindowsApi.h"
 
-namespace platform::win32 {
+namespace scenesaver::platform::win32 {
 
 std::wstring WideFromAnsi(std::string_view text) { return WideFromCodePage(CP_ACP, text); }
 
@@ -19,4 +19,4 @@ std::string AnsiPathFromWide(const std::wstring& path) {
   return AnsiFromWide(short_path);
 }
 
-}  // namespace platform::win32
+}  // namespace scenesaver::platform::win32

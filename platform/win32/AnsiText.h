@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace platform::win32 {
+namespace scenesaver::platform::win32 {
 
 // ANSI bytes to UTF-16; empty for empty or unconvertible text.
 std::wstring WideFromAnsi(std::string_view text);
@@ -15,4 +15,4 @@ std::string AnsiFromWide(std::wstring_view wide);
 // (which is plain ASCII); empty when neither exists.
 std::string AnsiPathFromWide(const std::wstring& path);
 
-}  // namespace platform::win32
+}  // namespace scenesaver::platform::win32

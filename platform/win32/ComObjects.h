@@ -8,7 +8,7 @@
 
 #include "platform/win32/WindowsApi.h"
 
-namespace platform::win32 {
+namespace scenesaver::platform::win32 {
 
 // COM for the calling thread while the object lives. A thread that already runs COM in another
 // apartment model keeps it: COM is usable there too, and that initialisation is not ours to end.
@@ -83,4 +83,4 @@ class PropVariant {
   PROPVARIANT value_;
 };
 
-}  // namespace platform::win32
+}  // namespace scenesaver::platform::win32

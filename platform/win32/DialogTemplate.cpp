@@ -1,6 +1,6 @@
 #include "platform/win32/DialogTemplate.h"
 
-namespace platform::win32 {
+namespace scenesaver::platform::win32 {
 
 namespace {
 
@@ -63,4 +63,4 @@ void DialogTemplate::PutText(std::wstring_view text) {
   Put(0);
 }
 
-}  // namespace platform::win32
+}  // namespace scenesaver::platform::win32

@@ -8,7 +8,7 @@
 
 #include "platform/win32/WindowsApi.h"
 
-namespace platform::win32 {
+namespace scenesaver::platform::win32 {
 
 class DialogTemplate {
  public:
@@ -34,4 +34,4 @@ class DialogTemplate {
   std::vector<WORD> words_;
 };
 
-}  // namespace platform::win32
+}  // namespace scenesaver::platform::win32

@@ -2,11 +2,11 @@
 
 #include <utility>
 
-#include "platform/SafeFileName.h"
+#include "package/SafeFileName.h"
 #include "platform/win32/AnsiText.h"
 #include "platform/win32/WindowsApi.h"
 
-namespace platform {
+namespace scenesaver::platform {
 
 namespace {
 
@@ -78,7 +78,7 @@ bool DeleteIfSame(const std::wstring& path, std::uint32_t volume, std::uint64_t 
 }  // namespace
 
 bool ExtractFolder::IsSafeName(std::string_view name) {
-  if (!IsSafeFileName(name, kMaxNameBytes)) return false;
+  if (!package::IsSafeFileName(name, kMaxNameBytes)) return false;
   // A colon would name an alternate stream of another file; the rest are not valid in names.
   for (const char c : name) {
     if (c == ':' || c == '*' || c == '?' || c == '"' || c == '<' || c == '>' || c == '|') {
@@ -218,4 +218,4 @@ bool ExtractFolder::Holds(std::string_view name) const {
   return created_.find(name) != created_.end();
 }
 
-}  // namespace platform
+}  // namespace scenesaver::platform

@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-namespace platform {
+namespace scenesaver::platform {
 
 class ExtractFolder {
  public:
@@ -57,4 +57,4 @@ class ExtractFolder {
   std::map<std::string, FileId, std::less<>> created_;  // files this run wrote, by name
 };
 
-}  // namespace platform
+}  // namespace scenesaver::platform

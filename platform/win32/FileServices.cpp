@@ -6,7 +6,7 @@
 #include "platform/win32/WideText.h"
 #include "platform/win32/WindowsApi.h"
 
-namespace platform {
+namespace scenesaver::platform {
 
 namespace {
 
@@ -135,4 +135,4 @@ std::optional<std::string> ReplaceFileAtomically(const std::string& path,
   return std::nullopt;
 }
 
-}  // namespace platform
+}  // namespace scenesaver::platform

@@ -2,7 +2,7 @@
 
 #include "platform/win32/WindowsApi.h"
 
-namespace platform {
+namespace scenesaver::platform {
 
 namespace {
 
@@ -20,4 +20,4 @@ InstanceLock::~InstanceLock() {
   if (mutex_ != nullptr) ::CloseHandle(mutex_);
 }
 
-}  // namespace platform
+}  // namespace scenesaver::platform

@@ -4,7 +4,7 @@
 
 #include "platform/win32/PrivateFolder.h"
 
-namespace platform {
+namespace scenesaver::platform {
 
 class InstanceLock {
  public:
@@ -25,4 +25,4 @@ class InstanceLock {
   Outcome outcome_ = Outcome::kUnavailable;
 };
 
-}  // namespace platform
+}  // namespace scenesaver::platform

@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace platform::win32 {
+namespace scenesaver::platform::win32 {
 
 LoadedLibrary LoadedLibrary::FromSystemFolder(const wchar_t* file_name) {
   // A full path rather than LOAD_LIBRARY_SEARCH_SYSTEM32, which older systems do not know.
@@ -15,4 +15,4 @@ LoadedLibrary LoadedLibrary::FromSystemFolder(const wchar_t* file_name) {
   return LoadedLibrary(::LoadLibraryW(path.c_str()));
 }
 
-}  // namespace platform::win32
+}  // namespace scenesaver::platform::win32

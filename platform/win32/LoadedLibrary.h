@@ -6,7 +6,7 @@
 
 #include "platform/win32/WindowsApi.h"
 
-namespace platform::win32 {
+namespace scenesaver::platform::win32 {
 
 class LoadedLibrary {
  public:
@@ -35,4 +35,4 @@ class LoadedLibrary {
   std::unique_ptr<std::remove_pointer_t<HMODULE>, Free> module_;
 };
 
-}  // namespace platform::win32
+}  // namespace scenesaver::platform::win32

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-namespace platform::win32 {
+namespace scenesaver::platform::win32 {
 
 MciLog::MciLog() {
   if (const char* path = std::getenv("SCENESAVER_MCI_LOG"); path != nullptr && *path != '\0') {
@@ -17,4 +17,4 @@ void MciLog::Record(std::string_view command, std::uint32_t code, std::string_vi
   file_->flush();
 }
 
-}  // namespace platform::win32
+}  // namespace scenesaver::platform::win32

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string_view>
 
-namespace platform::win32 {
+namespace scenesaver::platform::win32 {
 
 class MciLog {
  public:
@@ -19,4 +19,4 @@ class MciLog {
   std::optional<std::ofstream> file_;
 };
 
-}  // namespace platform::win32
+}  // namespace scenesaver::platform::win32

@@ -2,7 +2,7 @@
 
 #include "platform/win32/WideText.h"
 
-namespace platform::win32 {
+namespace scenesaver::platform::win32 {
 
 void ShowMessageBox(HWND owner, std::string_view text, std::string_view caption, MessageIcon icon) {
   const UINT style = MB_OK | MB_SETFOREGROUND |
@@ -10,4 +10,4 @@ void ShowMessageBox(HWND owner, std::string_view text, std::string_view caption,
   ::MessageBoxW(owner, WideFromUtf8(text).c_str(), WideFromUtf8(caption).c_str(), style);
 }
 
-}  // namespace platform::win32
+}  // namespace scenesaver::platform::win32

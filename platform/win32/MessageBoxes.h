@@ -3,11 +3,11 @@
 
 #include <string_view>
 
-#include "platform/Host.h"
+#include "platform/ShowHost.h"
 #include "platform/win32/WindowsApi.h"
 
-namespace platform::win32 {
+namespace scenesaver::platform::win32 {
 
 void ShowMessageBox(HWND owner, std::string_view text, std::string_view caption, MessageIcon icon);
 
-}  // namespace platform::win32
+}  // namespace scenesaver::platform::win32

@@ -5,7 +5,7 @@
 #include "platform/win32/LoadedLibrary.h"
 #include "platform/win32/MessageBoxes.h"
 
-namespace platform::win32 {
+namespace scenesaver::platform::win32 {
 
 bool IsWindows9xLine() {
   // The high bit of GetVersion is set on the 9x line only; no newer call answers this on it.
@@ -30,4 +30,4 @@ void ChangeScreenSaverPassword(std::string_view key_name, HWND parent) {
                  MessageIcon::kInformation);
 }
 
-}  // namespace platform::win32
+}  // namespace scenesaver::platform::win32

@@ -6,7 +6,7 @@
 
 #include "platform/win32/WindowsApi.h"
 
-namespace platform::win32 {
+namespace scenesaver::platform::win32 {
 
 // What the user is told where the system itself locks the resumed desktop and so owns the
 // password (every system of the NT line).
@@ -29,4 +29,4 @@ bool CallPwdChangePasswordA(std::string_view key_name, HWND parent);
 // owned by `parent` when that is a window.
 void ChangeScreenSaverPassword(std::string_view key_name, HWND parent);
 
-}  // namespace platform::win32
+}  // namespace scenesaver::platform::win32

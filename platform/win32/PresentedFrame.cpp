@@ -1,6 +1,6 @@
 #include "platform/win32/PresentedFrame.h"
 
-namespace platform::win32 {
+namespace scenesaver::platform::win32 {
 
 namespace {
 
@@ -25,7 +25,7 @@ void PresentedFrame::Place(int left, int top, int width, int height) {
   place_ = {left, top, left + width, top + height};
 }
 
-void PresentedFrame::Take(const Surface& picture) {
+void PresentedFrame::Take(const raster::Surface& picture) {
   const auto source = picture.Pixels();
   pixels_.resize(source.size());
   for (std::size_t i = 0; i < source.size(); ++i) {
@@ -71,4 +71,4 @@ void PresentedFrame::PaintPicture(HDC dc) const {
                   &info, DIB_RGB_COLORS, SRCCOPY);
 }
 
-}  // namespace platform::win32
+}  // namespace scenesaver::platform::win32

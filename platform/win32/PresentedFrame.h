@@ -5,17 +5,17 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/raster/Surface.h"
+#include "raster/Surface.h"
 #include "platform/win32/WindowsApi.h"
 
-namespace platform::win32 {
+namespace scenesaver::platform::win32 {
 
 class PresentedFrame {
  public:
   // Places the picture on the window, in window pixels; a bitmap of another size is stretched.
   void Place(int left, int top, int width, int height);
   // Keeps a copy of the surface's pixels, to be painted from now on.
-  void Take(const Surface& picture);
+  void Take(const raster::Surface& picture);
   // Paints the whole `client` rectangle: the picture, and black elsewhere.
   void PaintAll(HDC dc, const RECT& client) const;
   // Paints the picture's place only (black until a picture was taken).
@@ -28,4 +28,4 @@ class PresentedFrame {
   RECT place_{};
 };
 
-}  // namespace platform::win32
+}  // namespace scenesaver::platform::win32

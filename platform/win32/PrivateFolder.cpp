@@ -3,7 +3,7 @@
 #include "platform/win32/AnsiText.h"
 #include "platform/win32/WindowsApi.h"
 
-namespace platform {
+namespace scenesaver::platform {
 
 std::optional<OwnedFolder> OpenPrivateFolder() {
   std::wstring wide(MAX_PATH + 1, L'\0');
@@ -20,4 +20,4 @@ std::optional<OwnedFolder> OpenPrivateFolder() {
   return OwnedFolder{std::move(path)};
 }
 
-}  // namespace platform
+}  // namespace scenesaver::platform

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-namespace platform {
+namespace scenesaver::platform {
 
 struct OwnedFolder {
   std::string path;  // in the ANSI code page, ending with '\'
@@ -15,4 +15,4 @@ struct OwnedFolder {
 // The user's temporary folder; nullopt when the system names none that exists.
 std::optional<OwnedFolder> OpenPrivateFolder();
 
-}  // namespace platform
+}  // namespace scenesaver::platform

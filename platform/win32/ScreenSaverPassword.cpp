@@ -2,7 +2,7 @@
 
 #include "platform/win32/LoadedLibrary.h"
 
-namespace platform::win32 {
+namespace scenesaver::platform::win32 {
 
 namespace {
 
@@ -55,4 +55,4 @@ PasswordVerdict VerifyScreenSavePassword(HWND owner) {
   return (verify(owner) & 0xFFFF) != 0 ? PasswordVerdict::kAccepted : PasswordVerdict::kRefused;
 }
 
-}  // namespace platform::win32
+}  // namespace scenesaver::platform::win32

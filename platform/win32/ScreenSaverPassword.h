@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <optional>
 
-#include "platform/Host.h"
+#include "platform/ShowHost.h"
 #include "platform/win32/WindowsApi.h"
 
-namespace platform::win32 {
+namespace scenesaver::platform::win32 {
 
 inline constexpr const char* kDesktopKey = "Control Panel\\desktop";
 inline constexpr const char* kUsePasswordValue = "ScreenSaveUsePassword";
@@ -22,4 +22,4 @@ std::optional<std::uint32_t> ReadRegistryNumber(HKEY root, const char* key_name,
 // Asks for the password with VerifyScreenSavePwd of "password.cpl", over `owner`.
 PasswordVerdict VerifyScreenSavePassword(HWND owner);
 
-}  // namespace platform::win32
+}  // namespace scenesaver::platform::win32

@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <string_view>
 
-namespace platform::win32::settings_layout {
+namespace scenesaver::platform::win32::settings_layout {
 
 inline constexpr int kTwipsPerInch = 1440;
 
@@ -90,4 +90,4 @@ constexpr Rect ToPixels(const Rect& twips, int dpi_x, int dpi_y) {
           TwipsToPixels(twips.Bottom(), dpi_y) - top};
 }
 
-}  // namespace platform::win32::settings_layout
+}  // namespace scenesaver::platform::win32::settings_layout

@@ -5,7 +5,7 @@
 #include "platform/win32/AnsiText.h"
 #include "platform/win32/WindowsApi.h"
 
-namespace platform {
+namespace scenesaver::platform {
 
 StoredSettings ReadSettingsFile(const std::string& path) {
   const std::wstring wide = win32::WideFromAnsi(path);
@@ -30,4 +30,4 @@ StoredSettings ReadSettingsFile(const std::string& path) {
   return DecodeSettings(bytes.data(), got);
 }
 
-}  // namespace platform
+}  // namespace scenesaver::platform

@@ -4,7 +4,7 @@
 
 #include "platform/win32/WindowsApi.h"
 
-namespace platform::win32 {
+namespace scenesaver::platform::win32 {
 
 std::wstring WideFromCodePage(unsigned code_page, std::string_view text) {
   if (text.empty() || text.size() > INT_MAX) return {};
@@ -30,4 +30,4 @@ std::string CodePageFromWide(unsigned code_page, std::wstring_view wide, bool ex
   return text;
 }
 
-}  // namespace platform::win32
+}  // namespace scenesaver::platform::win32

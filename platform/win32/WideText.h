@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace platform::win32 {
+namespace scenesaver::platform::win32 {
 
 // Bytes of `code_page` to UTF-16; empty for empty or unconvertible text.
 std::wstring WideFromCodePage(unsigned code_page, std::string_view text);
@@ -20,4 +20,4 @@ inline std::string Utf8FromWide(std::wstring_view wide) {
   return CodePageFromWide(65001, wide, false);
 }
 
-}  // namespace platform::win32
+}  // namespace scenesaver::platform::win32

@@ -11,7 +11,7 @@
 #include "platform/win32/ComObjects.h"
 #include "platform/win32/WindowsApi.h"
 
-namespace platform::win32 {
+namespace scenesaver::platform::win32 {
 
 namespace {
 
@@ -104,13 +104,13 @@ std::optional<std::string> CheckSize(std::int64_t width, std::int64_t height,
 }
 
 // 0x00RRGGBB (the bytes B, G, R, X that WIC writes) to 0x00BBGGRR.
-void SwapRedAndBlue(Surface& picture) {
+void SwapRedAndBlue(raster::Surface& picture) {
   for (std::uint32_t& pixel : picture.Pixels()) {
     pixel = ((pixel & 0xFFu) << 16) | (pixel & 0xFF00u) | ((pixel >> 16) & 0xFFu);
   }
 }
 
-std::optional<std::string> Decode(const std::wstring& path, const std::string& name, Surface& out) {
+std::optional<std::string> Decode(const std::wstring& path, const std::string& name, raster::Surface& out) {
   ComPtr<IWICImagingFactory> factory;
   HRESULT result = ::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                                       IID_PPV_ARGS(factory.Put()));
@@ -151,7 +151,7 @@ std::optional<std::string> Decode(const std::wstring& path, const std::string& n
     return "cannot decode " + Quoted(name) + " (" + ErrorCode(result) + ")";
   }
 
-  Surface picture;
+  raster::Surface picture;
   picture.ResizeUninitialized(static_cast<int>(layout.width), static_cast<int>(layout.height));
   // The part of the frame that lies on the picture; the rest of the picture is background.
   const std::int64_t x0 = std::max<std::int64_t>(0, layout.left);
@@ -183,11 +183,11 @@ std::optional<std::string> Decode(const std::wstring& path, const std::string& n
 }  // namespace
 
 std::optional<std::string> DecodePictureFile(const std::wstring& path, const std::string& name,
-                                             Surface& out) {
+                                             raster::Surface& out) {
   const ComApartment com;
   if (!com.Usable()) return "cannot decode " + Quoted(name) + ": COM is not available";
   // Every COM object of the decoding is released inside, before the apartment ends.
   return Decode(path, name, out);
 }
 
-}  // namespace platform::win32
+}  // namespace scenesaver::platform::win32

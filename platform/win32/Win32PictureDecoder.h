@@ -4,9 +4,9 @@
 #include <optional>
 #include <string>
 
-#include "platform/raster/Surface.h"
+#include "raster/Surface.h"
 
-namespace platform::win32 {
+namespace scenesaver::platform::win32 {
 
 // Decodes the file at `path` into `out`, resized to the picture's natural size (a GIF takes its
 // logical screen's size, the first frame at its place on it). Pictures larger than
@@ -14,6 +14,6 @@ namespace platform::win32 {
 // On failure returns a description naming the file as `name`, and leaves `out` unchanged.
 // Pixels become 0x00BBGGRR; an alpha channel is dropped.
 std::optional<std::string> DecodePictureFile(const std::wstring& path, const std::string& name,
-                                             Surface& out);
+                                             raster::Surface& out);
 
-}  // namespace platform::win32
+}  // namespace scenesaver::platform::win32

@@ -9,7 +9,7 @@
 #include "platform/win32/SettingsDialogLayout.h"
 #include "platform/win32/WideText.h"
 
-namespace platform::win32 {
+namespace scenesaver::platform::win32 {
 namespace {
 
 namespace layout = settings_layout;
@@ -202,4 +202,4 @@ void ShowSettingsDialog(SettingsForm& form, HWND owner) {
   dialog.Run(owner);
 }
 
-}  // namespace platform::win32
+}  // namespace scenesaver::platform::win32

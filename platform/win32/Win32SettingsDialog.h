@@ -3,10 +3,10 @@
 // Enter) and Command1(1) "キャンセル" (Esc), placed in pixels from the form's twips.
 #pragma once
 
-#include "platform/Host.h"
+#include "platform/StartupHost.h"
 #include "platform/win32/WindowsApi.h"
 
-namespace platform::win32 {
+namespace scenesaver::platform::win32 {
 
 // Control ids: Command1(0) and (1) are the dialog manager's IDOK and IDCANCEL, so that Enter and
 // Esc press them; Option1(i) is kOption1Id + i.
@@ -19,4 +19,4 @@ inline constexpr int kFrameId = 1100;
 // dialog cannot be created.
 void ShowSettingsDialog(SettingsForm& form, HWND owner = nullptr);
 
-}  // namespace platform::win32
+}  // namespace scenesaver::platform::win32

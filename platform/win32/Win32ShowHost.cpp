@@ -15,7 +15,7 @@
 #include "platform/win32/Win32PictureDecoder.h"
 #include "platform/win32/WindowsApi.h"
 
-namespace platform::win32 {
+namespace scenesaver::platform::win32 {
 
 namespace {
 
@@ -146,7 +146,7 @@ class Win32ShowHost final : public ShowHost {
     }
   }
 
-  void Refresh(const Surface& picture1) override {
+  void Refresh(const raster::Surface& picture1) override {
     frame_.Take(picture1);
     if (!::IsWindowVisible(window_.Get())) return;
     const WindowDc dc(window_.Get());
@@ -190,9 +190,13 @@ class Win32ShowHost final : public ShowHost {
   }
 
   // Paths are bytes of the ANSI code page, as the "A" functions read them.
-  std::optional<std::string> LoadPicture(const std::string& path, Surface& out) override {
+  base::Result<raster::Surface> LoadPicture(const std::string& path) override {
     const std::wstring wide = WideFromAnsi(path);
-    return DecodePictureFile(wide, Utf8FromWide(wide), out);
+    raster::Surface picture;
+    if (auto failure = DecodePictureFile(wide, Utf8FromWide(wide), picture)) {
+      return base::Error{std::move(*failure)};
+    }
+    return picture;
   }
 
   void MciSendString(std::string_view command, std::string& reply) override {
@@ -327,4 +331,4 @@ class Win32ShowHost final : public ShowHost {
 
 std::unique_ptr<ShowHost> MakeWin32ShowHost() { return std::make_unique<Win32ShowHost>(); }
 
-}  // namespace platform::win32
+}  // namespace scenesaver::platform::win32

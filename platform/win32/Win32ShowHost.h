@@ -4,12 +4,12 @@
 
 #include <memory>
 
-#include "platform/Host.h"
+#include "platform/ShowHost.h"
 
-namespace platform::win32 {
+namespace scenesaver::platform::win32 {
 
 // The window is made at once, hidden, and appears with ShowWindow. Throws std::runtime_error
 // when it cannot be made.
 std::unique_ptr<ShowHost> MakeWin32ShowHost();
 
-}  // namespace platform::win32
+}  // namespace scenesaver::platform::win32

@@ -7,7 +7,7 @@
 #include "platform/win32/Win32SettingsDialog.h"
 #include "platform/win32/WindowsApi.h"
 
-namespace platform::win32 {
+namespace scenesaver::platform::win32 {
 
 namespace {
 
@@ -37,4 +37,4 @@ void Win32StartupHost::PwdChangePasswordA(std::string_view key_name, std::int64_
 
 void Win32StartupHost::ShowSettingsModal(SettingsForm& form) { ShowSettingsDialog(form); }
 
-}  // namespace platform::win32
+}  // namespace scenesaver::platform::win32

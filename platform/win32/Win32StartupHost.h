@@ -5,9 +5,9 @@
 
 #include <memory>
 
-#include "platform/Host.h"
+#include "platform/StartupHost.h"
 
-namespace platform::win32 {
+namespace scenesaver::platform::win32 {
 
 class Win32StartupHost final : public StartupHost {
  public:
@@ -31,4 +31,4 @@ class Win32StartupHost final : public StartupHost {
   std::unique_ptr<ShowHost> show_;
 };
 
-}  // namespace platform::win32
+}  // namespace scenesaver::platform::win32

@@ -3,7 +3,7 @@
 #include "platform/win32/Win32ShowHost.h"
 #include "platform/win32/Win32StartupHost.h"
 
-namespace platform::win32 {
+namespace scenesaver::platform::win32 {
 
 ShowHost& Win32StartupHost::Show() {
   // MakeWin32ShowHost throws when the window cannot be made.
@@ -11,4 +11,4 @@ ShowHost& Win32StartupHost::Show() {
   return *show_;
 }
 
-}  // namespace platform::win32
+}  // namespace scenesaver::platform::win32

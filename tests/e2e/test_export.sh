@@ -102,12 +102,13 @@ cp "$build/demo.scr" "$work/demo.scr"
 "$scenepack" render "$work/demo.scr" --out "$work/demo-render" --until-ms 20000 --no-png >/dev/null
 tick=$(grep 'PlaySound,0x20003 .*whoosh.wav' "$work/demo-render/audio.csv" | head -1 | cut -d, -f1)
 [ -n "$tick" ] || fail "no whoosh in the demo's first 20 s"
-"$scenepack" export "$work/demo.scr" -o "$work/demo.mkv" --seconds 20 --fps 5 >/dev/null
+"$scenepack" export "$work/demo.scr" -o "$work/demo.mkv" --seconds 20 --fps 5 --size 160x120 >/dev/null
 ffmpeg -v error -i "$work/demo.mkv" -vn -ac 1 -f f32le "$work/mix.f32"
 # The same show with its settings file turning the scene sounds off (music on, sounds off).
 cp "$build/demo.scr" "$work/music-only.scr"
 printf '\377\377\000\000' >"$work/music-only.set"
-"$scenepack" export "$work/music-only.scr" -o "$work/music-only.mkv" --seconds 20 --fps 5 >/dev/null
+"$scenepack" export "$work/music-only.scr" -o "$work/music-only.mkv" --seconds 20 --fps 5 \
+  --size 160x120 >/dev/null
 ffmpeg -v error -i "$work/music-only.mkv" -vn -ac 1 -f f32le "$work/music.f32"
 "$scenepack" extract "$work/demo.scr" "$work/demo-files" >/dev/null
 ffmpeg -v error -i "$work/demo-files/whoosh.wav" -ac 1 -ar 48000 -f f32le "$work/whoosh.f32"
@@ -127,7 +128,12 @@ status=0
   fail "a failed write: exit $status, $(cat "$work/err")"
 status=0
 "$scenepack" export "$work/demo.scr" -o "$work/long.mp4" --seconds 600 2>"$work/err" &
-sleep 2
+# Interrupted once it is writing (its hidden file is there).
+for _ in $(seq 100); do
+  compgen -G "$work/.long.mp4.*" >/dev/null && break
+  sleep 0.1
+done
+sleep 0.5
 kill -INT $!
 wait $! || status=$?
 [ "$status" -eq 130 ] && grep -q 'interrupted' "$work/err" || fail "Ctrl+C: exit $status, $(cat "$work/err")"

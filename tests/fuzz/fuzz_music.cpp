@@ -12,9 +12,11 @@
 #include <span>
 #include <string>
 
-#include "platform/Host.h"
+#include "platform/ShowHost.h"
 #include "platform/audio/MusicFile.h"
 #include "platform/sdl/SdlAudio.h"
+
+using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 
 namespace {
 

@@ -18,6 +18,8 @@
 
 #include "platform/posix/ExtractFolder.h"
 
+using namespace scenesaver;  // NOLINT(google-build-using-namespace)
+
 namespace {
 
 // The scratch tree: root/parent (where tempN is made), with a victim file in root/parent and

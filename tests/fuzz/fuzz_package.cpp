@@ -4,12 +4,14 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "startup/PackageFormat.h"
+#include "package/PackageFormat.h"
+
+using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const Module1::LoadResult r = Module1::LoadPackageFromBytes({data, size});
+  const package::LoadResult r = package::LoadPackageFromBytes({data, size});
   if (r.problem) return 0;
-  const std::vector<std::uint8_t> bytes = Module1::SerializePackage(r.record);
+  const std::vector<std::uint8_t> bytes = package::SerializePackage(r.record);
   if (r.package_offset + bytes.size() != size ||
       std::memcmp(bytes.data(), data + r.package_offset, bytes.size()) != 0) {
     std::abort();

@@ -6,8 +6,9 @@
 
 #include "platform/picture/PictureDecoder.h"
 
+using namespace scenesaver;  // NOLINT(google-build-using-namespace)
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  platform::Surface picture;
-  (void)platform::DecodePictureBytes(std::span(data, size), "input", picture);
+  (void)platform::DecodePictureBytes(std::span(data, size), "input");
   return 0;
 }

@@ -14,7 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "startup/PackageFormat.h"
+#include "package/PackageFormat.h"
+
+using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 
 namespace {
 
@@ -52,7 +54,7 @@ std::size_t PeakDuring(Load&& load) {
   g_live = 0;
   g_peak = 0;
   g_counting = true;
-  { const Module1::LoadResult result = load(); }
+  { const package::LoadResult result = load(); }
   g_counting = false;
   return g_peak;
 }
@@ -118,7 +120,7 @@ class PackageFile {
   PackageFile& operator=(const PackageFile&) = delete;
 
   std::size_t PeakLoad() const {
-    return PeakDuring([&] { return Module1::LoadPackageFromFile(path_); });
+    return PeakDuring([&] { return package::LoadPackageFromFile(path_); });
   }
   std::size_t size() const { return size_; }
 
@@ -129,10 +131,10 @@ class PackageFile {
 
 TEST(PackageMemory, CountingSeesTheReadersAllocations) {
   // A package of 3 MiB music: the count must see at least those bytes.
-  Module1::Package p;
+  package::Package p;
   p.MusicFileName = "bgm.mid";
   p.MusicData = {true, 0, std::vector<std::uint8_t>(3 * 1024 * 1024, 7)};
-  const PackageFile file(Module1::SerializeWithLength(p));
+  const PackageFile file(package::SerializeWithLength(p));
   const std::size_t peak = file.PeakLoad();
   EXPECT_GE(peak, 3u * 1024 * 1024);
   EXPECT_LE(peak, file.size() + kAllowance);
@@ -159,19 +161,19 @@ TEST(PackageMemory, AShowOfManyScenesBehindItsProgramStillLoads) {
   const std::vector<std::uint8_t> bytes = ManyScenes(5000, "scene.jpg", 2 * 1024 * 1024);
   const PackageFile file(bytes);
   EXPECT_LE(file.PeakLoad(), file.size() + kAllowance);
-  const Module1::LoadResult r = Module1::LoadPackageFromBytes(bytes);
+  const package::LoadResult r = package::LoadPackageFromBytes(bytes);
   EXPECT_FALSE(r.problem) << r.problem->message;
   EXPECT_EQ(r.record.Scenes.size(), 5000u);
 }
 
 TEST(PackageMemory, DamagedCountsNeverTakeMoreThanTheFile) {
   // A valid package with music and scenes, then random damage: counts and lengths of any value.
-  Module1::Package p;
+  package::Package p;
   p.MusicFileName = std::string(40, 'm');
   p.MusicData = {true, 0, std::vector<std::uint8_t>(100'000, 1)};
   p.ScenesPresent = true;
   for (int i = 0; i < 200; ++i) {
-    Module1::SceneRecord s;
+    package::SceneRecord s;
     s.PictureFileName = std::string(20, 'p') + std::to_string(i);
     s.SoundFileName = "s" + std::to_string(i);
     s.PictureData = {true, 0, std::vector<std::uint8_t>(static_cast<std::size_t>(i * 10), 2)};
@@ -179,7 +181,7 @@ TEST(PackageMemory, DamagedCountsNeverTakeMoreThanTheFile) {
     p.Scenes.push_back(s);
   }
   p.SceneCount = 200;
-  const std::vector<std::uint8_t> clean = Module1::SerializeWithLength(p);
+  const std::vector<std::uint8_t> clean = package::SerializeWithLength(p);
   std::mt19937 random(20261207);
   std::size_t worst = 0;
   for (int round = 0; round < 200; ++round) {
@@ -191,7 +193,7 @@ TEST(PackageMemory, DamagedCountsNeverTakeMoreThanTheFile) {
           random() % 2 ? random() % 64 : 100'000 + random() % (clean.size() - 100'000);
       damaged[at] = static_cast<std::uint8_t>(random() % 4 == 0 ? 0xFF : random());
     }
-    const std::size_t peak = PeakDuring([&] { return Module1::LoadPackageFromBytes(damaged); });
+    const std::size_t peak = PeakDuring([&] { return package::LoadPackageFromBytes(damaged); });
     worst = std::max(worst, peak);
     ASSERT_LE(peak, damaged.size() + kAllowance) << "round " << round;
   }

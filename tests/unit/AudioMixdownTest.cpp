@@ -3,17 +3,17 @@
 #include <map>
 
 #include "AudioTestFiles.h"
-#include "platform/Host.h"
+#include "platform/MusicAndSounds.h"
 #include "tools/scenepack/AudioMixdown.h"
 
 namespace {
 
-using scenepack::AudioMixdown;
-using scenepack::SampleBuffer;
+using scenesaver::scenepack::AudioMixdown;
+using scenesaver::scenepack::SampleBuffer;
 
 // Music whose left channel is 0.25 and whose right channel counts its own frames since the
 // last restart (in millionths), so that a pause, a resume and a restart show in the samples.
-class CountingMusic final : public scenepack::MusicVoice {
+class CountingMusic final : public scenesaver::scenepack::MusicVoice {
  public:
   explicit CountingMusic(int& restarts) : restarts_(restarts) {}
   void Restart() override {
@@ -32,9 +32,10 @@ class CountingMusic final : public scenepack::MusicVoice {
   std::int64_t played_ = 0;
 };
 
-class FakeSources final : public scenepack::AudioSources {
+class FakeSources final : public scenesaver::scenepack::AudioSources {
  public:
-  std::unique_ptr<scenepack::MusicVoice> OpenMusic(const std::string& /*path*/) override {
+  std::unique_ptr<scenesaver::scenepack::MusicVoice> OpenMusic(
+      const std::string& /*path*/) override {
     ++music_opened;
     return std::make_unique<CountingMusic>(restarts);
   }
@@ -60,7 +61,7 @@ class AudioMixdownTest : public ::testing::Test {
     return *mixdown;
   }
   void Call(std::uint32_t tick, const std::string& call, const std::string& argument) {
-    mixdown->Apply(platform::AudioCall{tick, call, argument});
+    mixdown->Apply(scenesaver::platform::AudioCall{tick, call, argument});
   }
   void Sound(std::uint32_t tick, const std::string& name) {
     Call(tick, "PlaySound", "0x20003 " + name);
@@ -68,20 +69,20 @@ class AudioMixdownTest : public ::testing::Test {
   float Left(std::size_t frame) const { return out.at(frame * 2); }
   float Right(std::size_t frame) const { return out.at(frame * 2 + 1); }
 
-  audio_test::ScratchDir dir;
+  scenesaver::audio_test::ScratchDir dir;
   FakeSources sources;
   std::optional<AudioMixdown> mixdown;
   SampleBuffer out;
 };
 
 TEST(PlaySoundArgumentTest, ReadsTheLoggedFlagsAndName) {
-  const auto sound = scenepack::ParsePlaySoundArgument("0x20003 /tmp/a b.wav");
+  const auto sound = scenesaver::scenepack::ParsePlaySoundArgument("0x20003 /tmp/a b.wav");
   EXPECT_EQ(sound.flags, 0x20003u);
   EXPECT_EQ(sound.name, "/tmp/a b.wav");
-  const auto purge = scenepack::ParsePlaySoundArgument("0x40");
-  EXPECT_EQ(purge.flags, platform::kSndPurge);
+  const auto purge = scenesaver::scenepack::ParsePlaySoundArgument("0x40");
+  EXPECT_EQ(purge.flags, scenesaver::platform::kSndPurge);
   EXPECT_EQ(purge.name, "");
-  EXPECT_EQ(scenepack::SampleFrameAt(16910), 811680u);
+  EXPECT_EQ(scenesaver::scenepack::SampleFrameAt(16910), 811680u);
 }
 
 TEST_F(AudioMixdownTest, ASceneSoundStartsAtTheSampleOfItsTick) {
@@ -120,7 +121,7 @@ TEST_F(AudioMixdownTest, ANewSoundAPurgeOrAnUnplayableSoundCutsTheOneStillPlayin
 }
 
 TEST_F(AudioMixdownTest, TheMusicPausesResumesAndRestartsWhereTheShowSaidSo) {
-  const std::string tune = dir.Write("tune.mid", audio_test::Tune(4));  // plays 2000 ms
+  const std::string tune = dir.Write("tune.mid", scenesaver::audio_test::Tune(4));  // plays 2000 ms
   Mixdown(200'000);
   Call(0, "mci", "open \"" + tune + "\" alias bgm");
   Call(0, "mci", "play bgm");
@@ -148,7 +149,7 @@ TEST_F(AudioMixdownTest, TheMusicPausesResumesAndRestartsWhereTheShowSaidSo) {
 }
 
 TEST_F(AudioMixdownTest, TheKeepAliveRestartsOnlyOnceTheFileHasEndedOnTheShowsClock) {
-  const std::string tune = dir.Write("tune.mid", audio_test::Tune(2));  // plays 1000 ms
+  const std::string tune = dir.Write("tune.mid", scenesaver::audio_test::Tune(2));  // plays 1000 ms
   Mixdown(100'000);
   Call(0, "mci", "open \"" + tune + "\" alias bgm");
   Call(0, "mci", "play bgm");
@@ -175,7 +176,7 @@ TEST_F(AudioMixdownTest, MusicThatCannotOpenLeavesTheDeviceClosed) {
 }
 
 TEST_F(AudioMixdownTest, TheMixIsClampedAndEndsExactlyAtItsLength) {
-  const std::string tune = dir.Write("tune.mid", audio_test::Tune(4));
+  const std::string tune = dir.Write("tune.mid", scenesaver::audio_test::Tune(4));
   sources.AddSound("loud.wav", 100, 0.9f);
   Mixdown(50);
   Call(0, "mci", "open \"" + tune + "\" alias bgm");
@@ -195,7 +196,7 @@ TEST_F(AudioMixdownTest, TheMixIsClampedAndEndsExactlyAtItsLength) {
 TEST(MixClampedTest, HoldsEverySampleToTheFullScale) {
   std::vector<float> into = {0.5f, -0.5f, 0.9f, -0.9f};
   const std::vector<float> from = {0.25f, -0.25f, 0.5f, -0.5f};
-  scenepack::MixClamped(into, from);
+  scenesaver::scenepack::MixClamped(into, from);
   EXPECT_EQ(into, (std::vector<float>{0.75f, -0.75f, 1.0f, -1.0f}));
 }
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace audio_test {
+namespace scenesaver::audio_test {
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -134,4 +134,4 @@ class ScratchDir {
   std::filesystem::path path_;
 };
 
-}  // namespace audio_test
+}  // namespace scenesaver::audio_test

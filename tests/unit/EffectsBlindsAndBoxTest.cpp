@@ -3,6 +3,8 @@
 
 #include "EffectsTestSupport.h"
 
+using namespace scenesaver;  // NOLINT(google-build-using-namespace)
+
 namespace {
 
 using namespace effects_test;

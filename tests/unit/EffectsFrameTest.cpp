@@ -6,6 +6,8 @@
 
 #include "EffectsTestSupport.h"
 
+using namespace scenesaver;  // NOLINT(google-build-using-namespace)
+
 namespace {
 
 using namespace effects_test;
@@ -83,7 +85,7 @@ TEST(EffectsFrame, EachStepWaitsUntilTheClockIsPastItsDeadline) {
   } loop;
   loop.asked = &asked;
   loop.now = 5000;
-  EffectModule::RunTransition(19, h.state, loop, h.QuitFlag, h.picture1, h.now, h.next);
+  effects::RunTransition(19, h.state, loop, h.QuitFlag, h.picture1, h.now, h.next);
   // 21 steps of 50 ms: each wait blocks until the first tick past its deadline, then yields
   // once more and sees it passed.
   ASSERT_EQ(asked.size(), 21u);
@@ -128,13 +130,13 @@ TEST(EffectsFrame, TableNamesAndIntervals) {
                                                         20, 20, 10, 10, 25, 25, 25, 25, 50, 50,
                                                         50, 50, 40, 40, 20, 40, 40, 40, 40};
   for (int number = 1; number <= 29; ++number) {
-    EXPECT_EQ(EffectModule::DescribeTransition(number).interval_ms, kIntervals[number - 1]);
+    EXPECT_EQ(effects::DescribeTransition(number).interval_ms, kIntervals[number - 1]);
   }
-  EXPECT_EQ(EffectModule::DescribeTransition(1).name, "EffectOpenToLeftAndRight");
-  EXPECT_EQ(EffectModule::DescribeTransition(9).name, "EffectSpiralBlocks");
-  EXPECT_EQ(EffectModule::DescribeTransition(25).name, "EffectShrinkThenGrow");
-  EXPECT_EQ(EffectModule::DescribeTransition(29).name, "EffectPushFromBottom");
-  EXPECT_TRUE(EffectModule::DescribeTransition(30).name.empty());
+  EXPECT_EQ(effects::DescribeTransition(1).name, "EffectOpenToLeftAndRight");
+  EXPECT_EQ(effects::DescribeTransition(9).name, "EffectSpiralBlocks");
+  EXPECT_EQ(effects::DescribeTransition(25).name, "EffectShrinkThenGrow");
+  EXPECT_EQ(effects::DescribeTransition(29).name, "EffectPushFromBottom");
+  EXPECT_TRUE(effects::DescribeTransition(30).name.empty());
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 
 #include "EffectsTestSupport.h"
 
+using namespace scenesaver;  // NOLINT(google-build-using-namespace)
+
 namespace {
 
 using namespace effects_test;
@@ -70,7 +72,7 @@ TEST(EffectsGridBlocks, RandomOrderRepeatsAfterEveryStartAndRunsOnWithinOne) {
   // The same generator again: the sequence continues, so the order differs.
   RecordingLoop loop;
   std::int16_t quit = 0;
-  EffectModule::RunTransition(3, first.state, loop, quit, first.picture1, first.now, first.next,
+  effects::RunTransition(3, first.state, loop, quit, first.picture1, first.now, first.next,
                               &loop);
   const auto order3 = BlockOrder(Split(loop.log), 11, 11);
   EXPECT_EQ(order3.size(), 25u);

@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "effects/EffectModule.h"
-#include "platform/Host.h"
-#include "platform/raster/Surface.h"
+#include "platform/ShowHost.h"
+#include "raster/Surface.h"
 
-namespace EffectModule {
+namespace scenesaver::effects {
 // Readable failures for drawing calls.
 inline void PrintTo(const DrawCall& c, std::ostream* os) {
   static constexpr const char* kKinds[] = {"Copy", "Stretch", "Fill"};
@@ -22,18 +22,18 @@ inline void PrintTo(const DrawCall& c, std::ostream* os) {
       << " dst " << c.x << "," << c.y << " " << c.w << "x" << c.h << " src " << c.sx << "," << c.sy
       << " " << c.sw << "x" << c.sh << ")";
 }
-}  // namespace EffectModule
+}  // namespace scenesaver::effects
 
-namespace effects_test {
+namespace scenesaver::effects_test {
 
-using EffectModule::DrawCall;
-using EffectModule::Source;
-using platform::Surface;
+using effects::DrawCall;
+using effects::Source;
+using raster::Surface;
 
 struct RefreshMark {};
 using LogEntry = std::variant<DrawCall, RefreshMark>;
 
-class RecordingLoop : public platform::EventLoop, public EffectModule::DrawObserver {
+class RecordingLoop : public platform::EventLoop, public effects::DrawObserver {
  public:
   std::uint32_t GetTickCount() override {
     ++clock_reads;
@@ -131,7 +131,7 @@ struct Harness {
     loop.quit_flag = &QuitFlag;
   }
   Recording Play(int number) {
-    EffectModule::RunTransition(number, state, loop, QuitFlag, picture1, now, next, &loop);
+    effects::RunTransition(number, state, loop, QuitFlag, picture1, now, next, &loop);
     return Split(loop.log);
   }
   bool Shows(const Surface& picture) const {
@@ -142,7 +142,7 @@ struct Harness {
   Surface now;
   Surface next;
   Surface picture1;
-  EffectModule::State state;
+  effects::State state;
   RecordingLoop loop;
   std::int16_t QuitFlag = 0;
 };
@@ -157,4 +157,4 @@ inline DrawCall Fill(int w, int h) {
   return {DrawCall::Kind::kFill, Source::kNextPicture, -1, -1, w, h, 0, 0, 0, 0};
 }
 
-}  // namespace effects_test
+}  // namespace scenesaver::effects_test

@@ -8,6 +8,8 @@
 #include "TestSandbox.h"
 #include "platform/posix/ExtractFolder.h"
 
+using namespace scenesaver;  // NOLINT(google-build-using-namespace)
+
 namespace {
 
 using platform::ExtractFolder;

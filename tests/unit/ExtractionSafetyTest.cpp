@@ -12,14 +12,16 @@
 
 #include "FakeStartupHost.h"
 #include "TestSandbox.h"
-#include "startup/PackageFormat.h"
+#include "package/PackageFormat.h"
 #include "startup/Startup.h"
+
+using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 
 namespace {
 
-using Module1::ByteArray;
-using Module1::Package;
-using Module1::SceneRecord;
+using package::ByteArray;
+using package::Package;
+using package::SceneRecord;
 using testing_support::FakeStartupHost;
 using testing_support::TestSandbox;
 namespace fs = std::filesystem;
@@ -73,7 +75,7 @@ class ExtractionSafetyTest : public ::testing::Test {
  protected:
   void SetUp() override {
     // A first start that does nothing makes the private folder and its lock file.
-    Module1::Main("", host_, box_.Path("demo.scr"), NoWindows());
+    startup::Main("", host_, box_.Path("demo.scr"), NoWindows());
     ASSERT_TRUE(fs::is_directory(private_));
     TestSandbox::WriteBytes(box_.Path("home/victim"), "keep");
     fs::create_directories(box_.Path("home/dir"));
@@ -104,24 +106,24 @@ class ExtractionSafetyTest : public ::testing::Test {
       package.Scenes.push_back(Scene(hostile[i], hostile[hostile.size() - 1 - i]));
     }
     package.SceneCount = static_cast<std::int32_t>(package.Scenes.size());
-    package.PackageLength = static_cast<std::int32_t>(Module1::SerializedLength(package));
-    const auto bytes = Module1::SerializePackage(package);
+    package.PackageLength = static_cast<std::int32_t>(package::SerializedLength(package));
+    const auto bytes = package::SerializePackage(package);
     TestSandbox::WriteBytes(box_.Path("demo.scr"),
                             "program bytes" + std::string(bytes.begin(), bytes.end()));
   }
 
-  static Module1::Windows NoWindows() {
-    Module1::Windows windows;
-    windows.form1_load = [](Module1::State&, EffectModule::State&, platform::ShowHost&) {};
-    windows.form1_unload = [](const Module1::State&, platform::ExtractFolder&) {};
-    windows.settings_show_modal = [](const Module1::State&, platform::StartupHost&) {};
+  static startup::Windows NoWindows() {
+    startup::Windows windows;
+    windows.form1_load = [](package::ShowState&, effects::State&, platform::ShowHost&) {};
+    windows.form1_unload = [](const package::ShowState&, platform::ExtractFolder&) {};
+    windows.settings_show_modal = [](const package::ShowState&, platform::StartupHost&) {};
     return windows;
   }
 
   // A show whose window runs `during` in place of the presentation; the real clean-up follows.
   void RunShow(const std::function<void(const std::string& folder)>& during) {
-    Module1::Windows windows = Module1::Windows::Real();
-    windows.form1_load = [&](Module1::State& module1, EffectModule::State&, platform::ShowHost&) {
+    startup::Windows windows = startup::Windows::Real();
+    windows.form1_load = [&](package::ShowState& module1, effects::State&, platform::ShowHost&) {
       temp_folder_ = module1.TempFolder;
       for (const auto& entry : fs::directory_iterator(module1.TempFolder)) {
         EXPECT_TRUE(entry.is_regular_file() && !entry.is_symlink()) << entry.path();
@@ -130,7 +132,7 @@ class ExtractionSafetyTest : public ::testing::Test {
       }
       during(module1.TempFolder);
     };
-    EXPECT_EQ(Module1::Main("/S", host_, box_.Path("demo.scr"), windows), Module1::kExitNormal);
+    EXPECT_EQ(startup::Main("/S", host_, box_.Path("demo.scr"), windows), startup::kExitNormal);
   }
 
   const std::map<std::string, std::string> kExpected = {

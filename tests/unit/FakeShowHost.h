@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/Host.h"
+#include "platform/ShowHost.h"
 
-namespace testing_support {
+namespace scenesaver::testing_support {
 
 class FakeShowHost final : public platform::ShowHost {
  public:
@@ -18,7 +18,7 @@ class FakeShowHost final : public platform::ShowHost {
   void WaitForEventsUntil(std::uint32_t until) override {
     if (static_cast<std::int32_t>(until - tick) > 0) tick = until;
   }
-  void Refresh(const platform::Surface&) override { ++refreshes; }
+  void Refresh(const raster::Surface&) override { ++refreshes; }
   void SetInputHandlers(platform::InputHandlers* handlers) override { input = handlers; }
   platform::Size PrimaryScreenSize() override { return screen; }
   void PlacePicture1(std::int32_t, std::int32_t, std::int32_t, std::int32_t) override {}
@@ -27,9 +27,9 @@ class FakeShowHost final : public platform::ShowHost {
   int ShowCursor(bool show) override { return cursor_count += show ? 1 : -1; }
   platform::Point GetCursorPos() override { return cursor; }
   void SetScreenSaverRunning(bool running) override { screen_saver_running = running; }
-  std::optional<std::string> LoadPicture(const std::string& path, platform::Surface&) override {
+  base::Result<raster::Surface> LoadPicture(const std::string& path) override {
     loaded_pictures.push_back(path);
-    return path;  // decoding is not this fake's business
+    return base::Error{path};  // decoding is not this fake's business
   }
   void MciSendString(std::string_view command, std::string& reply) override {
     mci_commands.emplace_back(command);
@@ -62,4 +62,4 @@ class FakeShowHost final : public platform::ShowHost {
   std::vector<std::string> messages;
 };
 
-}  // namespace testing_support
+}  // namespace scenesaver::testing_support

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "FakeShowHost.h"
-#include "platform/Host.h"
+#include "platform/StartupHost.h"
 
-namespace testing_support {
+namespace scenesaver::testing_support {
 
 class FakeStartupHost final : public platform::StartupHost {
  public:
@@ -58,4 +58,4 @@ class FakeStartupHost final : public platform::StartupHost {
   FakeShowHost show;
 };
 
-}  // namespace testing_support
+}  // namespace scenesaver::testing_support

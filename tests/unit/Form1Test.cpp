@@ -11,12 +11,14 @@
 #include "presentation/Form1Input.h"
 #include "presentation/ShowSound.h"
 
+using namespace scenesaver;  // NOLINT(google-build-using-namespace)
+
 namespace {
 
-using platform::Color;
+using raster::Color;
 using platform::HeadlessHost;
 using platform::HeadlessOptions;
-using platform::Surface;
+using raster::Surface;
 
 constexpr Color kBack = 0x000000;
 constexpr Color kRed = 0x0000FF;
@@ -31,9 +33,9 @@ Surface Solid(int w, int h, Color c) {
   return s;
 }
 
-Module1::SceneRecord Scene(std::string picture, std::int32_t display_time, std::int32_t effect = 0,
+package::SceneRecord Scene(std::string picture, std::int32_t display_time, std::int32_t effect = 0,
                            std::string sound = "") {
-  Module1::SceneRecord scene;
+  package::SceneRecord scene;
   scene.PictureFileName = std::move(picture);
   scene.SoundFileName = std::move(sound);
   scene.DisplayTime = display_time;
@@ -46,8 +48,8 @@ class Show {
  public:
   Show() {
     module1.TempFolder = kTemp;
-    module1.MusicEnabled = Module1::kTrue;
-    module1.SoundEnabled = Module1::kTrue;
+    module1.MusicEnabled = base::kTrue;
+    module1.SoundEnabled = base::kTrue;
     module1.PackageRecord.PictureWidth = 8;
     module1.PackageRecord.PictureHeight = 8;
     module1.PackageRecord.BackgroundColor = static_cast<std::int32_t>(kBack);
@@ -58,23 +60,23 @@ class Show {
     options.keep_frames = true;
   }
 
-  void Add(Module1::SceneRecord scene) {
+  void Add(package::SceneRecord scene) {
     module1.PackageRecord.Scenes.push_back(std::move(scene));
     module1.PackageRecord.SceneCount =
         static_cast<std::int32_t>(module1.PackageRecord.Scenes.size());
   }
 
   HeadlessHost& Run() {
-    options.picture_loader = [this](const std::string& path,
-                                    Surface& out) -> std::optional<std::string> {
+    options.picture_loader = [this](const std::string& path) -> base::Result<raster::Surface> {
       loads.push_back(path.substr(module1.TempFolder.size()));
       const auto found = pictures.find(loads.back());
-      if (found == pictures.end() || loads.size() == failing_load) return "cannot decode " + path;
-      out = found->second;
-      return std::nullopt;
+      if (found == pictures.end() || loads.size() == failing_load) {
+        return base::Error{"cannot decode " + path};
+      }
+      return found->second;
     };
     host = std::make_unique<HeadlessHost>(options);
-    Form1::RunPresentation(form, module1, effects, *host);
+    presentation::RunPresentation(form, module1, effects, *host);
     return *host;
   }
 
@@ -98,9 +100,9 @@ class Show {
     return calls;
   }
 
-  Module1::State module1;
-  EffectModule::State effects;
-  Form1::State form;
+  package::ShowState module1;
+  effects::State effects;
+  presentation::State form;
   HeadlessOptions options;
   std::map<std::string, Surface> pictures;
   std::vector<std::string> loads;
@@ -156,7 +158,7 @@ TEST(Form1SceneLoop, SceneZeroSoundPlaysOnlyWhenSceneZeroArrivesAgain) {
 
 TEST(Form1SceneLoop, SoundSettingOffStartsNoSceneSoundButStillPurges) {
   Show show;
-  show.module1.SoundEnabled = Module1::kFalse;
+  show.module1.SoundEnabled = base::kFalse;
   show.Add(Scene("a.jpg", 100, 0, "a.wav"));
   show.Add(Scene("b.jpg", 100, 0, "b.wav"));
   show.options.until_ms = 250;
@@ -216,7 +218,7 @@ TEST(Form1Compose, TransparentFlagWithoutOverlayFlagPaintsOpaqueOnTheBackground)
   sprite.Row(0)[0] = kBack;  // key-coloured pixel
   show.pictures["b.jpg"] = sprite;
   show.Add(Scene("a.jpg", 100));
-  Module1::SceneRecord b = Scene("b.jpg", 100);
+  package::SceneRecord b = Scene("b.jpg", 100);
   b.TransparentFlag = -1;
   show.Add(b);
   show.options.until_ms = 150;
@@ -234,11 +236,11 @@ TEST(Form1Compose, OverlayScenesBuildUpOverWhatTheScreenShowed) {
   for (int y = 0; y < 4; ++y) sprite.Row(y)[0] = sprite.Row(y)[1] = kBack;  // left half keyed
   show.pictures["c.jpg"] = sprite;
   show.Add(Scene("a.jpg", 100));
-  Module1::SceneRecord b = Scene("b.jpg", 100);
+  package::SceneRecord b = Scene("b.jpg", 100);
   b.PictureLeft = 4;
   b.OverlayFlag = -1;
   show.Add(b);
-  Module1::SceneRecord c = Scene("c.jpg", 100);
+  package::SceneRecord c = Scene("c.jpg", 100);
   c.PictureLeft = 4;
   c.PictureTop = 2;
   c.OverlayFlag = -1;
@@ -320,7 +322,7 @@ TEST(Form1Failure, NoScenesFailsBeforeTheWindowAndLeavesNoFolder) {
             "不明のエラーが発生しました。\r\nインデックスが有効範囲にありません。\r\nForm1");
   EXPECT_FALSE(host.WindowShown());
   EXPECT_FALSE(host.ScreenSaverRunning());
-  Form1::Form_Unload(show.module1, *folder);
+  presentation::Form_Unload(show.module1, *folder);
   EXPECT_FALSE(std::filesystem::exists(folder->Path()));
 }
 
@@ -335,7 +337,7 @@ TEST(Form1Failure, UnreadablePictureReportsAndRestoresSoTheCleanUpRemovesEveryth
   Show show;
   show.module1.TempFolder = folder->Path();
   show.module1.PackageRecord.MusicFileName = "m.mid";
-  show.module1.MusicEnabled = Module1::kFalse;
+  show.module1.MusicEnabled = base::kFalse;
   show.Add(Scene("a.jpg", 100));
   show.Add(Scene("b.jpg", 100, 0, "b.wav"));
   show.pictures.erase("b.jpg");
@@ -347,7 +349,7 @@ TEST(Form1Failure, UnreadablePictureReportsAndRestoresSoTheCleanUpRemovesEveryth
   EXPECT_FALSE(host.ScreenSaverRunning());
   // The music setting is off: nothing was opened, but the device is closed all the same.
   EXPECT_EQ(show.Calls(), (std::vector<std::string>{"0 mci close bgm", "0 PlaySound  64"}));
-  Form1::Form_Unload(show.module1, *folder);
+  presentation::Form_Unload(show.module1, *folder);
   EXPECT_FALSE(std::filesystem::exists(folder->Path()));
 }
 
@@ -425,11 +427,11 @@ TEST(Form1Unload, LeavesTheFolderWhenItHoldsFilesThePackageDoesNotName) {
   const std::vector<std::uint8_t> bytes = {1};
   ASSERT_TRUE(folder->WriteFile("a.jpg", bytes));
   ASSERT_TRUE(folder->WriteFile("other.jpg", bytes));
-  Module1::State module1;
+  package::ShowState module1;
   module1.PackageRecord.ScenesPresent = true;
   module1.PackageRecord.Scenes.push_back(Scene("a.jpg", 1));
   module1.PackageRecord.SceneCount = 5;  // beyond Scenes: skipped
-  Form1::Form_Unload(module1, *folder);
+  presentation::Form_Unload(module1, *folder);
   EXPECT_FALSE(std::filesystem::exists(folder->Path() + "a.jpg"));
   EXPECT_TRUE(std::filesystem::exists(folder->Path() + "other.jpg"));
 }
@@ -449,7 +451,9 @@ class ScriptedHost final : public platform::ShowHost {
   int ShowCursor(bool) override { return 0; }
   platform::Point GetCursorPos() override { return cursor; }
   void SetScreenSaverRunning(bool) override {}
-  std::optional<std::string> LoadPicture(const std::string&, Surface&) override { return {}; }
+  base::Result<raster::Surface> LoadPicture(const std::string&) override {
+    return raster::Surface();
+  }
   void MciSendString(std::string_view command, std::string& reply) override {
     commands.emplace_back(command);
     reply = command == "status bgm mode" ? mode : "";
@@ -470,7 +474,7 @@ TEST(Form1Input, MouseMoveEndsOnlyAwayFromTheStartPosition) {
   ScriptedHost host;
   std::int16_t quit = 0;
   const platform::Point start{100, 50};
-  Form1::Input input(quit, start, host);
+  presentation::Input input(quit, start, host);
   host.cursor = start;
   input.MouseMove();
   EXPECT_EQ(quit, 0);
@@ -486,24 +490,24 @@ TEST(Form1Input, MouseMoveEndsOnlyAwayFromTheStartPosition) {
 }
 
 TEST(Form1Music, KeepAliveRestartsOnlyAStoppedDevice) {
-  Module1::State module1;
+  package::ShowState module1;
   module1.PackageRecord.MusicFileName = "m.mid";
-  module1.MusicEnabled = Module1::kTrue;
+  module1.MusicEnabled = base::kTrue;
   std::string reply;
   ScriptedHost host;
   host.mode = "playing";
-  Form1::KeepMusicAlive(module1, host, reply);
+  presentation::KeepMusicAlive(module1, host, reply);
   host.mode = "stopped";
-  Form1::KeepMusicAlive(module1, host, reply);
+  presentation::KeepMusicAlive(module1, host, reply);
   host.mode = "stoppe";
-  Form1::KeepMusicAlive(module1, host, reply);
+  presentation::KeepMusicAlive(module1, host, reply);
   EXPECT_EQ(host.commands,
             (std::vector<std::string>{"status bgm mode", "status bgm mode", "seek bgm to start",
                                       "play bgm", "status bgm mode"}));
   host.commands.clear();
-  module1.MusicEnabled = Module1::kFalse;
-  Form1::KeepMusicAlive(module1, host, reply);
-  Form1::StartMusic(module1, host, reply);
+  module1.MusicEnabled = base::kFalse;
+  presentation::KeepMusicAlive(module1, host, reply);
+  presentation::StartMusic(module1, host, reply);
   EXPECT_TRUE(host.commands.empty());
 }
 

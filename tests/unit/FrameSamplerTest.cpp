@@ -6,10 +6,10 @@
 
 namespace {
 
-using scenepack::FrameSampler;
+using scenesaver::scenepack::FrameSampler;
 
-platform::Surface Plain(platform::Color color) {
-  platform::Surface surface(2, 1, color);
+scenesaver::raster::Surface Plain(scenesaver::raster::Color color) {
+  scenesaver::raster::Surface surface(2, 1, color);
   surface.Cls();
   return surface;
 }
@@ -17,10 +17,10 @@ platform::Surface Plain(platform::Color color) {
 // Records the colour of each emitted frame and whether it was marked a repeat, checking the
 // indices come in order.
 struct Recorder {
-  std::vector<platform::Color> colors;
+  std::vector<scenesaver::raster::Color> colors;
   std::vector<bool> repeats;
   FrameSampler::Emit Emit() {
-    return [this](const platform::Surface& frame, std::int64_t index, bool repeat) {
+    return [this](const scenesaver::raster::Surface& frame, std::int64_t index, bool repeat) {
       EXPECT_EQ(index, static_cast<std::int64_t>(colors.size()));
       colors.push_back(frame.Pixel(0, 0));
       repeats.push_back(repeat);
@@ -29,21 +29,21 @@ struct Recorder {
 };
 
 TEST(FrameInstantsTest, CountsAndInstantsAreExactAtEveryRate) {
-  EXPECT_EQ(scenepack::FrameCountFor(1000, 30), 30);
-  EXPECT_EQ(scenepack::FrameCountFor(1001, 30), 31);  // a started frame counts
-  EXPECT_EQ(scenepack::FrameCountFor(47776, 30), 1434);
-  EXPECT_EQ(scenepack::FrameCountFor(60000, 30), 1800);
-  EXPECT_EQ(scenepack::FrameCountFor(5000, 7), 35);
-  EXPECT_EQ(scenepack::FrameCountFor(1, 1), 1);
+  EXPECT_EQ(scenesaver::scenepack::FrameCountFor(1000, 30), 30);
+  EXPECT_EQ(scenesaver::scenepack::FrameCountFor(1001, 30), 31);  // a started frame counts
+  EXPECT_EQ(scenesaver::scenepack::FrameCountFor(47776, 30), 1434);
+  EXPECT_EQ(scenesaver::scenepack::FrameCountFor(60000, 30), 1800);
+  EXPECT_EQ(scenesaver::scenepack::FrameCountFor(5000, 7), 35);
+  EXPECT_EQ(scenesaver::scenepack::FrameCountFor(1, 1), 1);
   // Frame 1 at 30 fps stands for 33.33 ms: before tick 34, not before tick 33.
-  EXPECT_TRUE(scenepack::FrameBefore(1, 30, 34));
-  EXPECT_FALSE(scenepack::FrameBefore(1, 30, 33));
+  EXPECT_TRUE(scenesaver::scenepack::FrameBefore(1, 30, 34));
+  EXPECT_FALSE(scenesaver::scenepack::FrameBefore(1, 30, 33));
   // Frame 3 at 30 fps is exactly 100 ms: not before tick 100 (a refresh then is shown).
-  EXPECT_FALSE(scenepack::FrameBefore(3, 30, 100));
-  EXPECT_TRUE(scenepack::FrameBefore(3, 30, 101));
+  EXPECT_FALSE(scenesaver::scenepack::FrameBefore(3, 30, 100));
+  EXPECT_TRUE(scenesaver::scenepack::FrameBefore(3, 30, 101));
   // Ten hours at 120 fps stays exact.
-  EXPECT_EQ(scenepack::FrameCountFor(36'000'000, 120), 4'320'000);
-  EXPECT_FALSE(scenepack::FrameBefore(4'320'000, 120, 36'000'000));
+  EXPECT_EQ(scenesaver::scenepack::FrameCountFor(36'000'000, 120), 4'320'000);
+  EXPECT_FALSE(scenesaver::scenepack::FrameBefore(4'320'000, 120, 36'000'000));
 }
 
 TEST(FrameSamplerTest, EachFrameShowsTheLastRefreshAtOrBeforeItsInstant) {
@@ -53,11 +53,11 @@ TEST(FrameSamplerTest, EachFrameShowsTheLastRefreshAtOrBeforeItsInstant) {
   sampler.Refresh(Plain(2), 0);  // the last at a tick wins
   EXPECT_TRUE(recorder.colors.empty());
   sampler.Refresh(Plain(3), 50);
-  EXPECT_EQ(recorder.colors, (std::vector<platform::Color>{2, 2}));
+  EXPECT_EQ(recorder.colors, (std::vector<scenesaver::raster::Color>{2, 2}));
   sampler.Refresh(Plain(4), 100);  // on frame 3's instant: frame 3 shows it
   sampler.Refresh(Plain(5), 134);
   sampler.Finish();
-  EXPECT_EQ(recorder.colors, (std::vector<platform::Color>{2, 2, 3, 4, 4, 5}));
+  EXPECT_EQ(recorder.colors, (std::vector<scenesaver::raster::Color>{2, 2, 3, 4, 4, 5}));
   // Only a frame after one of the same refresh may skip its conversion.
   EXPECT_EQ(recorder.repeats, (std::vector<bool>{false, true, false, false, true, false}));
   EXPECT_TRUE(sampler.Done());
@@ -76,7 +76,7 @@ TEST(FrameSamplerTest, AHeldPictureFillsEveryFrameUntilTheNextRefresh) {
 TEST(FrameSamplerTest, StopsAtItsCountAndKeepsTheSourcePictureIndependent) {
   Recorder recorder;
   FrameSampler sampler(30, 3, recorder.Emit());
-  platform::Surface picture = Plain(1);
+  scenesaver::raster::Surface picture = Plain(1);
   sampler.Refresh(picture, 0);
   picture.SetBackColor(9);
   picture.Cls();  // the show draws on after its refresh; the held copy must not change
@@ -84,7 +84,7 @@ TEST(FrameSamplerTest, StopsAtItsCountAndKeepsTheSourcePictureIndependent) {
   EXPECT_TRUE(sampler.Done());
   sampler.Refresh(Plain(5), 2000);
   sampler.Finish();
-  EXPECT_EQ(recorder.colors, (std::vector<platform::Color>{1, 1, 1}));
+  EXPECT_EQ(recorder.colors, (std::vector<scenesaver::raster::Color>{1, 1, 1}));
 }
 
 TEST(FrameSamplerTest, ALengthLearntLaterAndANoPictureFinish) {
@@ -96,7 +96,7 @@ TEST(FrameSamplerTest, ALengthLearntLaterAndANoPictureFinish) {
   sampler.Refresh(Plain(2), 40);
   sampler.SetFrameCount(4);
   sampler.Finish();
-  EXPECT_EQ(recorder.colors, (std::vector<platform::Color>{1, 1, 2, 2}));
+  EXPECT_EQ(recorder.colors, (std::vector<scenesaver::raster::Color>{1, 1, 2, 2}));
   EXPECT_EQ(recorder.repeats, (std::vector<bool>{false, true, false, true}));
 }
 

@@ -4,6 +4,8 @@
 #include "platform/posix/WindowId.h"
 #include "tools/scenepack/HackSwitches.h"
 
+using namespace scenesaver;  // NOLINT(google-build-using-namespace)
+
 namespace {
 
 using platform::ParseWindowId;

@@ -3,8 +3,10 @@
 #include <sstream>
 
 #include "AudioTestFiles.h"
-#include "platform/Host.h"
+#include "platform/ShowHost.h"
 #include "platform/headless/HeadlessAudio.h"
+
+using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 
 namespace {
 

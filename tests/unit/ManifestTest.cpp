@@ -3,9 +3,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "startup/PackageFormat.h"
+#include "package/PackageFormat.h"
 #include "tools/scenepack/EffectNames.h"
 #include "tools/scenepack/Manifest.h"
+
+using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 
 namespace {
 
@@ -60,7 +62,7 @@ picture = "media/b.jpg"
 picture_name = "テスト.jpg"
 )");
   ASSERT_EQ(r.error, "");
-  const Module1::Package& p = r.package;
+  const package::Package& p = r.package;
   EXPECT_EQ(p.PictureWidth, 800);
   EXPECT_EQ(p.PictureHeight, 600);
   EXPECT_EQ(p.BackgroundColor, 0x302010);  // red in the low byte
@@ -69,7 +71,7 @@ picture_name = "テスト.jpg"
   EXPECT_EQ(std::string(p.MusicData.bytes.begin(), p.MusicData.bytes.end()), "tune");
   EXPECT_EQ(p.SceneCount, 2);
   ASSERT_EQ(p.Scenes.size(), 2u);
-  const Module1::SceneRecord& a = p.Scenes[0];
+  const package::SceneRecord& a = p.Scenes[0];
   EXPECT_EQ(a.PictureFileName, "a.jpg");
   EXPECT_EQ(a.SoundFileName, "s.wav");
   EXPECT_TRUE(a.SoundData.present);
@@ -79,12 +81,12 @@ picture_name = "テスト.jpg"
   EXPECT_EQ(a.EffectNumber, 29);
   EXPECT_EQ(a.OverlayFlag, -1);
   EXPECT_EQ(a.TransparentFlag, 1);
-  const Module1::SceneRecord& b = p.Scenes[1];
+  const package::SceneRecord& b = p.Scenes[1];
   EXPECT_EQ(b.PictureFileName, "\x83\x65\x83\x58\x83\x67.jpg");  // stored in code page 932
   EXPECT_EQ(b.SoundFileName, "");
   EXPECT_FALSE(b.SoundData.present);
   EXPECT_EQ(b.EffectNumber, 0);
-  EXPECT_EQ(p.PackageLength, static_cast<std::int32_t>(Module1::SerializedLength(p)));
+  EXPECT_EQ(p.PackageLength, static_cast<std::int32_t>(package::SerializedLength(p)));
 }
 
 TEST(Manifest, ErrorsNameTheManifestTheKeyAndTheProblem) {

@@ -6,6 +6,8 @@
 #include "platform/audio/MciCommand.h"
 #include "platform/audio/MciInterpreter.h"
 
+using namespace scenesaver;  // NOLINT(google-build-using-namespace)
+
 namespace {
 
 using platform::mci::Command;

@@ -3,6 +3,8 @@
 #include "AudioTestFiles.h"
 #include "platform/audio/MusicFile.h"
 
+using namespace scenesaver;  // NOLINT(google-build-using-namespace)
+
 namespace {
 
 using audio_test::Bytes;

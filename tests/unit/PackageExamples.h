@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "startup/PackageRecord.h"
+#include "package/PackageRecord.h"
 
-namespace testing_support {
+namespace scenesaver::testing_support {
 
 inline std::vector<std::uint8_t> Pattern(std::size_t n, std::uint8_t seed) {
   std::vector<std::uint8_t> v(n);
@@ -16,13 +16,13 @@ inline std::vector<std::uint8_t> Pattern(std::size_t n, std::uint8_t seed) {
   return v;
 }
 
-inline Module1::ByteArray Present(std::vector<std::uint8_t> bytes) {
-  return Module1::ByteArray{true, 0, std::move(bytes)};
+inline package::ByteArray Present(std::vector<std::uint8_t> bytes) {
+  return package::ByteArray{true, 0, std::move(bytes)};
 }
 
 // The one-scene package: 550 x 550, colour 2, settings on, "bgm.mid", one picture "0".
-inline Module1::Package WorkedExample() {
-  Module1::Package p;
+inline package::Package WorkedExample() {
+  package::Package p;
   p.PictureWidth = 550;
   p.PictureHeight = 550;
   p.BackgroundColor = 2;
@@ -31,7 +31,7 @@ inline Module1::Package WorkedExample() {
   p.MusicFileName = "bgm.mid";
   p.MusicData = Present(Pattern(20117, 1));
   p.ScenesPresent = true;
-  Module1::SceneRecord s;
+  package::SceneRecord s;
   s.PictureFileName = "0";
   s.DisplayTime = 5000;
   s.EffectNumber = 23;
@@ -40,15 +40,15 @@ inline Module1::Package WorkedExample() {
   return p;
 }
 
-inline Module1::Package TwoScenes() {
-  Module1::Package p;
+inline package::Package TwoScenes() {
+  package::Package p;
   p.PictureWidth = 640;
   p.PictureHeight = 480;
   p.BackgroundColor = 0x00FF00;
   p.HasSettings = -1;
   p.SceneCount = 2;
   p.ScenesPresent = true;
-  Module1::SceneRecord a;
+  package::SceneRecord a;
   a.PictureFileName = "a.jpg";
   a.SoundFileName = "a.wav";
   a.DisplayTime = 1500;
@@ -59,10 +59,10 @@ inline Module1::Package TwoScenes() {
   a.TransparentFlag = -1;
   a.PictureData = Present(Pattern(300, 9));
   a.SoundData = Present(Pattern(40, 5));
-  Module1::SceneRecord b = a;
+  package::SceneRecord b = a;
   b.PictureFileName = "\x83\x65\x83\x58\x83\x67.jpg";  // CP932 katakana
   b.SoundFileName.clear();
-  b.SoundData = Module1::ByteArray{};
+  b.SoundData = package::ByteArray{};
   p.Scenes = {a, b};
   return p;
 }
@@ -75,4 +75,4 @@ inline std::vector<std::uint8_t> WithPlayer(std::size_t player_size,
   return file;
 }
 
-}  // namespace testing_support
+}  // namespace scenesaver::testing_support

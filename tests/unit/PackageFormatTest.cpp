@@ -8,18 +8,20 @@
 #include <random>
 
 #include "PackageExamples.h"
-#include "startup/PackageFormat.h"
+#include "package/PackageFormat.h"
 #ifndef _WIN32
-#include "startup/PackageText.h"
+#include "package/PackageText.h"
+
+using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 #endif
 
 namespace {
 
-using Module1::ByteArray;
-using Module1::LoadPackageFromBytes;
-using Module1::LoadPackageFromFile;
-using Module1::Package;
-using Module1::SceneRecord;
+using package::ByteArray;
+using package::LoadPackageFromBytes;
+using package::LoadPackageFromFile;
+using package::Package;
+using package::SceneRecord;
 using testing_support::Pattern;
 using testing_support::Present;
 using testing_support::TwoScenes;
@@ -57,7 +59,7 @@ class TempFile {
 
 TEST(PackageFormat, WorkedExampleByteForByte) {
   Package p = WorkedExample();
-  const std::vector<std::uint8_t> bytes = Module1::SerializeWithLength(p);
+  const std::vector<std::uint8_t> bytes = package::SerializeWithLength(p);
   ASSERT_EQ(bytes.size(), 99154u);
   EXPECT_EQ(p.PackageLength, 99154);
   EXPECT_EQ(LongAt(bytes, 0), 550);
@@ -93,7 +95,7 @@ TEST(PackageFormat, WorkedExampleByteForByte) {
   const std::vector<std::uint8_t> file = WithPlayer(197458 - 99154, bytes);
   ASSERT_EQ(file.size(), 197458u);
   const TempFile temp(file);
-  const Module1::LoadResult r = LoadPackageFromFile(temp.path());
+  const package::LoadResult r = LoadPackageFromFile(temp.path());
   ASSERT_FALSE(r.problem) << r.problem->message;
   EXPECT_EQ(r.package_offset, 98304u);
   EXPECT_EQ(r.record, p);
@@ -110,28 +112,28 @@ TEST(PackageFormat, WorkedExampleByteForByte) {
 
 TEST(PackageFormat, RoundTripsFromFileAndMemoryWhateverThePlayerLength) {
   Package p = TwoScenes();
-  const std::vector<std::uint8_t> bytes = Module1::SerializeWithLength(p);
+  const std::vector<std::uint8_t> bytes = package::SerializeWithLength(p);
   for (std::size_t player : {0u, 1u, 70000u}) {
     const std::vector<std::uint8_t> file = WithPlayer(player, bytes);
-    const Module1::LoadResult from_memory = LoadPackageFromBytes(file);
+    const package::LoadResult from_memory = LoadPackageFromBytes(file);
     ASSERT_FALSE(from_memory.problem) << from_memory.problem->message;
     EXPECT_EQ(from_memory.record, p);
     EXPECT_EQ(from_memory.package_offset, player);
     const TempFile temp(file);
     EXPECT_EQ(LoadPackageFromFile(temp.path()).record, p);
   }
-  EXPECT_EQ(Module1::SerializePackage(p), bytes);
+  EXPECT_EQ(package::SerializePackage(p), bytes);
 }
 
 TEST(PackageFormat, EmptyValuesTakeTwoBytesEach) {
   Package p;
-  EXPECT_EQ(Module1::SerializedLength(p), Module1::kMinimumPackageLength);
+  EXPECT_EQ(package::SerializedLength(p), package::kMinimumPackageLength);
   p.ScenesPresent = true;
   p.Scenes.resize(1);
   // Header 18, empty name 2, absent music 2, scenes header 10, scene 28, trailer 4.
-  EXPECT_EQ(Module1::SerializedLength(p), 18u + 2 + 2 + 10 + 28 + 4);
-  const std::vector<std::uint8_t> bytes = Module1::SerializeWithLength(p);
-  const Module1::LoadResult r = LoadPackageFromBytes(bytes);
+  EXPECT_EQ(package::SerializedLength(p), 18u + 2 + 2 + 10 + 28 + 4);
+  const std::vector<std::uint8_t> bytes = package::SerializeWithLength(p);
+  const package::LoadResult r = LoadPackageFromBytes(bytes);
   ASSERT_FALSE(r.problem);
   EXPECT_EQ(r.record, p);
 }
@@ -139,17 +141,17 @@ TEST(PackageFormat, EmptyValuesTakeTwoBytesEach) {
 TEST(PackageFormat, WriterRefusesWhatTheFormatCannotHold) {
   Package p;
   p.MusicFileName.assign(65536, 'x');
-  EXPECT_THROW(Module1::SerializePackage(p), std::invalid_argument);
+  EXPECT_THROW(package::SerializePackage(p), std::invalid_argument);
   p.MusicFileName.assign(65535, 'x');
-  EXPECT_NO_THROW(Module1::SerializePackage(p));
+  EXPECT_NO_THROW(package::SerializePackage(p));
   p.MusicData.bytes = {1, 2};  // bytes in an absent array
-  EXPECT_THROW(Module1::SerializePackage(p), std::invalid_argument);
+  EXPECT_THROW(package::SerializePackage(p), std::invalid_argument);
   Package q;
   q.Scenes.resize(1);  // scenes in an absent array
-  EXPECT_THROW(Module1::SerializePackage(q), std::invalid_argument);
+  EXPECT_THROW(package::SerializePackage(q), std::invalid_argument);
 }
 
-void ExpectProblem(const Module1::LoadResult& r, std::uint64_t offset, const char* says) {
+void ExpectProblem(const package::LoadResult& r, std::uint64_t offset, const char* says) {
   ASSERT_TRUE(r.problem);
   EXPECT_EQ(r.problem->offset, offset);
   EXPECT_NE(r.problem->message.find(says), std::string::npos) << r.problem->message;
@@ -188,7 +190,7 @@ TEST(PackageFormat, DamagedFilesGiveEmptyRecordAndNameTheProblem) {
 
 TEST(PackageFormat, TruncatedPackageKeepsWhatWasRead) {
   Package p = TwoScenes();
-  std::vector<std::uint8_t> bytes = Module1::SerializeWithLength(p);
+  std::vector<std::uint8_t> bytes = package::SerializeWithLength(p);
   // Cut the package inside the second scene's picture but keep the trailer at the end.
   const std::uint64_t cut = bytes.size() - 100;
   std::vector<std::uint8_t> file(bytes.begin(), bytes.begin() + static_cast<long>(cut));
@@ -206,7 +208,7 @@ TEST(PackageFormat, TruncatedPackageKeepsWhatWasRead) {
 
 TEST(PackageFormat, CountsLargerThanTheFileAreRefusedBeforeAllocating) {
   Package p = TwoScenes();
-  std::vector<std::uint8_t> bytes = Module1::SerializeWithLength(p);
+  std::vector<std::uint8_t> bytes = package::SerializeWithLength(p);
   // Scenes header right after the 20-byte header and empty music (18 + 2 + 2 = 22).
   ASSERT_EQ(IntegerAt(bytes, 22), 1);
   std::vector<std::uint8_t> huge_scenes = bytes;
@@ -247,7 +249,7 @@ TEST(PackageFormat, CountsLargerThanTheFileAreRefusedBeforeAllocating) {
 
 TEST(PackageFormat, BytesBetweenTheContentAndTheEndAreReported) {
   Package p = TwoScenes();
-  std::vector<std::uint8_t> file = Module1::SerializeWithLength(p);
+  std::vector<std::uint8_t> file = package::SerializeWithLength(p);
   // The length field inside the content and the trailer both claim four bytes more.
   const std::size_t n = file.size();
   const std::int32_t length = static_cast<std::int32_t>(n + 4);
@@ -263,15 +265,15 @@ TEST(PackageFormat, BytesBetweenTheContentAndTheEndAreReported) {
 
 #ifndef _WIN32
 TEST(PackageText, ConvertsCp932AndSurvivesInvalidBytes) {
-  EXPECT_EQ(Module1::AnsiToUtf8("bgm.mid"), "bgm.mid");
-  EXPECT_EQ(Module1::AnsiToUtf8("\x83\x65\x83\x58\x83\x67"), "テスト");
-  EXPECT_EQ(Module1::AnsiToUtf8("\x90\xdd\x92\xe8"), "設定");
-  EXPECT_EQ(Module1::AnsiToUtf8("a\x81"), "a\uFFFD");       // incomplete lead byte
-  EXPECT_EQ(Module1::AnsiToUtf8("\x81\x20z"), "\uFFFD z");  // invalid trail byte
-  EXPECT_EQ(Module1::Utf8ToAnsi("テスト"), "\x83\x65\x83\x58\x83\x67");
-  EXPECT_EQ(Module1::Utf8ToAnsi("plain"), "plain");
-  EXPECT_FALSE(Module1::Utf8ToAnsi("\xF0\x9F\x98\x80"));  // an emoji has no CP932 form
-  EXPECT_FALSE(Module1::Utf8ToAnsi("\xC3"));              // broken UTF-8
+  EXPECT_EQ(package::AnsiToUtf8("bgm.mid"), "bgm.mid");
+  EXPECT_EQ(package::AnsiToUtf8("\x83\x65\x83\x58\x83\x67"), "テスト");
+  EXPECT_EQ(package::AnsiToUtf8("\x90\xdd\x92\xe8"), "設定");
+  EXPECT_EQ(package::AnsiToUtf8("a\x81"), "a\uFFFD");       // incomplete lead byte
+  EXPECT_EQ(package::AnsiToUtf8("\x81\x20z"), "\uFFFD z");  // invalid trail byte
+  EXPECT_EQ(package::Utf8ToAnsi("テスト"), "\x83\x65\x83\x58\x83\x67");
+  EXPECT_EQ(package::Utf8ToAnsi("plain"), "plain");
+  EXPECT_FALSE(package::Utf8ToAnsi("\xF0\x9F\x98\x80"));  // an emoji has no CP932 form
+  EXPECT_FALSE(package::Utf8ToAnsi("\xC3"));              // broken UTF-8
 }
 #endif
 

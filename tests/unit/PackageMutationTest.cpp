@@ -12,13 +12,15 @@
 #include <vector>
 
 #include "PackageExamples.h"
-#include "startup/PackageFormat.h"
+#include "package/PackageFormat.h"
+
+using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 
 namespace {
 
-using Module1::LoadPackageFromBytes;
-using Module1::LoadResult;
-using Module1::Package;
+using package::LoadPackageFromBytes;
+using package::LoadResult;
+using package::Package;
 using Bytes = std::vector<std::uint8_t>;
 using Clock = std::chrono::steady_clock;
 
@@ -33,7 +35,7 @@ Bytes ReadFile(const std::filesystem::path& path) {
 // The example: 98,304 program bytes, then the 99,154-byte package.
 Bytes ExampleFile() {
   Package p = testing_support::WorkedExample();
-  return testing_support::WithPlayer(98'304, Module1::SerializeWithLength(p));
+  return testing_support::WithPlayer(98'304, package::SerializeWithLength(p));
 }
 
 struct Seed {
@@ -52,7 +54,7 @@ std::vector<Seed> Seeds() {
             [](const Seed& a, const Seed& b) { return a.name < b.name; });
   Package two = testing_support::TwoScenes();
   seeds.push_back(
-      {"two scenes", testing_support::WithPlayer(1000, Module1::SerializeWithLength(two))});
+      {"two scenes", testing_support::WithPlayer(1000, package::SerializeWithLength(two))});
   seeds.push_back({"example", ExampleFile()});
   return seeds;
 }
@@ -78,7 +80,7 @@ class TimedLoader {
 // What a load that saw no problem must give: the very bytes of the package it found.
 void ExpectRoundTrip(const LoadResult& r, std::span<const std::uint8_t> file) {
   if (r.problem) return;
-  const Bytes again = Module1::SerializePackage(r.record);
+  const Bytes again = package::SerializePackage(r.record);
   ASSERT_EQ(r.package_offset + again.size(), file.size());
   EXPECT_TRUE(
       std::equal(again.begin(), again.end(), file.begin() + static_cast<long>(r.package_offset)));

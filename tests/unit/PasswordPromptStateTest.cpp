@@ -7,6 +7,8 @@
 #include "TestSandbox.h"
 #include "platform/posix/PasswordPromptState.h"
 
+using namespace scenesaver;  // NOLINT(google-build-using-namespace)
+
 namespace {
 
 using platform::PasswordCheck;

@@ -11,6 +11,8 @@
 #include "platform/SettingsReader.h"
 #include "platform/posix/UserConfig.h"
 
+using namespace scenesaver;  // NOLINT(google-build-using-namespace)
+
 namespace {
 
 using testing_support::TestSandbox;

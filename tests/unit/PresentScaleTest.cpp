@@ -6,10 +6,10 @@
 
 namespace {
 
-using scenepack::FrameSize;
-using scenepack::PlanScale;
-using scenepack::ScaleMethod;
-using scenepack::ScalePlan;
+using scenesaver::scenepack::FrameSize;
+using scenesaver::scenepack::PlanScale;
+using scenesaver::scenepack::ScaleMethod;
+using scenesaver::scenepack::ScalePlan;
 
 ScalePlan Plan(int width, int height, std::optional<FrameSize> size, std::optional<int> scale,
                bool even = false) {
@@ -19,13 +19,13 @@ ScalePlan Plan(int width, int height, std::optional<FrameSize> size, std::option
 }
 
 TEST(ParseFrameSizeTest, TakesWidthByHeightAndRefusesTheRest) {
-  ASSERT_TRUE(scenepack::ParseFrameSize("800x600"));
-  EXPECT_EQ(scenepack::ParseFrameSize("800x600")->width, 800);
-  EXPECT_EQ(scenepack::ParseFrameSize("1X2")->height, 2);
-  EXPECT_TRUE(scenepack::ParseFrameSize("16384x16384"));
+  ASSERT_TRUE(scenesaver::scenepack::ParseFrameSize("800x600"));
+  EXPECT_EQ(scenesaver::scenepack::ParseFrameSize("800x600")->width, 800);
+  EXPECT_EQ(scenesaver::scenepack::ParseFrameSize("1X2")->height, 2);
+  EXPECT_TRUE(scenesaver::scenepack::ParseFrameSize("16384x16384"));
   for (const char* bad : {"", "800", "x600", "800x", "0x600", "-8x600", "800x600x2", "16385x1",
                           "8a0x600", " 800x600"}) {
-    EXPECT_FALSE(scenepack::ParseFrameSize(bad)) << bad;
+    EXPECT_FALSE(scenesaver::scenepack::ParseFrameSize(bad)) << bad;
   }
 }
 
@@ -82,7 +82,7 @@ TEST(PlanScaleTest, RefusesEmptyPicturesAndOversizedFrames) {
 }
 
 TEST(DrawNearestTest, RepeatsEachPixelFactorTimesInsideABlackBorder) {
-  platform::Surface picture(2, 2);
+  scenesaver::raster::Surface picture(2, 2);
   picture.Row(0)[0] = 1;
   picture.Row(0)[1] = 2;
   picture.Row(1)[0] = 3;
@@ -90,7 +90,7 @@ TEST(DrawNearestTest, RepeatsEachPixelFactorTimesInsideABlackBorder) {
   const ScalePlan plan = Plan(2, 2, FrameSize{6, 6}, std::nullopt);
   ASSERT_EQ(plan.factor, 3);
   std::vector<std::uint32_t> frame(36, 0xFFFFFF);
-  scenepack::DrawNearest(plan, picture, frame);
+  scenesaver::scenepack::DrawNearest(plan, picture, frame);
   const std::vector<std::uint32_t> expected = {
       1, 1, 1, 2, 2, 2,  //
       1, 1, 1, 2, 2, 2,  //
@@ -104,7 +104,7 @@ TEST(DrawNearestTest, RepeatsEachPixelFactorTimesInsideABlackBorder) {
   const ScalePlan bordered = Plan(2, 2, FrameSize{7, 5}, std::nullopt);
   ASSERT_EQ(bordered.factor, 2);
   frame.assign(35, 0xFFFFFF);
-  scenepack::DrawNearest(bordered, picture, frame);
+  scenesaver::scenepack::DrawNearest(bordered, picture, frame);
   const std::vector<std::uint32_t> with_border = {
       0, 1, 1, 2, 2, 0, 0,  //
       0, 1, 1, 2, 2, 0, 0,  //

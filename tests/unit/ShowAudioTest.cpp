@@ -11,10 +11,12 @@
 #include "platform/headless/HeadlessHost.h"
 #include "presentation/Form1.h"
 
+using namespace scenesaver;  // NOLINT(google-build-using-namespace)
+
 namespace {
 
-Module1::SceneRecord Scene(std::int32_t display_time, std::string sound = "") {
-  Module1::SceneRecord scene;
+package::SceneRecord Scene(std::int32_t display_time, std::string sound = "") {
+  package::SceneRecord scene;
   scene.PictureFileName = "p.jpg";
   scene.SoundFileName = std::move(sound);
   scene.DisplayTime = display_time;
@@ -26,19 +28,18 @@ class ShowAudio {
   ShowAudio() {
     module1.TempFolder = dir.Path("");
     if (module1.TempFolder.back() != '/') module1.TempFolder += '/';
-    module1.MusicEnabled = Module1::kTrue;
-    module1.SoundEnabled = Module1::kTrue;
+    module1.MusicEnabled = base::kTrue;
+    module1.SoundEnabled = base::kTrue;
     module1.PackageRecord.PictureWidth = 4;
     module1.PackageRecord.PictureHeight = 4;
     module1.PackageRecord.ScenesPresent = true;
     module1.PackageRecord.MusicFileName = "m.mid";
-    options.picture_loader = [](const std::string&, platform::Surface& out) {
-      out = platform::Surface(4, 4, 0x808080);
-      return std::optional<std::string>();
+    options.picture_loader = [](const std::string&) -> base::Result<raster::Surface> {
+      return raster::Surface(4, 4, 0x808080);
     };
   }
 
-  void Add(Module1::SceneRecord scene) {
+  void Add(package::SceneRecord scene) {
     module1.PackageRecord.Scenes.push_back(std::move(scene));
     module1.PackageRecord.SceneCount =
         static_cast<std::int32_t>(module1.PackageRecord.Scenes.size());
@@ -48,7 +49,7 @@ class ShowAudio {
   // to "T/".
   std::vector<std::string> Run() {
     host = std::make_unique<platform::HeadlessHost>(options);
-    Form1::RunPresentation(form, module1, effects, *host);
+    presentation::RunPresentation(form, module1, effects, *host);
     std::vector<std::string> calls;
     for (const platform::AudioCall& call : host->AudioCalls()) {
       std::string argument = call.argument;
@@ -61,9 +62,9 @@ class ShowAudio {
   }
 
   audio_test::ScratchDir dir;
-  Module1::State module1;
-  EffectModule::State effects;
-  Form1::State form;
+  package::ShowState module1;
+  effects::State effects;
+  presentation::State form;
   platform::HeadlessOptions options;
   std::unique_ptr<platform::HeadlessHost> host;
 };
@@ -118,7 +119,7 @@ TEST(ShowAudioTest, SceneSoundsStartAsTheirScenesArriveSceneZeroOnlyWhenItComesA
 TEST(ShowAudioTest, MusicSettingOffSendsOnlyTheClose) {
   ShowAudio show;
   show.dir.Write("m.mid", audio_test::Tune(1));
-  show.module1.MusicEnabled = Module1::kFalse;
+  show.module1.MusicEnabled = base::kFalse;
   show.Add(Scene(1000));
   show.Add(Scene(1000, "b.wav"));
   show.options.until_ms = 2500;
@@ -133,7 +134,7 @@ TEST(ShowAudioTest, MusicSettingOffSendsOnlyTheClose) {
 TEST(ShowAudioTest, SoundSettingOffStartsNoSceneSoundButPurges) {
   ShowAudio show;
   show.dir.Write("m.mid", audio_test::Tune(100));
-  show.module1.SoundEnabled = Module1::kFalse;
+  show.module1.SoundEnabled = base::kFalse;
   show.Add(Scene(1000, "a.wav"));
   show.Add(Scene(1000, "b.wav"));
   show.options.until_ms = 2500;

@@ -9,6 +9,8 @@
 #include "platform/audio/SoundCache.h"
 #include "tests/unit/TestSandbox.h"
 
+using namespace scenesaver;  // NOLINT(google-build-using-namespace)
+
 namespace {
 
 using platform::FileIdentity;

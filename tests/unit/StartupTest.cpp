@@ -8,14 +8,16 @@
 #include "platform/posix/InstanceLock.h"
 #include "platform/posix/PrivateFolder.h"
 #include "startup/CommandLine.h"
-#include "startup/PackageFormat.h"
+#include "package/PackageFormat.h"
 #include "startup/Startup.h"
+
+using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 
 namespace {
 
-using Module1::ByteArray;
-using Module1::Package;
-using Module1::SceneRecord;
+using package::ByteArray;
+using package::Package;
+using package::SceneRecord;
 using testing_support::FakeStartupHost;
 using testing_support::TestSandbox;
 namespace fs = std::filesystem;
@@ -48,7 +50,7 @@ struct Observed {
   int form1_loads = 0;
   int form1_unloads = 0;
   int settings_shown = 0;
-  Module1::State seen;                           // the module state as Form_Load received it
+  package::ShowState seen;                           // the module state as Form_Load received it
   std::map<std::string, std::string> extracted;  // file name -> bytes, during the show
 };
 
@@ -56,8 +58,8 @@ class StartupTest : public ::testing::Test {
  protected:
   // Writes "demo.scr": some program bytes, then the package. Returns the package as stored.
   Package WritePlayer(Package package) {
-    package.PackageLength = static_cast<std::int32_t>(Module1::SerializedLength(package));
-    const auto bytes = Module1::SerializePackage(package);
+    package.PackageLength = static_cast<std::int32_t>(package::SerializedLength(package));
+    const auto bytes = package::SerializePackage(package);
     TestSandbox::WriteBytes(box_.Path("demo.scr"),
                             "\x7F"
                             "ELF program bytes" +
@@ -66,8 +68,8 @@ class StartupTest : public ::testing::Test {
   }
 
   int Start(std::string_view argument_text, Observed& run) {
-    Module1::Windows windows;
-    windows.form1_load = [&run](Module1::State& module1, EffectModule::State&,
+    startup::Windows windows;
+    windows.form1_load = [&run](package::ShowState& module1, effects::State&,
                                 platform::ShowHost&) {
       ++run.form1_loads;
       run.seen = module1;
@@ -77,14 +79,14 @@ class StartupTest : public ::testing::Test {
             TestSandbox::ReadBytes(entry.path().string());
       }
     };
-    windows.form1_unload = [&run](const Module1::State&, platform::ExtractFolder&) {
+    windows.form1_unload = [&run](const package::ShowState&, platform::ExtractFolder&) {
       ++run.form1_unloads;
     };
-    windows.settings_show_modal = [&run](const Module1::State& module1, platform::StartupHost&) {
+    windows.settings_show_modal = [&run](const package::ShowState& module1, platform::StartupHost&) {
       ++run.settings_shown;
       run.seen = module1;
     };
-    return Module1::Main(argument_text, host_, box_.Path("demo.scr"), windows);
+    return startup::Main(argument_text, host_, box_.Path("demo.scr"), windows);
   }
 
   std::vector<std::string> TempFolders() const {
@@ -104,7 +106,7 @@ TEST_F(StartupTest, SwitchesInAnyCaseChooseTheMode) {
   WritePlayer(WithScenes({}));
   for (const char* text : {"/S", "/s", "/s extra", "/S:0"}) {
     Observed run;
-    EXPECT_EQ(Start(text, run), Module1::kExitNormal);
+    EXPECT_EQ(Start(text, run), startup::kExitNormal);
     EXPECT_EQ(run.form1_loads, 1) << text;
     EXPECT_EQ(run.form1_unloads, 1) << text;
   }
@@ -122,7 +124,7 @@ TEST_F(StartupTest, EverythingElseDoesNothingWithoutAWindow) {
   for (const char* text :
        {"", "-S", "-s", "S", "/", "/X", "--help", " /S", "/p 1234", "/P", "/p"}) {
     Observed run;
-    EXPECT_EQ(Start(text, run), Module1::kExitNormal) << text;
+    EXPECT_EQ(Start(text, run), startup::kExitNormal) << text;
     EXPECT_EQ(run.form1_loads + run.settings_shown, 0) << text;
     EXPECT_TRUE(host_.Untouched()) << text;
   }
@@ -170,7 +172,7 @@ TEST_F(StartupTest, PasswordChangeTakesTheHandleOrTheForegroundWindow) {
 }
 
 TEST(CommandLineTest, ParentWindowHandleReadsTheLeadingNumber) {
-  using Module1::ParentWindowHandle;
+  using startup::ParentWindowHandle;
   EXPECT_EQ(ParentWindowHandle("/A 1234"), 1234);
   EXPECT_EQ(ParentWindowHandle("/A   12 34  "), 1234);  // blanks inside are ignored
   EXPECT_EQ(ParentWindowHandle("/A 56abc"), 56);
@@ -186,19 +188,19 @@ TEST(CommandLineTest, ParentWindowHandleReadsTheLeadingNumber) {
   EXPECT_EQ(ParentWindowHandle("/A 1e400"), std::nullopt);
 
   const char* argv[] = {"scenesaver", "/A", "1234"};
-  EXPECT_EQ(Module1::JoinArguments(3, argv), "/A 1234");
-  EXPECT_EQ(Module1::JoinArguments(1, argv), "");
+  EXPECT_EQ(startup::JoinArguments(3, argv), "/A 1234");
+  EXPECT_EQ(startup::JoinArguments(1, argv), "");
 }
 
 TEST(CommandLineTest, ProgramFilesLieBesideTheProgram) {
-  auto files = Module1::ProgramFilesFor("/opt/savers/demo.scr");
+  auto files = startup::ProgramFilesFor("/opt/savers/demo.scr");
   EXPECT_EQ(files.package_path, "/opt/savers/demo.scr");
   EXPECT_EQ(files.settings_path, "/opt/savers/demo.set");
-  files = Module1::ProgramFilesFor("/usr/bin/aquarium");
+  files = startup::ProgramFilesFor("/usr/bin/aquarium");
   EXPECT_EQ(files.package_path, "/usr/bin/aquarium.scr");
   EXPECT_EQ(files.settings_path, "/usr/bin/aquarium.set");
-  EXPECT_EQ(Module1::ProgramFilesFor("/x/my.saver.bin").settings_path, "/x/my.saver.set");
-  EXPECT_EQ(Module1::ProgramFilesFor("/x/.hidden").package_path, "/x/.hidden.scr");
+  EXPECT_EQ(startup::ProgramFilesFor("/x/my.saver.bin").settings_path, "/x/my.saver.set");
+  EXPECT_EQ(startup::ProgramFilesFor("/x/.hidden").package_path, "/x/.hidden.scr");
 }
 
 TEST_F(StartupTest, SettingsDefaultOnOnlyWhenTheFileIsMissing) {
@@ -230,7 +232,7 @@ TEST_F(StartupTest, ShowExtractsMusicPicturesAndSoundsThenLeavesNothing) {
   TestSandbox::WriteBytes(box_.Path("run/scenesaver/temp2"), "a file");
 
   Observed run;
-  EXPECT_EQ(Start("/S", run), Module1::kExitNormal);
+  EXPECT_EQ(Start("/S", run), startup::kExitNormal);
   EXPECT_EQ(run.seen.TempFolder, box_.Path("run/scenesaver/temp3/"));
   EXPECT_EQ(run.seen.PackageRecord, package);
   const std::map<std::string, std::string> expected = {
@@ -277,17 +279,17 @@ TEST_F(StartupTest, NoFolderIsLeftWhenTheShowFails) {
   Package package = WithScenes({Scene("a.jpg", "A", "a.wav", "B")});
   package.SceneCount = 5;  // more scenes than the array holds: the rest write nothing
   WritePlayer(package);
-  Module1::Windows windows = Module1::Windows::Real();
+  startup::Windows windows = startup::Windows::Real();
   int loads = 0;
-  windows.form1_load = [&](Module1::State& module1, EffectModule::State&, platform::ShowHost&) {
+  windows.form1_load = [&](package::ShowState& module1, effects::State&, platform::ShowHost&) {
     ++loads;
     EXPECT_TRUE(fs::exists(module1.TempFolder + "a.wav"));
     throw std::runtime_error("the show failed");
   };
-  windows.form1_unload = [](const Module1::State&, platform::ExtractFolder&) {
+  windows.form1_unload = [](const package::ShowState&, platform::ExtractFolder&) {
     throw std::runtime_error("the clean-up failed too");
   };
-  EXPECT_EQ(Module1::Main("/S", host_, box_.Path("demo.scr"), windows), Module1::kExitNormal);
+  EXPECT_EQ(startup::Main("/S", host_, box_.Path("demo.scr"), windows), startup::kExitNormal);
   EXPECT_EQ(loads, 1);
   EXPECT_TRUE(TempFolders().empty());
 }
@@ -307,7 +309,7 @@ TEST_F(StartupTest, NoPrivateFolderStopsTheShowWithItsMessage) {
   box_.Set("HOME", box_.Path("plain/home"));
   WritePlayer(WithScenes({Scene("a.jpg", "A")}));
   Observed run;
-  EXPECT_EQ(Start("/S", run), Module1::kExitNoWindowsDirectory);
+  EXPECT_EQ(Start("/S", run), startup::kExitNoWindowsDirectory);
   EXPECT_EQ(run.form1_loads, 0);
   ASSERT_EQ(host_.messages.size(), 1u);
   EXPECT_EQ(host_.messages[0].text, "実行できません");
@@ -327,7 +329,7 @@ TEST_F(StartupTest, SecondInstanceEndsAtOnceWhateverItsSwitch) {
   ASSERT_EQ(running.Result(), platform::InstanceLock::Outcome::kAcquired);
   for (const char* text : {"/S", "/C", "/A 12", "/P", ""}) {
     Observed run;
-    EXPECT_EQ(Start(text, run), Module1::kExitNormal);
+    EXPECT_EQ(Start(text, run), startup::kExitNormal);
     EXPECT_EQ(run.form1_loads + run.settings_shown, 0) << text;
   }
   EXPECT_TRUE(host_.Untouched());

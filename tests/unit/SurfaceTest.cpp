@@ -5,11 +5,13 @@
 #include <random>
 #include <vector>
 
-#include "platform/raster/Surface.h"
+#include "raster/Surface.h"
+
+using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 
 namespace {
 
-using platform::Surface;
+using raster::Surface;
 
 // A surface whose every pixel is distinct: 1000 * y + x + 1.
 Surface Numbered(int w, int h) {
@@ -84,13 +86,13 @@ TEST(BitBlt, ClipsOnEverySideAndLeavesTheRestUnchanged) {
   for (const Case& c : cases) {
     Surface dst = Filled(6, 4, 0xABCDEF);
     Surface want = dst;
-    platform::BitBlt(dst, c.x, c.y, c.w, c.h, src, c.sx, c.sy);
+    raster::BitBlt(dst, c.x, c.y, c.w, c.h, src, c.sx, c.sy);
     ModelBitBlt(want, c.x, c.y, c.w, c.h, src, c.sx, c.sy);
     EXPECT_EQ(Content(dst), Content(want)) << c.x << "," << c.y << " from " << c.sx << "," << c.sy;
   }
   // Explicitly: the left two source columns cut off at the left edge.
   Surface dst = Filled(6, 4, 0);
-  platform::BitBlt(dst, -2, 0, 7, 5, src, 0, 0);
+  raster::BitBlt(dst, -2, 0, 7, 5, src, 0, 0);
   EXPECT_EQ(dst.Pixel(0, 0), src.Pixel(2, 0));
   EXPECT_EQ(dst.Pixel(4, 3), src.Pixel(6, 3));
   EXPECT_EQ(dst.Pixel(5, 3), 0u);
@@ -101,7 +103,7 @@ TEST(BitBlt, SourceBeyondTheRightEdgeLeavesDestinationUnchanged) {
   src.Cls();
   Surface dst(10, 10, 2);
   dst.Cls();
-  platform::BitBlt(dst, 0, 0, 1, 10, src, 10, 0);
+  raster::BitBlt(dst, 0, 0, 1, 10, src, 10, 0);
   EXPECT_EQ(Content(dst), Content(Filled(10, 10, 2)));
 }
 
@@ -109,13 +111,13 @@ TEST(BitBlt, EmptyNegativeAndExtremeArgumentsDrawNothingOrClip) {
   const Surface src = Numbered(4, 4);
   Surface dst = Filled(4, 4, 7);
   const auto untouched = Content(dst);
-  platform::BitBlt(dst, 0, 0, 0, 4, src, 0, 0);
-  platform::BitBlt(dst, 0, 0, 4, -1, src, 0, 0);
-  platform::BitBlt(dst, INT_MIN, INT_MIN, INT_MAX, INT_MAX, src, 0, 0);
-  platform::BitBlt(dst, INT_MAX, 0, INT_MAX, 4, src, 0, 0);
-  platform::BitBlt(dst, 0, 0, 4, 4, src, INT_MIN, INT_MAX);
+  raster::BitBlt(dst, 0, 0, 0, 4, src, 0, 0);
+  raster::BitBlt(dst, 0, 0, 4, -1, src, 0, 0);
+  raster::BitBlt(dst, INT_MIN, INT_MIN, INT_MAX, INT_MAX, src, 0, 0);
+  raster::BitBlt(dst, INT_MAX, 0, INT_MAX, 4, src, 0, 0);
+  raster::BitBlt(dst, 0, 0, 4, 4, src, INT_MIN, INT_MAX);
   EXPECT_EQ(Content(dst), untouched);
-  platform::BitBlt(dst, 0, 0, INT_MAX, INT_MAX, src, 0, 0);
+  raster::BitBlt(dst, 0, 0, INT_MAX, INT_MAX, src, 0, 0);
   EXPECT_EQ(Content(dst), Content(src));
 }
 
@@ -126,7 +128,7 @@ TEST(BitBlt, OverlappingCopyWithinOneSurfaceReadsTheOriginalPixels) {
       Surface want = s;
       const Surface original = s;
       ModelBitBlt(want, 1 + dx, 1 + dy, 4, 3, original, 1, 1);
-      platform::BitBlt(s, 1 + dx, 1 + dy, 4, 3, s, 1, 1);
+      raster::BitBlt(s, 1 + dx, 1 + dy, 4, 3, s, 1, 1);
       EXPECT_EQ(Content(s), Content(want)) << dx << "," << dy;
     }
   }
@@ -137,7 +139,7 @@ TEST(StretchBlt, NegativeWidthMirrorsIntoTheBandBetweenXPlusWAndX) {
   for (int x = 0; x < 800; ++x) src.Row(0)[x] = static_cast<std::uint32_t>(x);
   Surface dst(800, 1, 0xFFFFFF);
   dst.Cls();
-  platform::StretchBlt(dst, 440, 0, -80, 1, src, 0, 0, 800, 1);
+  raster::StretchBlt(dst, 440, 0, -80, 1, src, 0, 0, 800, 1);
   EXPECT_EQ(dst.Pixel(359, 0), 0xFFFFFFu);
   EXPECT_EQ(dst.Pixel(440, 0), 0xFFFFFFu);
   // Mirrored 10:1 shrink: column 360 shows the source's right end, column 439 its left end.
@@ -149,16 +151,16 @@ TEST(StretchBlt, GrowAndShrinkSampleUnderThePixelCentres) {
   Surface src(4, 1);
   for (int x = 0; x < 4; ++x) src.Row(0)[x] = static_cast<std::uint32_t>(10 + x);
   Surface grown(8, 1);
-  platform::StretchBlt(grown, 0, 0, 8, 1, src, 0, 0, 4, 1);
+  raster::StretchBlt(grown, 0, 0, 8, 1, src, 0, 0, 4, 1);
   EXPECT_EQ(Content(grown), (std::vector<std::uint32_t>{10, 10, 11, 11, 12, 12, 13, 13}));
   Surface shrunk(2, 1);
-  platform::StretchBlt(shrunk, 0, 0, 2, 1, src, 0, 0, 4, 1);
+  raster::StretchBlt(shrunk, 0, 0, 2, 1, src, 0, 0, 4, 1);
   EXPECT_EQ(Content(shrunk), (std::vector<std::uint32_t>{10, 12}));  // ties take the left pixel
   Surface three(3, 1);
-  platform::StretchBlt(three, 0, 0, 3, 1, src, 0, 0, 4, 1);
+  raster::StretchBlt(three, 0, 0, 3, 1, src, 0, 0, 4, 1);
   EXPECT_EQ(Content(three), (std::vector<std::uint32_t>{10, 11, 13}));
   Surface same(4, 1);
-  platform::StretchBlt(same, 0, 0, 4, 1, src, 0, 0, 4, 1);
+  raster::StretchBlt(same, 0, 0, 4, 1, src, 0, 0, 4, 1);
   EXPECT_EQ(Content(same), Content(src));
 }
 
@@ -166,12 +168,12 @@ TEST(StretchBlt, MirrorsInBothAxesAsTheUnmirroredCopyReversed) {
   const Surface src = Numbered(5, 3);
   for (const auto& [w, h] : {std::pair{5, 3}, std::pair{9, 7}, std::pair{3, 2}}) {
     Surface plain(w, h);
-    platform::StretchBlt(plain, 0, 0, w, h, src, 0, 0, 5, 3);
+    raster::StretchBlt(plain, 0, 0, w, h, src, 0, 0, 5, 3);
     Surface flipped_x(w, h), flipped_y(w, h), flipped_xy(w, h), flipped_src(w, h);
-    platform::StretchBlt(flipped_x, w, 0, -w, h, src, 0, 0, 5, 3);
-    platform::StretchBlt(flipped_y, 0, h, w, -h, src, 0, 0, 5, 3);
-    platform::StretchBlt(flipped_xy, w, h, -w, -h, src, 0, 0, 5, 3);
-    platform::StretchBlt(flipped_src, 0, 0, w, h, src, 5, 3, -5, -3);  // source extents negative
+    raster::StretchBlt(flipped_x, w, 0, -w, h, src, 0, 0, 5, 3);
+    raster::StretchBlt(flipped_y, 0, h, w, -h, src, 0, 0, 5, 3);
+    raster::StretchBlt(flipped_xy, w, h, -w, -h, src, 0, 0, 5, 3);
+    raster::StretchBlt(flipped_src, 0, 0, w, h, src, 5, 3, -5, -3);  // source extents negative
     for (int y = 0; y < h; ++y) {
       for (int x = 0; x < w; ++x) {
         const std::uint32_t p = plain.Pixel(x, y);
@@ -201,7 +203,7 @@ TEST(StretchBlt, MatchesThePixelModelForClippedMirroredAndScaledCases) {
     if (n % 4 == 1) sw = pick(0, 1) ? w : -w;  // 1:1 columns, plain or mirrored
     if (n % 8 == 1) sh = pick(0, 1) ? h : -h;
     const int sx = pick(-10, 47), sy = pick(-10, 33);
-    platform::StretchBlt(dst, x, y, w, h, src, sx, sy, sw, sh);
+    raster::StretchBlt(dst, x, y, w, h, src, sx, sy, sw, sh);
     ModelStretchBlt(want, x, y, w, h, src, sx, sy, sw, sh);
     ASSERT_EQ(Content(dst), Content(want)) << "dst " << x << "," << y << "," << w << "," << h
                                            << " src " << sx << "," << sy << "," << sw << "," << sh;
@@ -211,15 +213,15 @@ TEST(StretchBlt, MatchesThePixelModelForClippedMirroredAndScaledCases) {
 TEST(StretchBlt, ZeroExtentsAndExtremeArgumentsDoNotCrash) {
   const Surface src = Numbered(4, 4);
   Surface dst = Filled(4, 4, 9);
-  platform::StretchBlt(dst, 0, 0, 0, 4, src, 0, 0, 4, 4);
-  platform::StretchBlt(dst, 0, 0, 4, 4, src, 0, 0, 4, 0);
+  raster::StretchBlt(dst, 0, 0, 0, 4, src, 0, 0, 4, 4);
+  raster::StretchBlt(dst, 0, 0, 4, 4, src, 0, 0, 4, 0);
   EXPECT_EQ(Content(dst), Content(Filled(4, 4, 9)));
-  platform::StretchBlt(dst, INT_MIN, INT_MIN, INT_MAX, INT_MAX, src, INT_MIN, INT_MIN, INT_MIN,
+  raster::StretchBlt(dst, INT_MIN, INT_MIN, INT_MAX, INT_MAX, src, INT_MIN, INT_MIN, INT_MIN,
                        INT_MAX);
-  platform::StretchBlt(dst, INT_MAX, INT_MAX, INT_MIN, INT_MIN, src, 0, 0, INT_MAX, INT_MAX);
+  raster::StretchBlt(dst, INT_MAX, INT_MAX, INT_MIN, INT_MIN, src, 0, 0, INT_MAX, INT_MAX);
   Surface empty;
-  platform::StretchBlt(dst, 0, 0, 4, 4, empty, 0, 0, 4, 4);
-  platform::StretchBlt(empty, 0, 0, 4, 4, src, 0, 0, 4, 4);
+  raster::StretchBlt(dst, 0, 0, 4, 4, empty, 0, 0, 4, 4);
+  raster::StretchBlt(empty, 0, 0, 4, 4, src, 0, 0, 4, 4);
 }
 
 TEST(StretchBlt, OntoItsOwnSurfaceReadsTheOriginalPixels) {
@@ -227,29 +229,29 @@ TEST(StretchBlt, OntoItsOwnSurfaceReadsTheOriginalPixels) {
   Surface want = s;
   const Surface original = s;
   ModelStretchBlt(want, 1, 1, -6, 5, original, 0, 0, 4, 3);
-  platform::StretchBlt(s, 1, 1, -6, 5, s, 0, 0, 4, 3);
+  raster::StretchBlt(s, 1, 1, -6, 5, s, 0, 0, 4, 3);
   EXPECT_EQ(Content(s), Content(want));
 }
 
 TEST(FillBox, BlackFillFromMinusOneToTheSizeCoversTheWholeSurface) {
   Surface s = Numbered(13, 7);
-  platform::FillBox(s, -1, -1, 13, 7, 0);
+  raster::FillBox(s, -1, -1, 13, 7, 0);
   EXPECT_EQ(Content(s), Content(Filled(13, 7, 0)));
 }
 
 TEST(FillBox, IncludesBothCornersInEitherOrderAndClips) {
   Surface s = Filled(5, 4, 1);
-  platform::FillBox(s, 3, 2, 1, 1, 5);
+  raster::FillBox(s, 3, 2, 1, 1, 5);
   for (int y = 0; y < 4; ++y) {
     for (int x = 0; x < 5; ++x) {
       EXPECT_EQ(s.Pixel(x, y), (x >= 1 && x <= 3 && y >= 1 && y <= 2) ? 5u : 1u) << x << "," << y;
     }
   }
   Surface t = Filled(5, 4, 1);
-  platform::FillBox(t, 5, 0, 9, 3, 7);          // wholly right of the surface
-  platform::FillBox(t, INT_MIN, -3, -1, 9, 7);  // wholly left
+  raster::FillBox(t, 5, 0, 9, 3, 7);          // wholly right of the surface
+  raster::FillBox(t, INT_MIN, -3, -1, 9, 7);  // wholly left
   EXPECT_EQ(Content(t), Content(Filled(5, 4, 1)));
-  platform::FillBox(t, INT_MIN, INT_MIN, INT_MAX, INT_MAX, 7);
+  raster::FillBox(t, INT_MIN, INT_MIN, INT_MAX, INT_MAX, 7);
   EXPECT_EQ(Content(t), Content(Filled(5, 4, 7)));
 }
 
@@ -262,7 +264,7 @@ TEST(Surface, ClsFillsWithTheBackgroundColourAndPaintPictureClips) {
   EXPECT_EQ(s.ScaleWidth(), 4.0f);
   EXPECT_EQ(s.ScaleHeight(), 3.0f);
   const Surface picture = Numbered(3, 3);
-  platform::PaintPicture(s, picture, 2, -1);
+  raster::PaintPicture(s, picture, 2, -1);
   EXPECT_EQ(s.Pixel(1, 0), 0x654321u);
   EXPECT_EQ(s.Pixel(2, 0), picture.Pixel(0, 1));
   EXPECT_EQ(s.Pixel(3, 1), picture.Pixel(1, 2));

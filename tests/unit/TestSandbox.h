@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-namespace testing_support {
+namespace scenesaver::testing_support {
 
 class TestSandbox {
  public:
@@ -91,4 +91,4 @@ class TestSandbox {
   std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
 
-}  // namespace testing_support
+}  // namespace scenesaver::testing_support

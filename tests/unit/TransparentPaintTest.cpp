@@ -5,12 +5,14 @@
 #include <vector>
 
 #include "presentation/TransparentBltFunc.h"
-#include "startup/RuntimeFailure.h"
+#include "base/RuntimeFailure.h"
+
+using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 
 namespace {
 
-using platform::Surface;
-using TransparentBltFunc::TransparentPaint;
+using raster::Surface;
+using presentation::TransparentPaint;
 
 constexpr std::uint32_t kKey = 0x00336699;
 constexpr std::uint32_t kBack = 0x00ABCDEF;
@@ -133,11 +135,11 @@ TEST(TransparentPaint, OversizedPixelCountsFailBeforeDrawing) {
   const Surface opaque = Filled(4, 4, 1);
   // w * h * 3 overflows while w * h fits; then w * h itself; then -h.
   EXPECT_THROW(TransparentPaint(dst, 0, 0, 30000, 30000, opaque, 0, 0, kKey),
-               Module1::RuntimeFailure);
+               base::RuntimeFailure);
   EXPECT_THROW(TransparentPaint(dst, 0, 0, 65536, 65536, opaque, 0, 0, kKey),
-               Module1::RuntimeFailure);
+               base::RuntimeFailure);
   EXPECT_THROW(TransparentPaint(dst, 0, 0, 0, INT_MIN, opaque, 0, 0, kKey),
-               Module1::RuntimeFailure);
+               base::RuntimeFailure);
   EXPECT_EQ(Content(dst), Content(Filled(4, 4, kBack)));
   // The largest triple that fits is no failure (and is clipped to the small surfaces).
   EXPECT_NO_THROW(TransparentPaint(dst, 0, 0, 715827882, 1, opaque, 0, 0, kKey));

@@ -5,6 +5,8 @@
 
 #include "platform/win32/SettingsDialogLayout.h"
 
+using namespace scenesaver;  // NOLINT(google-build-using-namespace)
+
 namespace {
 
 namespace layout = platform::win32::settings_layout;

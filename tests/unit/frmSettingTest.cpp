@@ -19,6 +19,8 @@
 #include "settings/SettingsFile.h"
 #include "settings/frmSetting.h"
 
+using namespace scenesaver;  // NOLINT(google-build-using-namespace)
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -72,7 +74,7 @@ class FakeStartupHost : public platform::StartupHost {
   void PwdChangePasswordA(std::string_view, std::int64_t) override {}
   void ShowSettingsModal(platform::SettingsForm& form) override {
     ++shown;
-    for (int i = 0; i < frmSetting::kOptionCount; ++i) seen.push_back(form.Option1Value(i));
+    for (int i = 0; i < settings::kOptionCount; ++i) seen.push_back(form.Option1Value(i));
     if (on_show) on_show(form);
   }
   platform::ShowHost& Show() override { throw std::logic_error("no show in settings mode"); }
@@ -86,25 +88,25 @@ class FakeStartupHost : public platform::StartupHost {
 
 class FrmSettingTest : public ::testing::Test {
  protected:
-  Module1::State state_;
+  package::ShowState state_;
   FakeStartupHost host_;
   TempDir dir_;
   fs::path file_ = dir_.Path() / "demo.set";
 
   void SetUp() override { state_.SettingsFilePath = file_.string(); }
 
-  frmSetting::Form LoadedForm(std::int16_t music, std::int16_t sound) {
+  settings::Form LoadedForm(std::int16_t music, std::int16_t sound) {
     state_.MusicEnabled = music;
     state_.SoundEnabled = sound;
-    frmSetting::Form form(state_, host_);
+    settings::Form form(state_, host_);
     form.Form_Load();
     return form;
   }
 };
 
-std::vector<bool> Options(const frmSetting::Form& form) {
+std::vector<bool> Options(const settings::Form& form) {
   std::vector<bool> values;
-  for (int i = 0; i < frmSetting::kOptionCount; ++i) values.push_back(form.Option1Value(i));
+  for (int i = 0; i < settings::kOptionCount; ++i) values.push_back(form.Option1Value(i));
   return values;
 }
 
@@ -135,7 +137,7 @@ TEST_F(FrmSettingTest, OkWritesFourBytesInPlaceOfALongerFile) {
   WriteBytes(file_, Bytes(100, 0xAB));
   auto form = LoadedForm(-1, -1);
   form.Option1_Click(1);
-  EXPECT_TRUE(form.Command1_Click(frmSetting::kCommandOk));
+  EXPECT_TRUE(form.Command1_Click(settings::kCommandOk));
   EXPECT_EQ(ReadBytes(file_), (Bytes{0x00, 0x00, 0xFF, 0xFF}));
   EXPECT_EQ(dir_.Entries(), std::vector<std::string>{"demo.set"});
   EXPECT_TRUE(host_.messages.empty());
@@ -144,7 +146,7 @@ TEST_F(FrmSettingTest, OkWritesFourBytesInPlaceOfALongerFile) {
 TEST_F(FrmSettingTest, OkWithoutAFileCreatesIt) {
   auto form = LoadedForm(-1, -1);
   form.Option1_Click(3);
-  EXPECT_TRUE(form.Command1_Click(frmSetting::kCommandOk));
+  EXPECT_TRUE(form.Command1_Click(settings::kCommandOk));
   EXPECT_EQ(ReadBytes(file_), (Bytes{0xFF, 0xFF, 0x00, 0x00}));
   struct stat info {};
   ASSERT_EQ(::stat(file_.c_str(), &info), 0);
@@ -158,7 +160,7 @@ TEST_F(FrmSettingTest, OkWithNothingChangedRewritesTheSameBytes) {
     WriteBytes(file_, old);
     auto form = LoadedForm(static_cast<std::int16_t>(old[0] | old[1] << 8),
                            static_cast<std::int16_t>(old[2] | old[3] << 8));
-    EXPECT_TRUE(form.Command1_Click(frmSetting::kCommandOk));
+    EXPECT_TRUE(form.Command1_Click(settings::kCommandOk));
     EXPECT_EQ(ReadBytes(file_), old);
   }
 }
@@ -166,11 +168,11 @@ TEST_F(FrmSettingTest, OkWithNothingChangedRewritesTheSameBytes) {
 TEST_F(FrmSettingTest, CancelWritesNothing) {
   auto form = LoadedForm(-1, -1);
   form.Option1_Click(1);
-  EXPECT_TRUE(form.Command1_Click(frmSetting::kCommandCancel));
+  EXPECT_TRUE(form.Command1_Click(settings::kCommandCancel));
   EXPECT_TRUE(dir_.Entries().empty());
 
   WriteBytes(file_, Bytes{1, 2, 3});
-  EXPECT_TRUE(form.Command1_Click(frmSetting::kCommandCancel));
+  EXPECT_TRUE(form.Command1_Click(settings::kCommandCancel));
   EXPECT_EQ(ReadBytes(file_), (Bytes{1, 2, 3}));
   EXPECT_TRUE(host_.messages.empty());
 }
@@ -228,7 +230,7 @@ TEST_F(FrmSettingTest, AWriteProtectedFolderTellsTheUserAndKeepsTheOldFile) {
   {
     WriteProtectedFolder protect(dir_.Path());
     if (!protect.Active()) GTEST_SKIP() << "this file system cannot write-protect the folder";
-    EXPECT_FALSE(form.Command1_Click(frmSetting::kCommandOk));
+    EXPECT_FALSE(form.Command1_Click(settings::kCommandOk));
   }
   ASSERT_EQ(host_.messages.size(), 1u);
   EXPECT_NE(host_.messages[0].find(file_.string()), std::string::npos) << host_.messages[0];
@@ -236,7 +238,7 @@ TEST_F(FrmSettingTest, AWriteProtectedFolderTellsTheUserAndKeepsTheOldFile) {
   EXPECT_EQ(dir_.Entries(), std::vector<std::string>{"demo.set"});
 
   // Once the folder is writable again, OK works.
-  EXPECT_TRUE(form.Command1_Click(frmSetting::kCommandOk));
+  EXPECT_TRUE(form.Command1_Click(settings::kCommandOk));
   EXPECT_EQ(ReadBytes(file_), (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));
 }
 
@@ -245,7 +247,7 @@ TEST_F(FrmSettingTest, AWriteProtectedFolderTellsTheUserAndKeepsTheOldFile) {
 TEST_F(FrmSettingTest, AMissingFolderIsReportedWithTheReason) {
   state_.SettingsFilePath = (dir_.Path() / "missing" / "demo.set").string();
   auto form = LoadedForm(-1, -1);
-  EXPECT_FALSE(form.Command1_Click(frmSetting::kCommandOk));
+  EXPECT_FALSE(form.Command1_Click(settings::kCommandOk));
   ASSERT_EQ(host_.messages.size(), 1u);
   EXPECT_NE(host_.messages[0].find(state_.SettingsFilePath), std::string::npos);
   EXPECT_NE(host_.messages[0].find("No such file or directory"), std::string::npos)
@@ -257,7 +259,7 @@ TEST_F(FrmSettingTest, AFailedRenameLeavesNoTemporaryFileBehind) {
   fs::create_directory(file_);
   WriteBytes(file_ / "inside", Bytes{7});
   auto form = LoadedForm(-1, -1);
-  EXPECT_FALSE(form.Command1_Click(frmSetting::kCommandOk));
+  EXPECT_FALSE(form.Command1_Click(settings::kCommandOk));
   ASSERT_EQ(host_.messages.size(), 1u);
   EXPECT_NE(host_.messages[0].find(file_.string()), std::string::npos);
   EXPECT_EQ(dir_.Entries(), std::vector<std::string>{"demo.set"});
@@ -269,22 +271,22 @@ TEST_F(FrmSettingTest, ShowModalLoadsTheFormBeforeShowingIt) {
   state_.SoundEnabled = -1;
   host_.on_show = [](platform::SettingsForm& form) {
     form.Option1_Click(0);
-    EXPECT_TRUE(form.Command1_Click(frmSetting::kCommandOk));
+    EXPECT_TRUE(form.Command1_Click(settings::kCommandOk));
   };
-  frmSetting::ShowModal(state_, host_);
+  settings::ShowModal(state_, host_);
   EXPECT_EQ(host_.shown, 1);
   EXPECT_EQ(host_.seen, (std::vector<bool>{false, true, true, false}));
   EXPECT_EQ(ReadBytes(file_), (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));
 }
 
 TEST(SettingsFileWriteTest, EncodesTwoLittleEndianFlags) {
-  using A = std::array<std::uint8_t, SettingsFile::kSize>;
-  EXPECT_EQ(SettingsFile::Encode(true, false), (A{0xFF, 0xFF, 0x00, 0x00}));
-  EXPECT_EQ(SettingsFile::Encode(false, true), (A{0x00, 0x00, 0xFF, 0xFF}));
+  using A = std::array<std::uint8_t, settings::kSize>;
+  EXPECT_EQ(settings::Encode(true, false), (A{0xFF, 0xFF, 0x00, 0x00}));
+  EXPECT_EQ(settings::Encode(false, true), (A{0x00, 0x00, 0xFF, 0xFF}));
 }
 
 TEST(SettingsFileWriteTest, RefusesAPathEndingInASlash) {
-  const auto failure = SettingsFile::Write("/tmp/", true, true);
+  const auto failure = settings::Write("/tmp/", true, true);
   ASSERT_TRUE(failure.has_value());
   EXPECT_NE(failure->find("/tmp/"), std::string::npos);
 }

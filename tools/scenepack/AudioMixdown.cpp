@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <charconv>
 
-#include "platform/Host.h"
+#include "platform/MusicAndSounds.h"
 #include "platform/audio/MciInterpreter.h"
 #include "platform/headless/HeadlessMusic.h"
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 
 namespace {
 
@@ -142,4 +142,4 @@ void AudioMixdown::MixUntil(std::uint64_t frame) {
   }
 }
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

@@ -14,7 +14,7 @@
 
 #include "platform/headless/HeadlessAudio.h"
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 
 inline constexpr int kMixRate = 48000;
 inline constexpr int kMixChannels = 2;
@@ -93,4 +93,4 @@ class AudioMixdown {
   SampleBuffer voice_;
 };
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

@@ -5,12 +5,12 @@
 #include <iostream>
 #include <memory>
 
-#include "startup/PackageFormat.h"
+#include "package/PackageFormat.h"
 #include "tools/scenepack/Manifest.h"
 #include "tools/scenepack/MediaFiles.h"
 #include "tools/scenepack/Subcommands.h"
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 namespace {
 
 namespace fs = std::filesystem;
@@ -76,11 +76,11 @@ int RunBuild(const BuildOptions& options) {
     std::cerr << "scenepack build: player: " << error << " (choose one with --player)\n";
     return 1;
   }
-  if (Module1::LoadPackageFromBytes(player).problem == std::nullopt) {
+  if (package::LoadPackageFromBytes(player).problem == std::nullopt) {
     std::cerr << "scenepack build: warning: the player '" << player_path
               << "' already carries a package; the new one goes after it\n";
   }
-  const std::vector<std::uint8_t> package = Module1::SerializePackage(manifest.package);
+  const std::vector<std::uint8_t> package = package::SerializePackage(manifest.package);
   const auto executable = fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                           fs::perms::others_read | fs::perms::others_exec;
   if (!WriteFileAtomically(options.output, {&player, &package}, executable, error)) {
@@ -117,4 +117,4 @@ void RegisterBuild(CLI::App& app, int& exit_code) {
   build->callback([options, &exit_code] { exit_code = RunBuild(*options); });
 }
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

@@ -2,7 +2,7 @@
 
 #include <array>
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 namespace {
 
 constexpr std::array<std::string_view, 30> kNames = {
@@ -61,4 +61,4 @@ std::string EffectNameList() {
   return list;
 }
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 
 // "EffectOpenToLeftAndRight" for 1 ... "EffectPushFromBottom" for 29; empty for other numbers.
 std::string_view EffectName(int number);
@@ -16,4 +16,4 @@ std::optional<int> EffectNumber(std::string_view name);
 // All names, comma-separated, for error messages and help.
 std::string EffectNameList();
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

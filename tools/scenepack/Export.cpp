@@ -31,7 +31,7 @@
 #include "tools/scenepack/ShowRun.h"
 #include "tools/scenepack/Subcommands.h"
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 
 namespace {
 
@@ -147,18 +147,18 @@ class Exporter {
       length_ms_ = static_cast<std::uint64_t>(std::llround(*args_.seconds * 1000.0));
       options.until_ms = static_cast<std::uint32_t>(*length_ms_);
     }
-    options.picture_loader = [this](const std::string& path, platform::Surface& out) {
+    options.picture_loader = [this](const std::string& path) {
       if (loop_watch_.Count()) LoopEnded();
-      return platform::DecodePicture(path, out);
+      return platform::DecodePicture(path);
     };
-    options.frame_sink = [this](const platform::Surface& picture, std::uint32_t tick) {
+    options.frame_sink = [this](const raster::Surface& picture, std::uint32_t tick) {
       OnRefresh(picture, tick);
     };
     platform::HeadlessHost host(options);
     host_ = &host;
     const std::int64_t frames = length_ms_ ? FrameCountFor(*length_ms_, args_.fps) : kUnknown;
     sampler_.emplace(args_.fps, frames,
-                     [this](const platform::Surface& picture, std::int64_t, bool repeat) {
+                     [this](const raster::Surface& picture, std::int64_t, bool repeat) {
                        EmitFrame(picture, repeat);
                      });
     if (audio_) {
@@ -171,7 +171,7 @@ class Exporter {
     partial_ = std::move(std::get<std::unique_ptr<PartialFile>>(created));
     const InterruptCatcher catcher;
     started_ = std::chrono::steady_clock::now();
-    const auto problem = RunShowOf(args_.saver, host, [this](const Module1::State& module1) {
+    const auto problem = RunShowOf(args_.saver, host, [this](const package::ShowState& module1) {
       const std::int64_t scenes = module1.PackageRecord.SceneCount;
       if (!length_ms_ && scenes > 0) loop_watch_.SetTarget(args_.loops.value_or(1) * scenes + 2);
     });
@@ -224,7 +224,7 @@ class Exporter {
     if (host_ != nullptr) host_->EndAfter(0);
   }
 
-  void OnRefresh(const platform::Surface& picture, std::uint32_t tick) {
+  void OnRefresh(const raster::Surface& picture, std::uint32_t tick) {
     if (stopped_) return;
     if (interrupted != 0 || failure_) {
       stopped_ = true;
@@ -243,7 +243,7 @@ class Exporter {
     if (sampler_->Done() && host_ != nullptr) host_->EndAfter(tick);
   }
 
-  bool OpenWriter(const platform::Surface& picture) {
+  bool OpenWriter(const raster::Surface& picture) {
     std::optional<FrameSize> size;
     if (args_.size) size = ParseFrameSize(*args_.size);
     auto planned = PlanScale(picture.Width(), picture.Height(), size, args_.scale,
@@ -269,7 +269,7 @@ class Exporter {
     return true;
   }
 
-  void EmitFrame(const platform::Surface& picture, bool repeat) {
+  void EmitFrame(const raster::Surface& picture, bool repeat) {
     if (failure_ || !writer_) return;
     if (repeat) {
       failure_ = writer_->RepeatVideo();
@@ -409,4 +409,4 @@ void RegisterExport(CLI::App& app, int& exit_code) {
   command->callback([args, &exit_code] { exit_code = Export(*args); });
 }
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

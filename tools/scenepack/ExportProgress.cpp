@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 
 namespace {
 
@@ -59,4 +59,4 @@ std::string SummaryLine(const std::string& path, const ExportProgress& progress,
          " (" + Format("%.1fx", SpeedOf(progress)) + " real time)";
 }
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

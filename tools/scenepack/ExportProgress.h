@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 
 struct ExportProgress {
   std::int64_t frames_done = 0;
@@ -26,4 +26,4 @@ std::string ProgressLine(const ExportProgress& progress, int bar_width);
 std::string SummaryLine(const std::string& path, const ExportProgress& progress, int width,
                         int height);
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

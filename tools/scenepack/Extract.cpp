@@ -4,13 +4,13 @@
 #include <map>
 #include <memory>
 
-#include "startup/PackageFormat.h"
-#include "startup/PackageText.h"
+#include "package/PackageFormat.h"
+#include "package/PackageText.h"
 #include "tools/scenepack/Manifest.h"
 #include "tools/scenepack/MediaFiles.h"
 #include "tools/scenepack/Subcommands.h"
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 namespace {
 
 namespace fs = std::filesystem;
@@ -31,10 +31,10 @@ class MediaWriter {
   }
 
   // Returns the file's name within the folder, or empty for absent data.
-  std::string Write(const Module1::AnsiString& stored, const Module1::ByteArray& data,
+  std::string Write(const package::AnsiString& stored, const package::ByteArray& data,
                     const std::string& fallback, std::string& error) {
     if (!data.present) return {};
-    std::string name = Module1::AnsiToUtf8(stored);
+    std::string name = package::AnsiToUtf8(stored);
     auto it = used_.find(name);
     if (it != used_.end() && it->second && it->second->bytes == data.bytes) return name;
     if (!Safe(name) || it != used_.end()) name = fallback;
@@ -59,17 +59,17 @@ class MediaWriter {
   }
 
   fs::path folder_;
-  std::map<std::string, const Module1::ByteArray*> used_;
+  std::map<std::string, const package::ByteArray*> used_;
 };
 
 int RunExtract(const ExtractOptions& options) {
-  const Module1::LoadResult r = Module1::LoadPackageFromFile(options.file);
+  const package::LoadResult r = package::LoadPackageFromFile(options.file);
   if (r.problem) {
     std::cerr << "scenepack extract: " << options.file << ": at file offset " << r.problem->offset
               << ": " << r.problem->message << "; nothing extracted\n";
     return 1;
   }
-  const Module1::Package& p = r.record;
+  const package::Package& p = r.record;
   const fs::path folder = options.folder;
   std::error_code ec;
   fs::create_directories(folder, ec);
@@ -101,15 +101,15 @@ int RunExtract(const ExtractOptions& options) {
     std::cerr << "scenepack extract: " << error << "\n";
     return 1;
   }
-  auto check_name = [&](const Module1::AnsiString& name) {
-    const std::string utf8 = Module1::AnsiToUtf8(name);
-    if (Module1::Utf8ToAnsi(utf8) != name) {
+  auto check_name = [&](const package::AnsiString& name) {
+    const std::string utf8 = package::AnsiToUtf8(name);
+    if (package::Utf8ToAnsi(utf8) != name) {
       std::cerr << "scenepack extract: warning: the stored name '" << utf8
                 << "' is not valid code page 932; a rebuild stores it differently\n";
     }
   };
   check_name(p.MusicFileName);
-  for (const Module1::SceneRecord& s : p.Scenes) {
+  for (const package::SceneRecord& s : p.Scenes) {
     check_name(s.PictureFileName);
     check_name(s.SoundFileName);
   }
@@ -131,4 +131,4 @@ void RegisterExtract(CLI::App& app, int& exit_code) {
   extract->callback([options, &exit_code] { exit_code = RunExtract(*options); });
 }
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

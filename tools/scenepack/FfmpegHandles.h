@@ -12,7 +12,7 @@ extern "C" {
 #include <memory>
 #include <string>
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 
 struct CodecContextFree {
   void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
@@ -46,4 +46,4 @@ inline std::string FfmpegError(int code) {
   return text;
 }
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

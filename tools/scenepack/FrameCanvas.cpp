@@ -1,13 +1,13 @@
 #include "tools/scenepack/FrameCanvas.h"
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 
 FrameCanvas::FrameCanvas(const ScalePlan& plan) : plan_(plan) {
   if (plan_.Identity()) return;
   frame_.assign(static_cast<std::size_t>(plan_.frame_width) * plan_.frame_height, 0u);
 }
 
-FrameCanvas::View FrameCanvas::Draw(const platform::Surface& picture) {
+FrameCanvas::View FrameCanvas::Draw(const raster::Surface& picture) {
   if (plan_.Identity()) return {picture.Row(0), picture.Width()};
   if (plan_.method == ScaleMethod::kNearest) {
     DrawNearest(plan_, picture, frame_);
@@ -30,4 +30,4 @@ FrameCanvas::View FrameCanvas::Draw(const platform::Surface& picture) {
   return {frame_.data(), plan_.frame_width};
 }
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

@@ -5,11 +5,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/raster/Surface.h"
+#include "raster/Surface.h"
 #include "tools/scenepack/FfmpegHandles.h"
 #include "tools/scenepack/PresentScale.h"
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 
 class FrameCanvas {
  public:
@@ -20,7 +20,7 @@ class FrameCanvas {
     int stride;  // in pixels
   };
   // The frame for `picture` (of the size the plan was made for); valid until the next call.
-  View Draw(const platform::Surface& picture);
+  View Draw(const raster::Surface& picture);
 
  private:
   ScalePlan plan_;
@@ -28,4 +28,4 @@ class FrameCanvas {
   SwsHandle smooth_;
 };
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 
 std::int64_t FrameCountFor(std::uint64_t duration_ms, int fps) {
   const std::uint64_t scaled = duration_ms * static_cast<std::uint64_t>(fps);
@@ -17,7 +17,7 @@ bool FrameBefore(std::int64_t index, int fps, std::uint64_t tick_ms) {
 FrameSampler::FrameSampler(int fps, std::int64_t frame_count, Emit emit)
     : fps_(fps), count_(frame_count), emit_(std::move(emit)) {}
 
-void FrameSampler::Refresh(const platform::Surface& picture, std::uint64_t tick_ms) {
+void FrameSampler::Refresh(const raster::Surface& picture, std::uint64_t tick_ms) {
   if (have_picture_) {
     std::int64_t end = next_;
     while (end < count_ && FrameBefore(end, fps_, tick_ms)) ++end;
@@ -40,4 +40,4 @@ void FrameSampler::EmitUntil(std::int64_t end) {
   }
 }
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <functional>
 
-#include "platform/raster/Surface.h"
+#include "raster/Surface.h"
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 
 // Frames needed to cover `duration_ms` at `fps`: the last one starts before the end.
 std::int64_t FrameCountFor(std::uint64_t duration_ms, int fps);
@@ -20,13 +20,13 @@ class FrameSampler {
  public:
   // Receives each frame in order, with its index and whether it repeats the frame before it
   // (the same picture, no refresh between); the surface is valid during the call only.
-  using Emit = std::function<void(const platform::Surface&, std::int64_t index, bool repeat)>;
+  using Emit = std::function<void(const raster::Surface&, std::int64_t index, bool repeat)>;
 
   FrameSampler(int fps, std::int64_t frame_count, Emit emit);
 
   // The picture shown from `tick_ms` on. Emits the frames due before it, then keeps a copy.
   // Refreshes come in order of their ticks; several at one tick leave the last one shown.
-  void Refresh(const platform::Surface& picture, std::uint64_t tick_ms);
+  void Refresh(const raster::Surface& picture, std::uint64_t tick_ms);
   // Emits the frames still missing with the last picture (nothing when none was refreshed).
   void Finish();
 
@@ -46,7 +46,7 @@ class FrameSampler {
   std::int64_t next_ = 0;
   bool have_picture_ = false;
   bool held_emitted_ = false;  // the held picture has gone out at least once
-  platform::Surface held_;
+  raster::Surface held_;
 };
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

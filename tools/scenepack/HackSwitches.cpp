@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 
 namespace {
 
@@ -23,4 +23,4 @@ std::vector<std::string> WithDoubleDashHackSwitches(int argc, const char* const*
   return out;
 }
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

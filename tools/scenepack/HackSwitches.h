@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 
 // The arguments with "-root", "-window-id" and "-window" (also "-window-id=ID") spelled with
 // two dashes; every other argument unchanged.
 std::vector<std::string> WithDoubleDashHackSwitches(int argc, const char* const* argv);
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

@@ -5,12 +5,12 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 
-#include "startup/PackageFormat.h"
-#include "startup/PackageText.h"
+#include "package/PackageFormat.h"
+#include "package/PackageText.h"
 #include "tools/scenepack/EffectNames.h"
 #include "tools/scenepack/Subcommands.h"
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 namespace {
 
 using nlohmann::json;
@@ -21,7 +21,7 @@ struct InspectOptions {
 };
 
 // Whether the field at package offset `at` was read: a load stops at the failing field.
-bool WasRead(const Module1::LoadResult& r, std::uint64_t at) {
+bool WasRead(const package::LoadResult& r, std::uint64_t at) {
   if (!r.found) return false;
   return !r.problem || r.package_offset + at < r.problem->offset;
 }
@@ -39,11 +39,11 @@ std::string Flag(std::int16_t value) {
   return std::to_string(value) + (value != 0 ? " (on)" : " (off)");
 }
 
-std::string Name(const Module1::AnsiString& name) {
-  return "\"" + Module1::AnsiToUtf8(name) + "\" (" + std::to_string(name.size()) + " bytes)";
+std::string Name(const package::AnsiString& name) {
+  return "\"" + package::AnsiToUtf8(name) + "\" (" + std::to_string(name.size()) + " bytes)";
 }
 
-std::string Array(const Module1::ByteArray& a) {
+std::string Array(const package::ByteArray& a) {
   if (!a.present) return "absent";
   return std::to_string(a.bytes.size()) + " bytes";
 }
@@ -69,8 +69,8 @@ class Table {
   std::ostream& out_;
 };
 
-void PrintTable(const Module1::LoadResult& r, const std::string& file, std::ostream& out) {
-  const Module1::Package& p = r.record;
+void PrintTable(const package::LoadResult& r, const std::string& file, std::ostream& out) {
+  const package::Package& p = r.record;
   out << "file      " << file << " (" << r.file_size << " bytes)\n";
   if (r.found) {
     out << "package   at file offset " << r.package_offset << ", "
@@ -82,7 +82,7 @@ void PrintTable(const Module1::LoadResult& r, const std::string& file, std::ostr
     if (WasRead(r, 8)) t.Row(8, "BackgroundColor", Colour(p.BackgroundColor));
     if (WasRead(r, 12)) t.Row(12, "HasSettings", Flag(p.HasSettings));
     if (WasRead(r, 14)) t.Row(14, "SceneCount", std::to_string(p.SceneCount));
-    const Module1::PackageLayout& l = r.layout;
+    const package::PackageLayout& l = r.layout;
     if (WasRead(r, l.MusicFileName) && l.MusicFileName) {
       t.Row(l.MusicFileName, "MusicFileName", Name(p.MusicFileName));
     }
@@ -92,8 +92,8 @@ void PrintTable(const Module1::LoadResult& r, const std::string& file, std::ostr
             p.ScenesPresent ? "lower bound " + std::to_string(p.ScenesLowerBound) : "absent");
     }
     for (std::size_t i = 0; i < p.Scenes.size() && i < l.scenes.size(); ++i) {
-      const Module1::SceneRecord& s = p.Scenes[i];
-      const Module1::SceneLayout& sl = l.scenes[i];
+      const package::SceneRecord& s = p.Scenes[i];
+      const package::SceneLayout& sl = l.scenes[i];
       out << "scene " << i << "\n";
       t.Row(sl.PictureFileName, "PictureFileName", Name(s.PictureFileName));
       t.Row(sl.SoundFileName, "SoundFileName", Name(s.SoundFileName));
@@ -118,16 +118,16 @@ void PrintTable(const Module1::LoadResult& r, const std::string& file, std::ostr
 }
 
 json Field(std::uint64_t offset, json value) { return {{"offset", offset}, {"value", value}}; }
-json NameJson(std::uint64_t offset, const Module1::AnsiString& name) {
-  return {{"offset", offset}, {"value", Module1::AnsiToUtf8(name)}, {"bytes", name.size()}};
+json NameJson(std::uint64_t offset, const package::AnsiString& name) {
+  return {{"offset", offset}, {"value", package::AnsiToUtf8(name)}, {"bytes", name.size()}};
 }
-json ArrayJson(std::uint64_t offset, const Module1::ByteArray& a) {
+json ArrayJson(std::uint64_t offset, const package::ByteArray& a) {
   return {{"offset", offset}, {"present", a.present}, {"size", a.bytes.size()}};
 }
 
-json ToJson(const Module1::LoadResult& r, const std::string& file) {
-  const Module1::Package& p = r.record;
-  const Module1::PackageLayout& l = r.layout;
+json ToJson(const package::LoadResult& r, const std::string& file) {
+  const package::Package& p = r.record;
+  const package::PackageLayout& l = r.layout;
   json j = {{"file", file}, {"file_size", r.file_size}, {"found", r.found}};
   j["problem"] = r.problem ? json{{"offset", r.problem->offset}, {"message", r.problem->message}}
                            : json(nullptr);
@@ -150,8 +150,8 @@ json ToJson(const Module1::LoadResult& r, const std::string& file) {
   }
   json scenes = json::array();
   for (std::size_t i = 0; i < p.Scenes.size() && i < l.scenes.size(); ++i) {
-    const Module1::SceneRecord& s = p.Scenes[i];
-    const Module1::SceneLayout& sl = l.scenes[i];
+    const package::SceneRecord& s = p.Scenes[i];
+    const package::SceneLayout& sl = l.scenes[i];
     scenes.push_back({
         {"PictureFileName", NameJson(sl.PictureFileName, s.PictureFileName)},
         {"SoundFileName", NameJson(sl.SoundFileName, s.SoundFileName)},
@@ -174,7 +174,7 @@ json ToJson(const Module1::LoadResult& r, const std::string& file) {
 }
 
 int RunInspect(const InspectOptions& options) {
-  const Module1::LoadResult r = Module1::LoadPackageFromFile(options.file);
+  const package::LoadResult r = package::LoadPackageFromFile(options.file);
   if (options.json) {
     std::cout << ToJson(r, options.file).dump(2) << "\n";
   } else {
@@ -197,4 +197,4 @@ void RegisterInspect(CLI::App& app, int& exit_code) {
   inspect->callback([options, &exit_code] { exit_code = RunInspect(*options); });
 }
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

@@ -9,12 +9,12 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "startup/PackageFormat.h"
-#include "startup/PackageText.h"
+#include "package/PackageFormat.h"
+#include "package/PackageText.h"
 #include "tools/scenepack/EffectNames.h"
 #include "tools/scenepack/MediaFiles.h"
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 namespace {
 
 namespace fs = std::filesystem;
@@ -34,7 +34,7 @@ class ManifestReader {
 
   std::vector<std::string> warnings;
 
-  Module1::Package Read() {
+  package::Package Read() {
     toml::table root;
     try {
       root = toml::parse_file(manifest_.string());
@@ -46,7 +46,7 @@ class ManifestReader {
     CheckKeys(
         root, "",
         {"size", "background", "has_settings", "music", "music_name", "scenes", "scene_count"});
-    Module1::Package p;
+    package::Package p;
     ReadSize(root, p);
     if (const toml::node* n = root.get("background")) p.BackgroundColor = Background(*n);
     if (const toml::node* n = root.get("has_settings")) p.HasSettings = Flag(*n, "has_settings");
@@ -70,7 +70,7 @@ class ManifestReader {
     CheckDistinctNames(p);
     std::uint64_t length = 0;
     try {
-      length = Module1::SerializedLength(p);  // refuses what the package cannot hold
+      length = package::SerializedLength(p);  // refuses what the package cannot hold
     } catch (const std::invalid_argument& e) {
       Fail("package", e.what());
     }
@@ -128,7 +128,7 @@ class ManifestReader {
     return static_cast<std::int32_t>(Integer(node, "background", 0, 0xFFFFFF));
   }
 
-  void ReadSize(const toml::table& root, Module1::Package& p) const {
+  void ReadSize(const toml::table& root, package::Package& p) const {
     const toml::node* n = root.get("size");
     if (!n) Fail("size", "missing (for example size = [800, 600])");
     if (const auto text = n->value_exact<std::string>()) {
@@ -155,8 +155,8 @@ class ManifestReader {
     return *v;
   }
 
-  Module1::AnsiString StoredName(const std::string& utf8, const std::string& where) const {
-    const std::optional<Module1::AnsiString> name = Module1::Utf8ToAnsi(utf8);
+  package::AnsiString StoredName(const std::string& utf8, const std::string& where) const {
+    const std::optional<package::AnsiString> name = package::Utf8ToAnsi(utf8);
     if (!name) Fail(where, "'" + utf8 + "' cannot be written in code page 932");
     if (name->size() > 65535) Fail(where, "longer than 65,535 bytes");
     if (name->find_first_of("/\\") != std::string::npos || *name == "." || *name == ".." ||
@@ -169,7 +169,7 @@ class ManifestReader {
   // A media file and its stored name: `path_key` names the file (relative to the manifest),
   // `name_key` overrides the stored name, which is the file's own name by default.
   void ReadMedia(const toml::table& table, const std::string& path_key, const std::string& name_key,
-                 Module1::AnsiString& name, Module1::ByteArray& data,
+                 package::AnsiString& name, package::ByteArray& data,
                  const std::string& prefix = "") {
     const toml::node* path_node = table.get(path_key);
     const toml::node* name_node = table.get(name_key);
@@ -191,11 +191,11 @@ class ManifestReader {
     name = StoredName(utf8_name, prefix + (name_node ? name_key : path_key));
   }
 
-  Module1::SceneRecord Scene(const toml::table& t, const std::string& where) {
+  package::SceneRecord Scene(const toml::table& t, const std::string& where) {
     CheckKeys(t, where,
               {"picture", "picture_name", "sound", "sound_name", "display_ms", "left", "top",
                "effect", "overlay", "transparent"});
-    Module1::SceneRecord s;
+    package::SceneRecord s;
     const std::string prefix = where + ".";
     if (!t.get("picture") && !t.get("picture_name")) Fail(where, "needs a picture");
     ReadMedia(t, "picture", "picture_name", s.PictureFileName, s.PictureData, prefix);
@@ -235,14 +235,14 @@ class ManifestReader {
   }
 
   // The player extracts each file name once, so one name must always carry the same data.
-  void CheckDistinctNames(const Module1::Package& p) const {
-    std::map<Module1::AnsiString, std::pair<const Module1::ByteArray*, std::string>> seen;
-    auto check = [&](const Module1::AnsiString& name, const Module1::ByteArray& data,
+  void CheckDistinctNames(const package::Package& p) const {
+    std::map<package::AnsiString, std::pair<const package::ByteArray*, std::string>> seen;
+    auto check = [&](const package::AnsiString& name, const package::ByteArray& data,
                      const std::string& where) {
       if (name.empty() || !data.present) return;
       const auto [it, inserted] = seen.try_emplace(name, &data, where);
       if (!inserted && it->second.first->bytes != data.bytes) {
-        Fail(where, "stored name '" + Module1::AnsiToUtf8(name) + "' is also used by " +
+        Fail(where, "stored name '" + package::AnsiToUtf8(name) + "' is also used by " +
                         it->second.second + " for a different file");
       }
     };
@@ -285,8 +285,8 @@ std::string FlagText(std::int16_t flag) {
 
 // Writes `path_key` (and `name_key` when the stored name differs from the file's own name).
 void MediaText(std::ostringstream& out, const std::string& path_key, const std::string& name_key,
-               const Module1::AnsiString& name, const std::string& path) {
-  const std::string utf8_name = Module1::AnsiToUtf8(name);
+               const package::AnsiString& name, const std::string& path) {
+  const std::string utf8_name = package::AnsiToUtf8(name);
   if (!path.empty()) out << path_key << " = " << Quoted(path) << "\n";
   if (path.empty() ? !name.empty() : std::filesystem::path(path).filename().string() != utf8_name) {
     out << name_key << " = " << Quoted(utf8_name) << "\n";
@@ -308,7 +308,7 @@ ManifestResult ReadManifest(const std::filesystem::path& manifest) {
   return result;
 }
 
-std::string ManifestText(const Module1::Package& p, const MediaPaths& paths,
+std::string ManifestText(const package::Package& p, const MediaPaths& paths,
                          const std::string& source_name) {
   std::ostringstream out;
   out << "# The show of " << source_name << "; `scenepack build` makes the same saver from it.\n";
@@ -328,7 +328,7 @@ std::string ManifestText(const Module1::Package& p, const MediaPaths& paths,
     out << "scene_count = " << p.SceneCount << "\n";
   }
   for (std::size_t i = 0; i < p.Scenes.size(); ++i) {
-    const Module1::SceneRecord& s = p.Scenes[i];
+    const package::SceneRecord& s = p.Scenes[i];
     out << "\n[[scenes]]\n";
     MediaText(out, "picture", "picture_name", s.PictureFileName,
               i < paths.pictures.size() ? paths.pictures[i] : "");
@@ -349,4 +349,4 @@ std::string ManifestText(const Module1::Package& p, const MediaPaths& paths,
   return out.str();
 }
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

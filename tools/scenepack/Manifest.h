@@ -22,12 +22,12 @@
 #include <string>
 #include <vector>
 
-#include "startup/PackageRecord.h"
+#include "package/PackageRecord.h"
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 
 struct ManifestResult {
-  Module1::Package package;  // PackageLength set to the serialized length
+  package::Package package;  // PackageLength set to the serialized length
   std::vector<std::string> warnings;
   std::string error;  // empty when the manifest and its media were read
 };
@@ -44,7 +44,7 @@ struct MediaPaths {
 };
 
 // The manifest text that rebuilds `package` from the media at `paths`.
-std::string ManifestText(const Module1::Package& package, const MediaPaths& paths,
+std::string ManifestText(const package::Package& package, const MediaPaths& paths,
                          const std::string& source_name);
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

@@ -9,7 +9,7 @@
 
 #include "platform/posix/UniqueFd.h"
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 namespace {
 
 using platform::UniqueFd;
@@ -90,4 +90,4 @@ bool WriteFileAtomically(const std::filesystem::path& path,
   return true;
 }
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

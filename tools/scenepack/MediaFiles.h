@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 
 // Reads a whole file; on failure returns false and a message naming the file and the reason.
 bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
@@ -18,4 +18,4 @@ bool WriteFileAtomically(const std::filesystem::path& path,
                          const std::vector<const std::vector<std::uint8_t>*>& parts,
                          std::filesystem::perms permissions, std::string& error);
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

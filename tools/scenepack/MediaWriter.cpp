@@ -13,7 +13,7 @@ extern "C" {
 #include "tools/scenepack/AudioMixdown.h"
 #include "tools/scenepack/FfmpegHandles.h"
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 
 namespace {
 
@@ -338,4 +338,4 @@ std::optional<std::string> MediaWriter::Finish() {
   return std::nullopt;
 }
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

@@ -10,7 +10,7 @@
 #include <string>
 #include <variant>
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 
 enum class Container { kMp4, kWebm, kMkv, kGif, kWebp };
 
@@ -60,4 +60,4 @@ class MediaWriter {
   std::unique_ptr<Impl> impl_;
 };
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

@@ -11,7 +11,7 @@
 #include "tools/scenepack/ShowRun.h"
 #include "tools/scenepack/Subcommands.h"
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 
 namespace {
 
@@ -91,4 +91,4 @@ void RegisterPlay(CLI::App& app, int& exit_code) {
   play->callback([args, &exit_code] { exit_code = Play(*args); });
 }
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

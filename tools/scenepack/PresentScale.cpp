@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cmath>
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 
 namespace {
 
@@ -84,7 +84,7 @@ std::variant<ScalePlan, std::string> PlanScale(int picture_width, int picture_he
   return plan;
 }
 
-void DrawNearest(const ScalePlan& plan, const platform::Surface& picture,
+void DrawNearest(const ScalePlan& plan, const raster::Surface& picture,
                  std::span<std::uint32_t> frame) {
   const auto frame_width = static_cast<std::size_t>(plan.frame_width);
   std::fill(frame.begin(), frame.end(), 0u);
@@ -104,4 +104,4 @@ void DrawNearest(const ScalePlan& plan, const platform::Surface& picture,
   }
 }
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

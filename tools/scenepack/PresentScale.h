@@ -9,9 +9,9 @@
 #include <string>
 #include <variant>
 
-#include "platform/raster/Surface.h"
+#include "raster/Surface.h"
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 
 enum class ScaleMethod { kNearest, kSmooth };
 
@@ -46,7 +46,7 @@ std::variant<ScalePlan, std::string> PlanScale(int picture_width, int picture_he
 
 // Draws `picture` into `frame` (frame_width x frame_height pixels of 0x00BBGGRR, rows packed)
 // by a kNearest plan; the border is black.
-void DrawNearest(const ScalePlan& plan, const platform::Surface& picture,
+void DrawNearest(const ScalePlan& plan, const raster::Surface& picture,
                  std::span<std::uint32_t> frame);
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

@@ -11,7 +11,7 @@
 #include "tools/scenepack/ShowRun.h"
 #include "tools/scenepack/Subcommands.h"
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 
 namespace {
 
@@ -74,4 +74,4 @@ void RegisterRender(CLI::App& app, int& exit_code) {
   render->callback([args, &exit_code] { exit_code = Render(*args); });
 }
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

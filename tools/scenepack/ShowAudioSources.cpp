@@ -10,7 +10,7 @@
 #include "platform/audio/MusicFile.h"
 #include "tools/scenepack/FfmpegHandles.h"
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 
 namespace {
 
@@ -340,4 +340,4 @@ std::shared_ptr<const SampleBuffer> ShowAudioSources::LoadSound(const std::strin
   return samples;
 }
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

@@ -9,7 +9,7 @@
 
 #include "tools/scenepack/AudioMixdown.h"
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 
 class ShowAudioSources final : public AudioSources {
  public:
@@ -25,4 +25,4 @@ class ShowAudioSources final : public AudioSources {
 // The SoundFont the player's MIDI synthesiser uses; empty when none is installed.
 std::string GeneralMidiSoundFont();
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

@@ -1,27 +1,27 @@
 #include "tools/scenepack/ShowRun.h"
 
 #include "effects/EffectModule.h"
+#include "package/PackageFormat.h"
+#include "package/ShowState.h"
 #include "platform/SettingsReader.h"
 #include "platform/posix/ExtractFolder.h"
 #include "platform/posix/PrivateFolder.h"
 #include "presentation/Form1.h"
 #include "startup/Extraction.h"
-#include "startup/Module1.h"
-#include "startup/PackageFormat.h"
 #include "startup/Startup.h"
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 
 std::optional<std::string> RunShowOf(const std::string& saver_path, platform::ShowHost& host,
                                      const ShowLoaded& loaded_callback) {
-  Module1::State module1;
-  Module1::LoadResult loaded = Module1::LoadPackageFromFile(saver_path);
+  package::ShowState module1;
+  package::LoadResult loaded = package::LoadPackageFromFile(saver_path);
   if (loaded.problem) {
     return saver_path + ": " + loaded.problem->message + " (at byte " +
            std::to_string(loaded.problem->offset) + ")";
   }
   module1.PackageRecord = std::move(loaded.record);
-  module1.SettingsFilePath = Module1::ProgramFilesFor(saver_path).settings_path;
+  module1.SettingsFilePath = startup::ProgramFilesFor(saver_path).settings_path;
   const platform::StoredSettings settings = platform::ReadSettingsFile(module1.SettingsFilePath);
   module1.MusicEnabled = settings.music;
   module1.SoundEnabled = settings.sound;
@@ -33,12 +33,12 @@ std::optional<std::string> RunShowOf(const std::string& saver_path, platform::Sh
       platform::ExtractFolder::CreateNumbered(private_folder->path);
   if (!folder) return "cannot make a temporary folder in " + private_folder->path;
   module1.TempFolder = folder->Path();
-  Module1::ExtractPackageFiles(module1.PackageRecord, *folder);
+  startup::ExtractPackageFiles(module1.PackageRecord, *folder);
 
-  EffectModule::State effects;
-  Form1::Form_Load(module1, effects, host);
-  Form1::Form_Unload(module1, *folder);
+  effects::State effects;
+  presentation::Form_Load(module1, effects, host);
+  presentation::Form_Unload(module1, *folder);
   return std::nullopt;
 }
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

@@ -7,16 +7,16 @@
 #include <optional>
 #include <string>
 
-#include "platform/Host.h"
-#include "startup/Module1.h"
+#include "package/ShowState.h"
+#include "platform/ShowHost.h"
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 
 // Called once the package and the settings are read, before the show starts.
-using ShowLoaded = std::function<void(const Module1::State&)>;
+using ShowLoaded = std::function<void(const package::ShowState&)>;
 
 // Returns nullopt when the show ran (whatever it showed), else what kept it from starting.
 std::optional<std::string> RunShowOf(const std::string& saver_path, platform::ShowHost& host,
                                      const ShowLoaded& loaded = {});
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

@@ -8,7 +8,7 @@ namespace CLI {
 class App;
 }
 
-namespace scenepack {
+namespace scenesaver::scenepack {
 
 // Adds a subcommand to `app`; the callback it installs sets the process exit code in `exit_code`.
 using Registrar = void (*)(CLI::App& app, int& exit_code);
@@ -20,4 +20,4 @@ void RegisterRender(CLI::App& app, int& exit_code);
 void RegisterPlay(CLI::App& app, int& exit_code);
 void RegisterExport(CLI::App& app, int& exit_code);
 
-}  // namespace scenepack
+}  // namespace scenesaver::scenepack

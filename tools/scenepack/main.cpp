@@ -13,12 +13,14 @@ int main(int argc, char** argv) {
   app.footer(
       "Run `scenepack SUBCOMMAND --help` for the options of each. Exit status 2: bad usage.");
   int exit_code = 0;
-  for (const scenepack::Registrar registrar :
-       {scenepack::RegisterBuild, scenepack::RegisterInspect, scenepack::RegisterExtract,
-        scenepack::RegisterRender, scenepack::RegisterPlay, scenepack::RegisterExport}) {
+  for (const scenesaver::scenepack::Registrar registrar :
+       {scenesaver::scenepack::RegisterBuild, scenesaver::scenepack::RegisterInspect,
+        scenesaver::scenepack::RegisterExtract, scenesaver::scenepack::RegisterRender,
+        scenesaver::scenepack::RegisterPlay, scenesaver::scenepack::RegisterExport}) {
     registrar(app, exit_code);
   }
-  const std::vector<std::string> args = scenepack::WithDoubleDashHackSwitches(argc, argv);
+  const std::vector<std::string> args =
+      scenesaver::scenepack::WithDoubleDashHackSwitches(argc, argv);
   std::vector<const char*> arg_pointers;
   arg_pointers.reserve(args.size());
   for (const std::string& arg : args) arg_pointers.push_back(arg.c_str());

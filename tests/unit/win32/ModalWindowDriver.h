@@ -14,7 +14,7 @@
 #include "platform/win32/WideText.h"
 #include "platform/win32/WindowsApi.h"
 
-namespace testing_support {
+namespace scenesaver::testing_support {
 
 struct FoundWindow {
   const wchar_t* title;
@@ -109,4 +109,4 @@ struct WindowDestroyer {
 };
 using WindowPtr = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
 
-}  // namespace testing_support
+}  // namespace scenesaver::testing_support

@@ -6,9 +6,9 @@
 #include <stdexcept>
 #include <vector>
 
-#include "platform/Host.h"
+#include "platform/StartupHost.h"
 
-namespace testing_support {
+namespace scenesaver::testing_support {
 
 // A form that records the handlers' calls; Command1_Click answers from `hides`, in turn.
 class RecordingForm final : public platform::SettingsForm {
@@ -41,4 +41,4 @@ class RecordingForm final : public platform::SettingsForm {
   std::array<bool, 4> options_;
 };
 
-}  // namespace testing_support
+}  // namespace scenesaver::testing_support

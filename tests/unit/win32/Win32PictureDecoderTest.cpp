@@ -16,11 +16,13 @@
 #include "platform/win32/Win32PictureDecoder.h"
 #include "platform/win32/WindowsApi.h"
 
+using namespace scenesaver;  // NOLINT(google-build-using-namespace)
+
 namespace {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
-using platform::Surface;
+using raster::Surface;
 using platform::win32::ComPtr;
 using platform::win32::DecodePictureFile;
 

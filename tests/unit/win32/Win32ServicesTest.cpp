@@ -14,6 +14,8 @@
 #include "platform/win32/InstanceLock.h"
 #include "platform/win32/PrivateFolder.h"
 
+using namespace scenesaver;  // NOLINT(google-build-using-namespace)
+
 namespace {
 
 namespace fs = std::filesystem;

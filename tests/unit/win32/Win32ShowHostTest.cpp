@@ -9,15 +9,17 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform/Host.h"
+#include "platform/ShowHost.h"
 #include "platform/win32/PresentedFrame.h"
 #include "platform/win32/ScreenSaverPassword.h"
 #include "platform/win32/Win32ShowHost.h"
 #include "platform/win32/WindowsApi.h"
 
+using namespace scenesaver;  // NOLINT(google-build-using-namespace)
+
 namespace {
 
-using platform::Surface;
+using raster::Surface;
 
 // A 32-bit top-down bitmap selected into a memory DC, to paint into and read back.
 class MemoryCanvas {

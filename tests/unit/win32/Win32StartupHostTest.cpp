@@ -13,6 +13,8 @@
 #include "platform/win32/Win32StartupHost.h"
 #include "platform/win32/WindowsApi.h"
 
+using namespace scenesaver;  // NOLINT(google-build-using-namespace)
+
 namespace {
 
 namespace win32 = platform::win32;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace Module1 {
+namespace scenesaver::package {
 
 // A text as stored: raw bytes of the ANSI code page (CP932), no terminator.
 using AnsiString = std::string;
@@ -49,4 +49,14 @@ struct Package {
   bool operator==(const Package&) const = default;
 };
 
-}  // namespace Module1
+// The scene that the package calls `index` (its Scenes array may start at a lower bound other
+// than 0), or nullptr when the array does not hold it.
+inline const SceneRecord* SceneAt(const Package& package, std::int32_t index) {
+  if (!package.ScenesPresent) return nullptr;
+  const std::int64_t position =
+      static_cast<std::int64_t>(index) - static_cast<std::int64_t>(package.ScenesLowerBound);
+  if (position < 0 || position >= static_cast<std::int64_t>(package.Scenes.size())) return nullptr;
+  return &package.Scenes[static_cast<std::size_t>(position)];
+}
+
+}  // namespace scenesaver::package

@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "startup/PackageRecord.h"
+#include "package/PackageRecord.h"
 
-namespace Module1 {
+namespace scenesaver::package {
 
 // CP932 bytes to UTF-8. Invalid or incomplete sequences become U+FFFD; never fails.
 std::string AnsiToUtf8(std::string_view ansi);
@@ -17,4 +17,4 @@ std::string AnsiToUtf8(std::string_view ansi);
 // CP932 cannot represent.
 std::optional<AnsiString> Utf8ToAnsi(std::string_view utf8);
 
-}  // namespace Module1
+}  // namespace scenesaver::package

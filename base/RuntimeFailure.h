@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace Module1 {
+namespace scenesaver::base {
 
 class RuntimeFailure : public std::runtime_error {
  public:
@@ -21,4 +21,4 @@ class RuntimeFailure : public std::runtime_error {
   std::string source_;
 };
 
-}  // namespace Module1
+}  // namespace scenesaver::base

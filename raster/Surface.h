@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-namespace platform {
+namespace scenesaver::raster {
 
 using Color = std::uint32_t;  // 0x00BBGGRR
 
@@ -92,4 +92,4 @@ void FillBox(Surface& dst, int x1, int y1, int x2, int y2, Color color);
 // Draws a whole picture at its natural size with its top-left at (x, y).
 void PaintPicture(Surface& dst, const Surface& picture, int x, int y);
 
-}  // namespace platform
+}  // namespace scenesaver::raster

@@ -1,4 +1,4 @@
-#include "platform/raster/Surface.h"
+#include "raster/Surface.h"
 
 #include <algorithm>
 #include <array>
@@ -9,7 +9,7 @@
 #include <emmintrin.h>
 #endif
 
-namespace platform {
+namespace scenesaver::raster {
 
 Surface::Surface(int width, int height, Color back_color) : back_color_(back_color) {
   Resize(width, height);
@@ -311,4 +311,4 @@ void PaintPicture(Surface& dst, const Surface& picture, int x, int y) {
   BitBlt(dst, x, y, picture.Width(), picture.Height(), picture, 0, 0);
 }
 
-}  // namespace platform
+}  // namespace scenesaver::raster

@@ -1,11 +1,11 @@
-#include "startup/PackageText.h"
+#include "package/PackageText.h"
 
 #include <iconv.h>
 
 #include <algorithm>
 #include <cerrno>
 
-namespace Module1 {
+namespace scenesaver::package {
 namespace {
 
 constexpr const char* kAnsiCodePage = "CP932";
@@ -80,4 +80,4 @@ std::optional<AnsiString> Utf8ToAnsi(std::string_view utf8) {
   return out;
 }
 
-}  // namespace Module1
+}  // namespace scenesaver::package

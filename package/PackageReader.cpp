@@ -7,9 +7,9 @@
 #include <utility>
 
 #include "platform/FileServices.h"
-#include "startup/PackageFormat.h"
+#include "package/PackageFormat.h"
 
-namespace Module1 {
+namespace scenesaver::package {
 namespace {
 
 // Random access to the bytes of one file.
@@ -344,4 +344,4 @@ LoadResult LoadPackageFromBytes(std::span<const std::uint8_t> file) {
   return Load(source);
 }
 
-}  // namespace Module1
+}  // namespace scenesaver::package

@@ -6,9 +6,13 @@
 #include <cstdint>
 #include <limits>
 
-#include "startup/RuntimeFailure.h"
+#include "base/RuntimeFailure.h"
 
-namespace Module1 {
+namespace scenesaver::base {
+
+// The two values of a 16-bit boolean flag as stored and compared.
+inline constexpr std::int16_t kTrue = -1;
+inline constexpr std::int16_t kFalse = 0;
 
 // Rounds to the nearest 32-bit integer, ties to the even neighbour; out of range is an overflow.
 inline std::int32_t px(double value) {
@@ -39,4 +43,4 @@ inline std::int32_t CheckedMul(std::int32_t a, std::int32_t b) {
   return r;
 }
 
-}  // namespace Module1
+}  // namespace scenesaver::base

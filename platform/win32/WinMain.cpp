@@ -15,13 +15,13 @@ std::string RunningProgramPath() {
   const DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
   if (n == 0 || n >= path.size()) return {};
   path.resize(n);
-  return platform::win32::AnsiPathFromWide(path);
+  return scenesaver::platform::win32::AnsiPathFromWide(path);
 }
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR command_line,
                    int /*show*/) {
-  platform::win32::Win32StartupHost host;
-  return Module1::Main(command_line == nullptr ? "" : command_line, host, RunningProgramPath());
+  scenesaver::platform::win32::Win32StartupHost host;
+  return scenesaver::startup::Main(command_line == nullptr ? "" : command_line, host, RunningProgramPath());
 }

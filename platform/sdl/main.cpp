@@ -24,11 +24,11 @@ std::string RunningProgramPath() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::string argument_text = Module1::JoinArguments(argc, argv);
+  const std::string argument_text = scenesaver::startup::JoinArguments(argc, argv);
   // In show mode a termination signal only ends the show, from before the temporary folder is
   // made until after it is removed, so that no signal leaves extracted files behind.
-  std::optional<platform::TerminationSignals> signals;
-  if (Module1::ModeOf(argument_text) == Module1::StartMode::kShow) signals.emplace();
-  platform::DesktopHost host;
-  return Module1::Main(argument_text, host, RunningProgramPath());
+  std::optional<scenesaver::platform::TerminationSignals> signals;
+  if (scenesaver::startup::ModeOf(argument_text) == scenesaver::startup::StartMode::kShow) signals.emplace();
+  scenesaver::platform::DesktopHost host;
+  return scenesaver::startup::Main(argument_text, host, RunningProgramPath());
 }

@@ -1,10 +1,10 @@
 // Writing the serialized package: the exact inverse of the loader.
-#include "startup/PackageFormat.h"
+#include "package/PackageFormat.h"
 
 #include <limits>
 #include <stdexcept>
 
-namespace Module1 {
+namespace scenesaver::package {
 namespace {
 
 constexpr std::uint64_t kMaxText = std::numeric_limits<std::uint16_t>::max();
@@ -117,4 +117,4 @@ std::vector<std::uint8_t> SerializeWithLength(Package& record) {
   return SerializePackage(record);
 }
 
-}  // namespace Module1
+}  // namespace scenesaver::package

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "startup/PackageRecord.h"
+#include "package/PackageRecord.h"
 
-namespace Module1 {
+namespace scenesaver::package {
 
 // What a load found wrong, with the byte offset (within the file) where it was found.
 struct PackageProblem {
@@ -75,4 +75,4 @@ std::uint64_t SerializedLength(const Package& record);
 // std::invalid_argument as SerializePackage does, and when the package exceeds 2^31 - 1 bytes.
 std::vector<std::uint8_t> SerializeWithLength(Package& record);
 
-}  // namespace Module1
+}  // namespace scenesaver::package

@@ -1,6 +1,6 @@
-#include "platform/SafeFileName.h"
+#include "package/SafeFileName.h"
 
-namespace platform {
+namespace scenesaver::package {
 
 namespace {
 
@@ -25,4 +25,4 @@ bool IsSafeFileName(std::string_view name, std::size_t max_bytes) {
   return true;
 }
 
-}  // namespace platform
+}  // namespace scenesaver::package

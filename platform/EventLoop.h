@@ -1,0 +1,23 @@
+// Clock, yield and repaint: all that a transition needs besides its surfaces.
+#pragma once
+
+#include <cstdint>
+
+#include "raster/Surface.h"
+
+namespace scenesaver::platform {
+
+class EventLoop {
+ public:
+  virtual ~EventLoop() = default;
+  // Milliseconds, monotonic; compare readings with base::TickReached (the clock may wrap).
+  virtual std::uint32_t GetTickCount() = 0;
+  // Dispatches every pending window message to the input handlers, then returns.
+  virtual void DoEvents() = 0;
+  // Blocks until a window message is pending or the clock reads at least `tick`.
+  virtual void WaitForEventsUntil(std::uint32_t tick) = 0;
+  // Shows the surface's bitmap on the screen (Picture1).
+  virtual void Refresh(const raster::Surface& picture1) = 0;
+};
+
+}  // namespace scenesaver::platform

@@ -1,0 +1,26 @@
+// The full-screen window the show is drawn in, its cursor and its input.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/Geometry.h"
+#include "platform/InputHandlers.h"
+
+namespace scenesaver::platform {
+
+class PresentationWindow {
+ public:
+  virtual ~PresentationWindow() = default;
+  virtual void SetInputHandlers(InputHandlers* handlers) = 0;
+  virtual Size PrimaryScreenSize() = 0;
+  // Places Picture1 on the window, in window pixels.
+  virtual void PlacePicture1(std::int32_t left, std::int32_t top, std::int32_t width,
+                             std::int32_t height) = 0;
+  virtual void ShowWindow() = 0;
+  virtual void MakeTopmost() = 0;
+  // ShowCursor: raises or lowers the display count and returns the new count.
+  virtual int ShowCursor(bool show) = 0;
+  virtual Point GetCursorPos() = 0;
+};
+
+}  // namespace scenesaver::platform

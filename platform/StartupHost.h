@@ -1,0 +1,25 @@
+// What the start-up needs besides files: messages, the dialogs and the presentation's host.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "platform/Messages.h"
+#include "platform/SettingsForm.h"
+#include "platform/ShowHost.h"
+
+namespace scenesaver::platform {
+
+class StartupHost : public Messages {
+ public:
+  // GetForegroundWindow: an X11 window id, 0 when there is none.
+  virtual std::int64_t GetForegroundWindow() = 0;
+  // PwdChangePasswordA: the password-change dialog, transient for `parent_window` if it exists.
+  virtual void PwdChangePasswordA(std::string_view key_name, std::int64_t parent_window) = 0;
+  // Shows the settings dialog modally; returns when it hides or is closed.
+  virtual void ShowSettingsModal(SettingsForm& form) = 0;
+  // The presentation window's services, created on first use.
+  virtual ShowHost& Show() = 0;
+};
+
+}  // namespace scenesaver::platform
