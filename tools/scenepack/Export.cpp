@@ -184,6 +184,9 @@ class Exporter {
     if (!length_ms_) SetLength(host.GetTickCount());  // the show ended before its loop did
     FlushAudioCalls(host);
     sampler_->Finish();
+    if (sampler_->FramesEmitted() == 0) {
+      return Fail(args_.saver + ": the show's loop is shorter than one frame; give --seconds");
+    }
     if (mixdown_) mixdown_->Finish();
     if (!failure_) failure_ = writer_->Finish();
     writer_.reset();
@@ -359,7 +362,8 @@ int Export(const ExportArguments& args) {
               << ": expected WIDTHxHEIGHT, each 1 to 16384\n";
     return 2;
   }
-  if (args.crf && (*args.crf < 0 || *args.crf > MaxCrf(*container))) {
+  // The lossless and GIF formats have no quality scale: --crf is ignored there.
+  if (args.crf && MaxCrf(*container) > 0 && (*args.crf < 0 || *args.crf > MaxCrf(*container))) {
     std::cerr << "scenepack export: --crf " << *args.crf << ": this file type takes 0 to "
               << MaxCrf(*container) << '\n';
     return 2;
