@@ -11,9 +11,9 @@
 #include "package/PackageFormat.h"
 #ifndef _WIN32
 #include "package/PackageText.h"
+#endif
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)
-#endif
 
 namespace {
 
