@@ -19,5 +19,6 @@ void RegisterExtract(CLI::App& app, int& exit_code);
 void RegisterRender(CLI::App& app, int& exit_code);
 void RegisterPlay(CLI::App& app, int& exit_code);
 void RegisterInit(CLI::App& app, int& exit_code);
+void RegisterExport(CLI::App& app, int& exit_code);
 
 }  // namespace scenesaver::scenepack
