@@ -3,8 +3,11 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
+#include <cstdio>
 #include <stdexcept>
+#include <string>
 
+#include "platform/posix/UserConfig.h"
 #include "platform/sdl/GtkDialogs.h"
 #include "platform/sdl/SdlShowHost.h"
 
@@ -56,7 +59,13 @@ void DesktopHost::PwdChangePasswordA(std::string_view key_name, std::int64_t par
 void DesktopHost::ShowSettingsModal(SettingsForm& form) { GtkSettingsDialogModal(form); }
 
 ShowHost& DesktopHost::Show() {
-  if (!show_) show_ = MakeSdlShowHost();
+  if (!show_) {
+    SdlShowOptions options;
+    std::string problem;
+    options.scale = ReadScaleSetting(&problem);
+    if (!problem.empty()) std::fprintf(stderr, "scenesaver: %s\n", problem.c_str());
+    show_ = MakeSdlShowHost(std::move(options));
+  }
   if (!show_) throw std::runtime_error("the presentation window cannot be created");
   return *show_;
 }
