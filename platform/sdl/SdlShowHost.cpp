@@ -168,7 +168,8 @@ class SdlShowHost final : public ShowHost {
 
   Point GetCursorPos() override { return cursor_; }
 
-  void SetScreenSaverRunning(bool running) override { screen_saver_running_ = running; }
+  // Linux has no system-wide screen-saver-running state to set.
+  void SetScreenSaverRunning(bool /*running*/) override {}
 
   base::Result<raster::Surface> LoadPicture(const std::string& path) override {
     return DecodePicture(path);
@@ -335,7 +336,6 @@ class SdlShowHost final : public ShowHost {
   Uint32 last_probe_ = 0;
   bool topmost_ = false;
   bool terminating_ = false;
-  bool screen_saver_running_ = false;
   // Outlives each prompt, so that a lock-out after a refusal holds in the next one too.
   PasswordPromptState prompt_state_{VerifyPassword, [] { return SDL_GetTicks(); }};
 };
