@@ -72,6 +72,25 @@ TEST(PresentPixels, OnlyTheChangedPartIsWrittenAndColoursSwapWhenAsked) {
   }
 }
 
+TEST(PresentPixels, OneToOneSwapsRedAndBlueOfEveryPixelOfOddRows) {
+  // 13 pixels a row: the four-at-a-time part and the rest both take part.
+  raster::Surface picture(13, 3);
+  for (int y = 0; y < 3; ++y) {
+    for (int x = 0; x < 13; ++x) {
+      picture.Row(y)[x] = 0x00010203U * static_cast<std::uint32_t>(x + 1) +
+                          0x00400000U * static_cast<std::uint32_t>(y);
+    }
+  }
+  Window window({13, 3});
+  WritePlaced(picture, {{0, 0, 13, 3}, 1}, {0, 0, 13, 3}, window.Image(), true);
+  for (int y = 0; y < 3; ++y) {
+    for (int x = 0; x < 13; ++x) {
+      const std::uint32_t p = picture.Pixel(x, y);
+      ASSERT_EQ(window.At(x, y), ((p & 0xFF) << 16) | (p & 0xFF00) | ((p >> 16) & 0xFF));
+    }
+  }
+}
+
 TEST(PresentPixels, OneToOneLargerThanTheWindowIsCutAtItsEdges) {
   const raster::Surface picture = Numbered(10, 8);
   Window window({6, 4});
