@@ -50,11 +50,12 @@ std::map<std::string, double>& Medians(const char* kind) {
 void ProjectPresent(benchmark::State& state, Shape shape) {
   platform::SdlShowOptions options;
   options.scale = platform::ScaleMode::kOneToOne;
-  const std::unique_ptr<platform::ShowHost> host = platform::MakeSdlShowHost(options);
-  if (!host) {
+  base::Result<std::unique_ptr<platform::ShowHost>> made = platform::MakeSdlShowHost(options);
+  if (!made) {
     state.SkipWithError("no display");
     return;
   }
+  const std::unique_ptr<platform::ShowHost> host = std::move(made).value();
   host->PlacePicture1(0, 0, shape.width, shape.height);
   host->ShowWindow();
   raster::Surface picture(shape.width, shape.height, 0x00336699);

@@ -4,7 +4,6 @@
 #include <X11/Xlib.h>
 
 #include <cstdio>
-#include <stdexcept>
 #include <string>
 
 #include "platform/posix/UserConfig.h"
@@ -58,16 +57,21 @@ void DesktopHost::PwdChangePasswordA(std::string_view key_name, std::int64_t par
 
 void DesktopHost::ShowSettingsModal(SettingsForm& form) { GtkSettingsDialogModal(form); }
 
-ShowHost& DesktopHost::Show() {
+base::Result<ShowHost*> DesktopHost::Show() {
   if (!show_) {
     SdlShowOptions options;
     std::string problem;
     options.scale = ReadScaleSetting(&problem);
-    if (!problem.empty()) std::fprintf(stderr, "scenesaver: %s\n", problem.c_str());
-    show_ = MakeSdlShowHost(std::move(options));
+    if (!problem.empty()) ReportFailure(problem);
+    base::Result<std::unique_ptr<ShowHost>> made = MakeSdlShowHost(std::move(options));
+    if (!made) return base::Error{made.error()};
+    show_ = std::move(made).value();
   }
-  if (!show_) throw std::runtime_error("the presentation window cannot be created");
-  return *show_;
+  return show_.get();
+}
+
+void DesktopHost::ReportFailure(std::string_view text) {
+  std::fprintf(stderr, "scenesaver: %.*s\n", static_cast<int>(text.size()), text.data());
 }
 
 }  // namespace scenesaver::platform

@@ -33,8 +33,8 @@ struct SdlShowOptions {
   ScaleMode scale = ScaleMode::kAuto;
 };
 
-// The window appears with ShowWindow. nullptr when there is no display to show it on.
-std::unique_ptr<ShowHost> MakeSdlShowHost(SdlShowOptions options);
-std::unique_ptr<ShowHost> MakeSdlShowHost();
+// The window appears with ShowWindow. The reason when there is no display to show it on.
+base::Result<std::unique_ptr<ShowHost>> MakeSdlShowHost(SdlShowOptions options);
+base::Result<std::unique_ptr<ShowHost>> MakeSdlShowHost();
 
 }  // namespace scenesaver::platform

@@ -294,6 +294,18 @@ TEST_F(StartupTest, NoFolderIsLeftWhenTheShowFails) {
   EXPECT_TRUE(TempFolders().empty());
 }
 
+TEST_F(StartupTest, NoDisplayEndsTheShowWithItsReasonAndAFailingStatus) {
+  WritePlayer(WithScenes({Scene("a.jpg", "A", "a.wav", "B")}));
+  host_.show_available = false;
+  Observed run;
+  EXPECT_EQ(Start("/S", run), startup::kExitNoDisplay);
+  EXPECT_NE(startup::kExitNoDisplay, startup::kExitNormal);
+  EXPECT_EQ(run.form1_loads, 0);
+  EXPECT_EQ(host_.failures, std::vector<std::string>{"no display"});
+  EXPECT_TRUE(host_.messages.empty()) << "no dialog where there is no display";
+  EXPECT_TRUE(TempFolders().empty());
+}
+
 TEST_F(StartupTest, WithoutPackageTheShowStillRunsOnAnEmptyRecord) {
   Observed run;
   Start("/S", run);  // no demo.scr at all

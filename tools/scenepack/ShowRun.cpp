@@ -22,8 +22,10 @@ std::optional<std::string> RunShowOf(const std::string& saver_path, platform::Sh
   if (!private_folder) return std::string("no private folder for the temporary files");
   std::optional<platform::ExtractFolder> folder = startup::MakeTemporaryFolder(*private_folder);
   if (!folder) return "cannot make a temporary folder in " + private_folder->path;
-  startup::ExtractAndPresent(show, &*folder, private_folder->path,
-                             [&]() -> platform::ShowHost& { return host; });
+  const base::Result<void> shown = startup::ExtractAndPresent(
+      show, &*folder, private_folder->path,
+      [&]() -> base::Result<platform::ShowHost*> { return &host; });
+  if (!shown) return shown.error();
   return std::nullopt;
 }
 
