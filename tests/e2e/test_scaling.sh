@@ -19,7 +19,7 @@ work=$(mktemp -d)
 pid=
 cleanup() {
   [ -z "$pid" ] || kill "$pid" 2>/dev/null || true
-  rm -rf "$work"
+  [ -n "${KEEP_WORK:-}" ] || rm -rf "$work"
 }
 trap cleanup EXIT
 export HOME=$work/home XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config SDL_AUDIODRIVER=dummy
@@ -30,19 +30,24 @@ chmod 700 "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME"
 "$scenepack" render "$build/demo.scr" --out "$work/render" --until-ms 100 >/dev/null
 scene0=$work/render/frame-000001.png
 
-# play_shot NAME ARGS...: plays the demo with ARGS, and within the first scene takes the screen
-# (or, with SHOT_WINDOW set, that window) as $work/NAME.png; then ends the show.
+# play_shot NAME CHECK ARGS...: plays the demo with ARGS and takes the screen (or, with
+# SHOT_WINDOW set, that window) as $work/NAME.png every 0.2 s until the command CHECK succeeds
+# (the first scene is held 4 s) or 8 s pass; then ends the show. Fails with CHECK's last words.
 play_shot() {
-  local name=$1
-  shift
+  local name=$1 check=$2 verdict=
+  shift 2
   "$scenepack" play "$build/demo.scr" "$@" &
   pid=$!
-  sleep 2.5
-  kill -0 "$pid" 2>/dev/null || fail "$name: the show ended early"
-  import -window "${SHOT_WINDOW:-root}" "$work/$name.png"
+  for _ in $(seq 40); do
+    sleep 0.2
+    kill -0 "$pid" 2>/dev/null || fail "$name: the show ended early"
+    import -window "${SHOT_WINDOW:-root}" "$work/$name.png"
+    verdict=$("$check" "$work/$name.png") && break
+  done
   kill -TERM "$pid"
   wait "$pid" || true
   pid=
+  [ -z "$verdict" ] || fail "$name: $verdict"
 }
 
 # differing IMAGE CROP REFERENCE: the number of pixels of IMAGE's CROP differing from REFERENCE.
@@ -52,17 +57,23 @@ differing() {
 }
 
 # 1. Three times, crisp, centred: (3840 - 2400) / 2 = 720, (2160 - 1800) / 2 = 180.
-play_shot auto
 convert "$scene0" -filter point -resize 300% "$work/scene0x3.png"
-d=$(differing "$work/auto.png" 2400x1800+720+180 "$work/scene0x3.png")
-[ "$d" = "0" ] || fail "auto: the 3x area differs from the rendered frame in $d pixels"
-corners=$(convert "$work/auto.png" -format '%[pixel:p{719,179}] %[pixel:p{3120,1980}]' info:)
-case $corners in "srgb(0,0,0) srgb(0,0,0)" | "gray(0) gray(0)") ;; *) fail "auto: margins $corners" ;; esac
+check_auto() {
+  local d corners
+  d=$(differing "$1" 2400x1800+720+180 "$work/scene0x3.png")
+  [ "$d" = "0" ] || { echo "the 3x area differs from the rendered frame in $d pixels"; return 1; }
+  corners=$(convert "$1" -format '%[pixel:p{719,179}] %[pixel:p{3120,1980}]' info:)
+  case $corners in "srgb(0,0,0) srgb(0,0,0)" | "gray(0) gray(0)") ;; *) echo "margins $corners"; return 1 ;; esac
+}
+play_shot auto check_auto
 
 # 2. 1:1: the rendered frame itself, centred.
-play_shot one --scale=1
-d=$(differing "$work/one.png" 800x600+1520+780 "$scene0")
-[ "$d" = "0" ] || fail "--scale=1: the centred area differs from the rendered frame in $d pixels"
+check_one() {
+  local d
+  d=$(differing "$1" 800x600+1520+780 "$scene0")
+  [ "$d" = "0" ] || { echo "the centred area differs from the rendered frame in $d pixels"; return 1; }
+}
+play_shot one check_one --scale=1
 
 # 3. A 320x200 preview window: 800x600 scaled to 267x200 at x = 27, black bars either side.
 # The window is xev's; its own small child window at the top-left is left out of the checks.
@@ -75,16 +86,20 @@ for _ in $(seq 50); do
   sleep 0.1
 done
 [ -n "$win" ] || fail "xev made no window"
-SHOT_WINDOW=$win play_shot preview --window-id "$win"
-kill "$xev_pid" 2>/dev/null || true
-read -r w h < <(identify -format '%w %h\n' "$work/preview.png")
-[ "$w $h" = "320 200" ] || fail "preview: window shot is ${w}x${h}"
-bars=$(convert "$work/preview.png" -format '%[pixel:p{26,150}] %[pixel:p{294,150}]' info:)
-case $bars in "srgb(0,0,0) srgb(0,0,0)" | "gray(0) gray(0)") ;; *) fail "preview: bars $bars" ;; esac
 # The scaled picture matches the frame shrunk by ImageMagick to within a small error.
 convert "$scene0" -resize 267x200! "$work/scene0small.png"
 convert "$work/scene0small.png" -crop 200x120+67+80 +repage "$work/scene0part.png"
-convert "$work/preview.png" -crop 200x120+94+80 +repage "$work/previewarea.png"
-error=$(compare -metric RMSE "$work/previewarea.png" "$work/scene0part.png" null: 2>&1 | sed 's/.*(\(.*\))/\1/') || true
-awk -v e="$error" 'BEGIN { exit !(e < 0.05) }' || fail "preview: the scaled picture is off (RMSE $error)"
+check_preview() {
+  local w h bars error
+  read -r w h < <(identify -format '%w %h\n' "$1")
+  [ "$w $h" = "320 200" ] || { echo "window shot is ${w}x${h}"; return 1; }
+  bars=$(convert "$1" -format '%[pixel:p{26,150}] %[pixel:p{294,150}]' info:)
+  case $bars in "srgb(0,0,0) srgb(0,0,0)" | "gray(0) gray(0)") ;; *) echo "bars $bars"; return 1 ;; esac
+  convert "$1" -crop 200x120+94+80 +repage "$work/previewarea.png"
+  error=$(compare -metric RMSE "$work/previewarea.png" "$work/scene0part.png" null: 2>&1 |
+    sed 's/.*(\(.*\))/\1/') || true
+  awk -v e="$error" 'BEGIN { exit !(e < 0.05) }' || { echo "the scaled picture is off (RMSE $error)"; return 1; }
+}
+SHOT_WINDOW=$win play_shot preview check_preview --window-id "$win"
+kill "$xev_pid" 2>/dev/null || true
 echo "ok"
