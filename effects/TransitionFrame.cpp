@@ -1,6 +1,8 @@
 #include "effects/TransitionFrame.h"
 
+#include <algorithm>
 #include <random>
+#include <utility>
 
 #include "base/Numbers.h"
 #include "base/Ticks.h"
@@ -47,6 +49,7 @@ void TransitionFrame::Copy(int x, int y, int w, int h, Source source, int sx, in
   if (observer_ != nullptr) {
     observer_->OnDraw({DrawCall::Kind::kCopy, source, x, y, w, h, sx, sy, w, h});
   }
+  if (w > 0 && h > 0) MarkDrawn(x, y, std::int64_t{x} + w - 1, std::int64_t{y} + h - 1);
   raster::BitBlt(picture1_, x, y, w, h, Picture(source), sx, sy);
 }
 
@@ -55,6 +58,12 @@ void TransitionFrame::Stretch(int x, int y, int w, int h, Source source) {
     observer_->OnDraw(
         {DrawCall::Kind::kStretch, source, x, y, w, h, 0, 0, full_width_, full_height_});
   }
+  // A negative extent mirrors the copy onto (x + w, x); a pixel more either way covers any
+  // rounding.
+  MarkDrawn(std::min<std::int64_t>(x, std::int64_t{x} + w) - 1,
+            std::min<std::int64_t>(y, std::int64_t{y} + h) - 1,
+            std::max<std::int64_t>(x, std::int64_t{x} + w) + 1,
+            std::max<std::int64_t>(y, std::int64_t{y} + h) + 1);
   raster::StretchBlt(picture1_, x, y, w, h, Picture(source), 0, 0, full_width_, full_height_);
 }
 
@@ -63,7 +72,28 @@ void TransitionFrame::Fill() {
     observer_->OnDraw({DrawCall::Kind::kFill, Source::kNextPicture, -1, -1, full_width_,
                        full_height_, 0, 0, 0, 0});
   }
+  MarkDrawn(-1, -1, full_width_, full_height_);
   raster::FillBox(picture1_, -1, -1, full_width_, full_height_, 0);
+}
+
+void TransitionFrame::RefreshDrawn() {
+  loop_.RefreshChanged(picture1_, std::exchange(drawn_, platform::Rect{}));
+}
+
+void TransitionFrame::MarkDrawn(std::int64_t x1, std::int64_t y1, std::int64_t x2,
+                                std::int64_t y2) {
+  const platform::Size size{picture1_.Width(), picture1_.Height()};
+  // Clipped to the surface first, so that no extent overflows.
+  const auto clamp = [](std::int64_t v, std::int32_t limit) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, -1, limit));
+  };
+  const std::int32_t left = clamp(std::min(x1, x2), size.width);
+  const std::int32_t top = clamp(std::min(y1, y2), size.height);
+  const std::int32_t right = clamp(std::max(x1, x2), size.width);
+  const std::int32_t bottom = clamp(std::max(y1, y2), size.height);
+  const platform::Rect box =
+      platform::ClipTo({left, top, right - left + 1, bottom - top + 1}, size);
+  drawn_ = platform::Union(drawn_, box);
 }
 
 bool TransitionFrame::Wait(std::uint32_t t0) {

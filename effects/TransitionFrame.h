@@ -29,7 +29,7 @@ class TransitionFrame {
   void OpeningCopy();
   // Copies the whole of NextPicture onto the surface, unrefreshed.
   void FinalCopy();
-  void Refresh() { loop_.Refresh(picture1_); }
+  void Refresh() { RefreshDrawn(); }
 
   bool QuitRaised() const { return QuitFlag_ == -1; }
   // The module's one random generator: a uniform value in [0, 1).
@@ -53,7 +53,7 @@ class TransitionFrame {
     } else {
       draw();
     }
-    loop_.Refresh(picture1_);
+    RefreshDrawn();
     return Wait(t0);
   }
 
@@ -80,6 +80,10 @@ class TransitionFrame {
   const raster::Surface& Picture(Source source) const {
     return source == Source::kNowPicture ? now_picture_ : next_picture_;
   }
+  // Refreshes the surface, telling the loop the area drawn on since the last refresh.
+  void RefreshDrawn();
+  // Adds the box (x1, y1)-(x2, y2), corners inclusive and in any order, to the drawn area.
+  void MarkDrawn(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2);
   // Yields until the clock has passed t0 + interval, at least once; false when QuitFlag is -1.
   bool Wait(std::uint32_t t0);
 
@@ -95,6 +99,7 @@ class TransitionFrame {
   float H_;
   std::int32_t full_width_;
   std::int32_t full_height_;
+  platform::Rect drawn_;
 };
 
 }  // namespace scenesaver::effects

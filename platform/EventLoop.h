@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "platform/Geometry.h"
 #include "raster/Surface.h"
 
 namespace scenesaver::platform {
@@ -18,6 +19,11 @@ class EventLoop {
   virtual void WaitForEventsUntil(std::uint32_t tick) = 0;
   // Shows the surface's bitmap on the screen (Picture1).
   virtual void Refresh(const raster::Surface& picture1) = 0;
+  // The same when only `changed` (in the surface's pixels) differs from what was last shown; a
+  // backend may show just that part. An empty rectangle: nothing changed.
+  virtual void RefreshChanged(const raster::Surface& picture1, const Rect& /*changed*/) {
+    Refresh(picture1);
+  }
 };
 
 }  // namespace scenesaver::platform

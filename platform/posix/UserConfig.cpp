@@ -9,6 +9,7 @@ namespace {
 
 constexpr const char* kUsePasswordFile = "ScreenSaveUsePassword";
 constexpr std::size_t kUsePasswordMaxBytes = 32;
+constexpr const char* kScaleFile = "scale";
 
 std::string_view TrimBlanks(std::string_view text) {
   constexpr std::string_view kBlanks = " \t\r\n";
@@ -46,6 +47,20 @@ std::optional<std::uint32_t> ReadScreenSaveUsePassword() {
     return std::nullopt;
   }
   return value;
+}
+
+ScaleMode ReadScaleSetting(std::string* problem) {
+  const std::string folder = ConfigFolderPath();
+  if (folder.empty()) return ScaleMode::kAuto;
+  const SmallFile file = ReadSmallPrivateFile(folder + kScaleFile, kUsePasswordMaxBytes, 0);
+  if (file.status == SmallFileStatus::kMissing) return ScaleMode::kAuto;
+  const std::string_view text = TrimBlanks(file.bytes);
+  const std::optional<ScaleMode> mode =
+      file.status == SmallFileStatus::kRead ? ParseScaleMode(text) : std::nullopt;
+  if (!mode && problem != nullptr) {
+    *problem = folder + kScaleFile + ": not one of auto, 1 or fill; scaling automatically";
+  }
+  return mode.value_or(ScaleMode::kAuto);
 }
 
 bool WriteScreenSaveUsePassword(std::uint32_t value) {

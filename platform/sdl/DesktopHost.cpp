@@ -4,7 +4,9 @@
 #include <X11/Xlib.h>
 
 #include <cstdio>
+#include <string>
 
+#include "platform/posix/UserConfig.h"
 #include "platform/sdl/GtkDialogs.h"
 #include "platform/sdl/SdlShowHost.h"
 
@@ -57,7 +59,11 @@ void DesktopHost::ShowSettingsModal(SettingsForm& form) { GtkSettingsDialogModal
 
 base::Result<ShowHost*> DesktopHost::Show() {
   if (!show_) {
-    base::Result<std::unique_ptr<ShowHost>> made = MakeSdlShowHost();
+    SdlShowOptions options;
+    std::string problem;
+    options.scale = ReadScaleSetting(&problem);
+    if (!problem.empty()) ReportFailure(problem);
+    base::Result<std::unique_ptr<ShowHost>> made = MakeSdlShowHost(std::move(options));
     if (!made) return base::Error{made.error()};
     show_ = std::move(made).value();
   }

@@ -22,10 +22,34 @@ SDL_Window* OpenPresentationWindow(const SdlShowOptions& options, SDL_Point scre
           "scenesaver", 0, 0, screen.x, screen.y,
           SDL_WINDOW_BORDERLESS | SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_HIDDEN);
     case SdlWindowMode::kWindowed: {
-      const int width = std::max(picture.x + 2 * kWindowMargin, kSmallestWindow);
-      const int height = std::max(picture.y + 2 * kWindowMargin, kSmallestWindow);
-      return SDL_CreateWindow("scenesaver", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
-                              height, SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN);
+      // The picture with room around it, but never larger than the display's usable area
+      // (the picture is scaled down to fit then), and placed inside that area.
+      SDL_Rect usable{0, 0, screen.x, screen.y};
+      SDL_GetDisplayUsableBounds(0, &usable);
+      int width = std::max(picture.x + 2 * kWindowMargin, kSmallestWindow);
+      int height = std::max(picture.y + 2 * kWindowMargin, kSmallestWindow);
+      int top_border = 0;
+      int left_border = 0;
+      int bottom_border = 0;
+      int right_border = 0;
+      width = std::max(1, std::min(width, usable.w));
+      height = std::max(1, std::min(height, usable.h));
+      SDL_Window* window = SDL_CreateWindow("scenesaver", usable.x + (usable.w - width) / 2,
+                                            usable.y + (usable.h - height) / 2, width, height,
+                                            SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN);
+      // A window manager's frame takes room too: shrink the window so that frame and all fit.
+      if (window != nullptr &&
+          SDL_GetWindowBordersSize(window, &top_border, &left_border, &bottom_border,
+                                   &right_border) == 0 &&
+          (top_border + bottom_border > 0 || left_border + right_border > 0)) {
+        width = std::max(1, std::min(width, usable.w - left_border - right_border));
+        height = std::max(1, std::min(height, usable.h - top_border - bottom_border));
+        SDL_SetWindowSize(window, width, height);
+        SDL_SetWindowPosition(
+            window, usable.x + left_border + (usable.w - left_border - right_border - width) / 2,
+            usable.y + top_border + (usable.h - top_border - bottom_border - height) / 2);
+      }
+      return window;
     }
     case SdlWindowMode::kForeign: {
       SDL_Window* window = SDL_CreateWindowFrom(
@@ -48,10 +72,6 @@ SDL_Renderer* OpenPresentationRenderer(SDL_Window* window, SdlWindowMode mode) {
   // OpenGL after all, which stalls once the foreign window is destroyed.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   return SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
-}
-
-SDL_Rect CentredPicture(SDL_Point output, SDL_Point picture) {
-  return {output.x / 2 - picture.x / 2, output.y / 2 - picture.y / 2, picture.x, picture.y};
 }
 
 }  // namespace scenesaver::platform

@@ -1,4 +1,4 @@
-// The window the show is drawn in, for each window mode, and where Picture1 lands in it.
+// The window the show is drawn in, for each window mode.
 #pragma once
 
 #include <SDL.h>
@@ -14,9 +14,5 @@ SDL_Window* OpenPresentationWindow(const SdlShowOptions& options, SDL_Point scre
 
 // The renderer for that window; nullptr with SDL's error set on failure.
 SDL_Renderer* OpenPresentationRenderer(SDL_Window* window, SdlWindowMode mode);
-
-// Picture1 centred in an output of the given size, halves truncated term by term as in the
-// full-screen placement.
-SDL_Rect CentredPicture(SDL_Point output, SDL_Point picture);
 
 }  // namespace scenesaver::platform

@@ -13,6 +13,7 @@
 #include "platform/sdl/CoverWindows.h"
 #include "platform/sdl/ForeignWindow.h"
 #include "platform/sdl/GtkDialogs.h"
+#include "platform/sdl/PicturePresenter.h"
 #include "platform/sdl/PresentationWindow.h"
 #include "platform/sdl/SdlAudio.h"
 #include "platform/sdl/SdlPasswordPrompt.h"
@@ -33,9 +34,6 @@ struct WindowDestroyer {
 };
 struct RendererDestroyer {
   void operator()(SDL_Renderer* renderer) const { SDL_DestroyRenderer(renderer); }
-};
-struct TextureDestroyer {
-  void operator()(SDL_Texture* texture) const { SDL_DestroyTexture(texture); }
 };
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
@@ -96,20 +94,13 @@ class SdlShowHost final : public ShowHost {
   }
 
   void Refresh(const raster::Surface& picture1) override {
-    if (!renderer_) return;
+    RefreshChanged(picture1, {0, 0, picture1.Width(), picture1.Height()});
+  }
+
+  void RefreshChanged(const raster::Surface& picture1, const Rect& changed) override {
+    if (!presenter_ || XErrorTrap::WindowLost()) return;
     const double started = clock_.Milliseconds();
-    if (!texture_ || texture_width_ != picture1.Width() || texture_height_ != picture1.Height()) {
-      texture_.reset(SDL_CreateTexture(renderer_.get(), SDL_PIXELFORMAT_XBGR8888,
-                                       SDL_TEXTUREACCESS_STREAMING, picture1.Width(),
-                                       picture1.Height()));
-      texture_width_ = picture1.Width();
-      texture_height_ = picture1.Height();
-    }
-    if (texture_ && picture1.Width() > 0 && picture1.Height() > 0) {
-      SDL_UpdateTexture(texture_.get(), nullptr, picture1.Pixels().data(),
-                        picture1.Width() * static_cast<int>(sizeof(std::uint32_t)));
-    }
-    Present();
+    presenter_->Show(picture1, changed);
     if (present_log_) {
       std::fprintf(present_log_.get(), "%.3f %.3f\n", started, clock_.Milliseconds());
       std::fflush(present_log_.get());  // readable while the show runs
@@ -126,20 +117,16 @@ class SdlShowHost final : public ShowHost {
 
   Size PrimaryScreenSize() override {
     // Outside full-screen mode the show's "screen" is its window.
-    int width = 0;
-    int height = 0;
-    if (!FullScreen() && renderer_ &&
-        SDL_GetRendererOutputSize(renderer_.get(), &width, &height) == 0) {
-      return {width, height};
-    }
+    if (!FullScreen() && presenter_) return presenter_->OutputSize();
     SDL_DisplayMode mode{};
     if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return {};
     return {mode.w, mode.h};
   }
 
-  void PlacePicture1(std::int32_t left, std::int32_t top, std::int32_t width,
+  // The presenter centres and scales the picture itself; only its size matters here.
+  void PlacePicture1(std::int32_t /*left*/, std::int32_t /*top*/, std::int32_t width,
                      std::int32_t height) override {
-    picture1_ = {left, top, width, height};
+    picture1_size_ = {width, height};
   }
 
   void ShowWindow() override {
@@ -150,10 +137,11 @@ class SdlShowHost final : public ShowHost {
     const Size screen = PrimaryScreenSize();
     // Made hidden and shown once its renderer is ready, so that it appears black at once.
     window_.reset(OpenPresentationWindow(options_, {screen.width, screen.height},
-                                         {picture1_.w, picture1_.h}));
+                                         {picture1_size_.width, picture1_size_.height}));
     if (!window_) throw std::runtime_error(std::string("SDL window: ") + SDL_GetError());
     renderer_.reset(OpenPresentationRenderer(window_.get(), options_.mode));
     if (!renderer_) throw std::runtime_error(std::string("SDL renderer: ") + SDL_GetError());
+    presenter_.emplace(window_.get(), renderer_.get(), options_.scale, true);
     ApplyCursorCount();
     Present();
     if (options_.mode != SdlWindowMode::kForeign) SDL_ShowWindow(window_.get());
@@ -208,7 +196,7 @@ class SdlShowHost final : public ShowHost {
       return PasswordVerdict::kAccepted;
     }
     PasswordPromptParts parts;
-    parts.draw_backdrop = [this] { Draw(); };
+    parts.draw_backdrop = [this] { presenter_->DrawWithRenderer(); };
     parts.terminating = [] { return TerminationSignals::Raised(); };
     const PasswordVerdict verdict = RunPasswordPrompt(renderer_.get(), prompt_state_, parts);
     // The prompt may have drawn over the whole window; show the presentation again, and
@@ -231,7 +219,7 @@ class SdlShowHost final : public ShowHost {
     // The show is over: its last picture goes. With the password in use the window stays up,
     // black, beneath the message, so that the desktop shows only after the password; it leaves
     // the top to the message box until the show raises it again.
-    blank_ = true;
+    if (presenter_) presenter_->Blank();
     if (window_ && ReadScreenSaveUsePassword().value_or(0) != 0) {
       Present();
       SDL_SetWindowAlwaysOnTop(window_.get(), SDL_FALSE);
@@ -277,8 +265,9 @@ class SdlShowHost final : public ShowHost {
       case SDL_WINDOWEVENT:
         if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
           Terminate();
-        } else if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
-                   event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+        } else if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+          if (presenter_ && !XErrorTrap::WindowLost()) presenter_->WindowResized();
+        } else if (event.window.event == SDL_WINDOWEVENT_EXPOSED) {
           Present();
         }
         break;
@@ -310,23 +299,9 @@ class SdlShowHost final : public ShowHost {
     return {left + x, top + y};
   }
 
-  void Draw() {
-    SDL_SetRenderDrawColor(renderer_.get(), 0, 0, 0, 0xFF);
-    SDL_RenderClear(renderer_.get());
-    SDL_Rect place = picture1_;
-    // A window that is not the whole screen may change size: keep the picture centred in it.
-    int width = 0;
-    int height = 0;
-    if (!FullScreen() && SDL_GetRendererOutputSize(renderer_.get(), &width, &height) == 0) {
-      place = CentredPicture({width, height}, {picture1_.w, picture1_.h});
-    }
-    if (texture_ && !blank_) SDL_RenderCopy(renderer_.get(), texture_.get(), nullptr, &place);
-  }
-
   void Present() {
-    if (!renderer_ || XErrorTrap::WindowLost()) return;
-    Draw();
-    SDL_RenderPresent(renderer_.get());
+    if (!presenter_ || XErrorTrap::WindowLost()) return;
+    presenter_->Redraw();
   }
 
   // Only the saver's own show hides the cursor.
@@ -348,11 +323,9 @@ class SdlShowHost final : public ShowHost {
   SdlVideo video_;
   std::unique_ptr<SDL_Window, WindowDestroyer> window_;
   std::unique_ptr<SDL_Renderer, RendererDestroyer> renderer_;
-  std::unique_ptr<SDL_Texture, TextureDestroyer> texture_;
+  std::optional<PicturePresenter> presenter_;
   std::optional<CoverWindows> covers_;
-  int texture_width_ = 0;
-  int texture_height_ = 0;
-  SDL_Rect picture1_{};
+  Size picture1_size_{};
   std::optional<SdlAudio> audio_;
   std::unique_ptr<std::FILE, FileCloser> present_log_;
   InputHandlers* handlers_ = nullptr;
@@ -363,7 +336,6 @@ class SdlShowHost final : public ShowHost {
   Uint32 last_probe_ = 0;
   bool topmost_ = false;
   bool terminating_ = false;
-  bool blank_ = false;  // after a failure message: the window shows black only
   // Outlives each prompt, so that a lock-out after a refusal holds in the next one too.
   PasswordPromptState prompt_state_{VerifyPassword, [] { return SDL_GetTicks(); }};
 };

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/PresentScale.h"
 #include "platform/ShowHost.h"
 
 namespace scenesaver::platform {
@@ -28,6 +29,8 @@ struct SdlShowOptions {
   // presented (for measuring scene-change and transition timing). The ticks the show reads are
   // these times rounded down.
   std::string present_log;
+  // How the picture is scaled to the window.
+  ScaleMode scale = ScaleMode::kAuto;
 };
 
 // The window appears with ShowWindow. The reason when there is no display to show it on.

@@ -1,118 +1,65 @@
+// Where the picture lands in a window and at which scale.
 #include <gtest/gtest.h>
 
-#include <vector>
-
-#include "tools/scenepack/PresentScale.h"
+#include "platform/PresentScale.h"
 
 namespace {
 
-using scenesaver::scenepack::FrameSize;
-using scenesaver::scenepack::PlanScale;
-using scenesaver::scenepack::ScaleMethod;
-using scenesaver::scenepack::ScalePlan;
+using scenesaver::platform::ParseScaleMode;
+using scenesaver::platform::Placement;
+using scenesaver::platform::PlacePicture;
+using scenesaver::platform::Rect;
+using scenesaver::platform::ScaleMode;
 
-ScalePlan Plan(int width, int height, std::optional<FrameSize> size, std::optional<int> scale,
-               bool even = false) {
-  auto planned = PlanScale(width, height, size, scale, even);
-  EXPECT_TRUE(std::holds_alternative<ScalePlan>(planned));
-  return std::holds_alternative<ScalePlan>(planned) ? std::get<ScalePlan>(planned) : ScalePlan{};
+TEST(PresentScale, AutoTakesTheLargestWholeMultipleThatFitsCentred) {
+  EXPECT_EQ(PlacePicture({3840, 2160}, {800, 600}, ScaleMode::kAuto),
+            (Placement{{720, 180, 2400, 1800}, 3}));
+  EXPECT_EQ(PlacePicture({1920, 1080}, {1920, 1080}, ScaleMode::kAuto),
+            (Placement{{0, 0, 1920, 1080}, 1}));
+  // One pixel short of twice in one direction: once.
+  EXPECT_EQ(PlacePicture({1599, 1200}, {800, 600}, ScaleMode::kAuto),
+            (Placement{{399, 300, 800, 600}, 1}));
+  // Odd margins are truncated as the show centres: 1001/2 - 333/2 = 500 - 166.
+  EXPECT_EQ(PlacePicture({1001, 400}, {333, 100}, ScaleMode::kAuto),
+            (Placement{{1, 50, 999, 300}, 3}));
 }
 
-TEST(ParseFrameSizeTest, TakesWidthByHeightAndRefusesTheRest) {
-  ASSERT_TRUE(scenesaver::scenepack::ParseFrameSize("800x600"));
-  EXPECT_EQ(scenesaver::scenepack::ParseFrameSize("800x600")->width, 800);
-  EXPECT_EQ(scenesaver::scenepack::ParseFrameSize("1X2")->height, 2);
-  EXPECT_TRUE(scenesaver::scenepack::ParseFrameSize("16384x16384"));
-  for (const char* bad : {"", "800", "x600", "800x", "0x600", "-8x600", "800x600x2", "16385x1",
-                          "8a0x600", " 800x600"}) {
-    EXPECT_FALSE(scenesaver::scenepack::ParseFrameSize(bad)) << bad;
-  }
+TEST(PresentScale, AutoScalesDownSmoothlyKeepingTheAspectWhenThePictureDoesNotFit) {
+  // 1024x768 on 800x600: the same aspect, the whole window.
+  EXPECT_EQ(PlacePicture({800, 600}, {1024, 768}, ScaleMode::kAuto),
+            (Placement{{0, 0, 800, 600}, 0}));
+  // A preview window 320x200 of an 800x600 show: the height limits, 266.67 rounds to 267.
+  EXPECT_EQ(PlacePicture({320, 200}, {800, 600}, ScaleMode::kAuto),
+            (Placement{{27, 0, 267, 200}, 0}));
+  // Width limits: 1000x100 in 500x500 gives 500x50.
+  EXPECT_EQ(PlacePicture({500, 500}, {1000, 100}, ScaleMode::kAuto),
+            (Placement{{0, 225, 500, 50}, 0}));
+  // Extreme shapes keep at least one pixel.
+  EXPECT_EQ(PlacePicture({10, 10}, {100000, 1}, ScaleMode::kAuto).area.height, 1);
 }
 
-TEST(PlanScaleTest, WithoutSizeOrScaleTheFrameIsThePicture) {
-  const ScalePlan plan = Plan(800, 600, std::nullopt, std::nullopt);
-  EXPECT_TRUE(plan.Identity());
-  EXPECT_EQ(plan.frame_width, 800);
-  // 4:2:0 video: an odd picture gains one black column and row, the picture at the top left.
-  const ScalePlan odd = Plan(551, 401, std::nullopt, std::nullopt, true);
-  EXPECT_EQ(odd.frame_width, 552);
-  EXPECT_EQ(odd.frame_height, 402);
-  EXPECT_EQ(odd.left, 0);
-  EXPECT_EQ(odd.width, 551);
-  EXPECT_FALSE(odd.Identity());
+TEST(PresentScale, OneToOneIsTheClassicCentredPlacementEvenWhenCut) {
+  EXPECT_EQ(PlacePicture({3840, 2160}, {800, 600}, ScaleMode::kOneToOne),
+            (Placement{{1520, 780, 800, 600}, 1}));
+  EXPECT_EQ(PlacePicture({800, 600}, {1024, 768}, ScaleMode::kOneToOne),
+            (Placement{{-112, -84, 1024, 768}, 1}));
 }
 
-TEST(PlanScaleTest, ALargerFrameTakesTheLargestWholeMultipleCentred) {
-  const ScalePlan hd = Plan(800, 600, FrameSize{1920, 1080}, std::nullopt);
-  EXPECT_EQ(hd.method, ScaleMethod::kNearest);
-  EXPECT_EQ(hd.factor, 1);
-  EXPECT_EQ(hd.left, 560);
-  EXPECT_EQ(hd.top, 240);
-  const ScalePlan twice = Plan(800, 600, FrameSize{1700, 1250}, std::nullopt);
-  EXPECT_EQ(twice.factor, 2);
-  EXPECT_EQ(twice.width, 1600);
-  EXPECT_EQ(twice.left, 50);
-  EXPECT_EQ(twice.top, 25);
-  const ScalePlan scaled = Plan(320, 240, std::nullopt, 3);
-  EXPECT_EQ(scaled.frame_width, 960);
-  EXPECT_EQ(scaled.frame_height, 720);
-  EXPECT_EQ(scaled.factor, 3);
+TEST(PresentScale, FillUsesTheWholeExtentSmoothlyUnlessThatIsAWholeMultiple) {
+  EXPECT_EQ(PlacePicture({1920, 1080}, {800, 600}, ScaleMode::kFill),
+            (Placement{{240, 0, 1440, 1080}, 0}));
+  EXPECT_EQ(PlacePicture({1600, 1300}, {800, 600}, ScaleMode::kFill),
+            (Placement{{0, 50, 1600, 1200}, 2}));
 }
 
-TEST(PlanScaleTest, ASmallerFrameScalesDownSmoothlyKeepingTheProportions) {
-  const ScalePlan half = Plan(800, 600, FrameSize{400, 300}, std::nullopt);
-  EXPECT_EQ(half.method, ScaleMethod::kSmooth);
-  EXPECT_EQ(half.width, 400);
-  EXPECT_EQ(half.height, 300);
-  const ScalePlan square = Plan(800, 600, FrameSize{400, 400}, std::nullopt);
-  EXPECT_EQ(square.width, 400);
-  EXPECT_EQ(square.height, 300);
-  EXPECT_EQ(square.top, 50);
-  // One side smaller is enough to scale down.
-  const ScalePlan narrow = Plan(800, 600, FrameSize{799, 2000}, std::nullopt);
-  EXPECT_EQ(narrow.method, ScaleMethod::kSmooth);
-  EXPECT_EQ(narrow.width, 799);
-  EXPECT_EQ(narrow.height, 599);
-}
-
-TEST(PlanScaleTest, RefusesEmptyPicturesAndOversizedFrames) {
-  EXPECT_TRUE(std::holds_alternative<std::string>(PlanScale(0, 600, std::nullopt, 1, false)));
-  EXPECT_TRUE(std::holds_alternative<std::string>(PlanScale(8000, 10, std::nullopt, 3, false)));
-  EXPECT_TRUE(std::holds_alternative<std::string>(PlanScale(8193, 1, std::nullopt, 2, false)));
-}
-
-TEST(DrawNearestTest, RepeatsEachPixelFactorTimesInsideABlackBorder) {
-  scenesaver::raster::Surface picture(2, 2);
-  picture.Row(0)[0] = 1;
-  picture.Row(0)[1] = 2;
-  picture.Row(1)[0] = 3;
-  picture.Row(1)[1] = 4;
-  const ScalePlan plan = Plan(2, 2, FrameSize{6, 6}, std::nullopt);
-  ASSERT_EQ(plan.factor, 3);
-  std::vector<std::uint32_t> frame(36, 0xFFFFFF);
-  scenesaver::scenepack::DrawNearest(plan, picture, frame);
-  const std::vector<std::uint32_t> expected = {
-      1, 1, 1, 2, 2, 2,  //
-      1, 1, 1, 2, 2, 2,  //
-      1, 1, 1, 2, 2, 2,  //
-      3, 3, 3, 4, 4, 4,  //
-      3, 3, 3, 4, 4, 4,  //
-      3, 3, 3, 4, 4, 4,  //
-  };
-  EXPECT_EQ(frame, expected);
-  // Factor 2 in a 7x5 frame: one black column left, two right, one row below.
-  const ScalePlan bordered = Plan(2, 2, FrameSize{7, 5}, std::nullopt);
-  ASSERT_EQ(bordered.factor, 2);
-  frame.assign(35, 0xFFFFFF);
-  scenesaver::scenepack::DrawNearest(bordered, picture, frame);
-  const std::vector<std::uint32_t> with_border = {
-      0, 1, 1, 2, 2, 0, 0,  //
-      0, 1, 1, 2, 2, 0, 0,  //
-      0, 3, 3, 4, 4, 0, 0,  //
-      0, 3, 3, 4, 4, 0, 0,  //
-      0, 0, 0, 0, 0, 0, 0,  //
-  };
-  EXPECT_EQ(frame, with_border);
+TEST(PresentScale, EmptySizesAndModeNames) {
+  EXPECT_EQ(PlacePicture({0, 0}, {800, 600}, ScaleMode::kAuto).factor, 1);
+  EXPECT_EQ(PlacePicture({800, 600}, {0, 0}, ScaleMode::kFill).area, (Rect{400, 300, 0, 0}));
+  EXPECT_EQ(ParseScaleMode("auto"), ScaleMode::kAuto);
+  EXPECT_EQ(ParseScaleMode("1"), ScaleMode::kOneToOne);
+  EXPECT_EQ(ParseScaleMode("fill"), ScaleMode::kFill);
+  EXPECT_EQ(ParseScaleMode("Fill"), std::nullopt);
+  EXPECT_EQ(ParseScaleMode(""), std::nullopt);
 }
 
 }  // namespace

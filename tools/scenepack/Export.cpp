@@ -26,7 +26,7 @@
 #include "tools/scenepack/FrameCanvas.h"
 #include "tools/scenepack/FrameSampler.h"
 #include "tools/scenepack/MediaWriter.h"
-#include "tools/scenepack/PresentScale.h"
+#include "tools/scenepack/ExportScale.h"
 #include "tools/scenepack/ShowAudioSources.h"
 #include "tools/scenepack/ShowRun.h"
 #include "tools/scenepack/Subcommands.h"

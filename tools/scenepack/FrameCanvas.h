@@ -7,7 +7,7 @@
 
 #include "raster/Surface.h"
 #include "tools/scenepack/FfmpegHandles.h"
-#include "tools/scenepack/PresentScale.h"
+#include "tools/scenepack/ExportScale.h"
 
 namespace scenesaver::scenepack {
 

@@ -21,12 +21,14 @@ struct PlayArguments {
   bool root = false;
   std::string window_id;
   bool window = false;
+  std::string scale = "auto";
 };
 
 // The window options as show options; nullopt (after saying why) when they are unusable.
 std::optional<platform::SdlShowOptions> ShowOptionsFor(const PlayArguments& args) {
   platform::SdlShowOptions options;
   options.present_log = args.present_log;
+  options.scale = platform::ParseScaleMode(args.scale).value_or(platform::ScaleMode::kAuto);
   if (args.window) options.mode = platform::SdlWindowMode::kWindowed;
   if (!args.window_id.empty()) {
     const auto id = platform::ParseWindowId(args.window_id);
@@ -86,6 +88,10 @@ void RegisterPlay(CLI::App& app, int& exit_code) {
   CLI::Option* window = play->add_flag(
       "--window", args->window,
       "Play in an ordinary resizable window; closing it ends the show (also -window)");
+  play->add_option("--scale", args->scale,
+                   "auto: the largest whole multiple that fits (smaller, smoothly, when the show "
+                   "does not fit); 1: the show's own size; fill: as large as fits, smoothly")
+      ->check(CLI::IsMember({"auto", "1", "fill"}));
   root->excludes(window_id)->excludes(window);
   window_id->excludes(window);
   play->callback([args, &exit_code] { exit_code = Play(*args); });

@@ -1,8 +1,10 @@
-#include "tools/scenepack/PresentScale.h"
+#include "tools/scenepack/ExportScale.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+
+#include "platform/PresentScale.h"
 
 namespace scenesaver::scenepack {
 
@@ -45,20 +47,14 @@ std::variant<ScalePlan, std::string> PlanScale(int picture_width, int picture_he
   if (size) {
     plan.frame_width = size->width;
     plan.frame_height = size->height;
-    const int multiple = std::min(size->width / picture_width, size->height / picture_height);
-    if (multiple >= 1) {
-      plan.factor = multiple;
-      plan.width = picture_width * multiple;
-      plan.height = picture_height * multiple;
-    } else {
-      // Fit inside, keeping the proportions; at least one pixel a side.
-      const double fit = std::min(static_cast<double>(size->width) / picture_width,
-                                  static_cast<double>(size->height) / picture_height);
-      plan.method = ScaleMethod::kSmooth;
-      plan.width = std::clamp(static_cast<int>(std::lround(picture_width * fit)), 1, size->width);
-      plan.height =
-          std::clamp(static_cast<int>(std::lround(picture_height * fit)), 1, size->height);
-    }
+    // The player's present rule in a window of the frame's size.
+    const platform::Placement placed =
+        platform::PlacePicture({size->width, size->height}, {picture_width, picture_height},
+                               platform::ScaleMode::kAuto);
+    plan.factor = placed.factor;
+    plan.method = placed.factor >= 1 ? ScaleMethod::kNearest : ScaleMethod::kSmooth;
+    plan.width = placed.area.width;
+    plan.height = placed.area.height;
   } else {
     const int factor = scale.value_or(1);
     const std::int64_t width = static_cast<std::int64_t>(picture_width) * factor;
