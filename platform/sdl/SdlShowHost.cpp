@@ -8,8 +8,7 @@
 #include <vector>
 
 #include "platform/picture/PictureDecoder.h"
-#include "platform/posix/PasswordStore.h"
-#include "platform/posix/UserConfig.h"
+#include "platform/posix/LockState.h"
 #include "platform/sdl/CoverWindows.h"
 #include "platform/sdl/ForeignWindow.h"
 #include "platform/sdl/GtkDialogs.h"
@@ -64,7 +63,9 @@ class SdlShowHost final : public ShowHost {
   explicit SdlShowHost(SdlShowOptions options)
       : options_(std::move(options)),
         x_errors_(options_.mode == SdlWindowMode::kForeign ? std::make_unique<XErrorTrap>()
-                                                           : nullptr) {
+                                                           : nullptr),
+        lock_(FullScreen() ? ReadLockState() : LockState{}) {
+    if (!lock_.warning.empty()) std::fprintf(stderr, "scenesaver: %s\n", lock_.warning.c_str());
     if (!options_.present_log.empty()) {
       present_log_.reset(std::fopen(options_.present_log.c_str(), "w"));
     }
@@ -194,10 +195,10 @@ class SdlShowHost final : public ShowHost {
     Audio().PlaySound(name, flags);
   }
 
-  // A show ended by a signal asks nothing.
+  // As read when the show started. A show ended by a signal asks nothing.
   std::optional<std::uint32_t> ReadScreenSaveUsePassword() override {
     if (!FullScreen() || terminating_ || TerminationSignals::Raised()) return std::nullopt;
-    return platform::ReadScreenSaveUsePassword();
+    return lock_.in_use ? 1 : 0;
   }
 
   PasswordVerdict VerifyScreenSavePwd() override {
@@ -345,6 +346,8 @@ class SdlShowHost final : public ShowHost {
   // handler passes errors on to it rather than to Xlib's default, which ends the process.
   std::unique_ptr<XErrorTrap> x_errors_;
   SdlVideo video_;
+  // The password's use and the stored password, read once as the show starts.
+  LockState lock_;
   std::unique_ptr<SDL_Window, WindowDestroyer> window_;
   std::unique_ptr<SDL_Renderer, RendererDestroyer> renderer_;
   std::unique_ptr<SDL_Texture, TextureDestroyer> texture_;
@@ -365,7 +368,9 @@ class SdlShowHost final : public ShowHost {
   bool blank_ = false;  // after a failure message: the window shows black only
   bool screen_saver_running_ = false;
   // Outlives each prompt, so that a lock-out after a refusal holds in the next one too.
-  PasswordPromptState prompt_state_{VerifyPassword, [] { return SDL_GetTicks(); }};
+  PasswordPromptState prompt_state_{
+      [this](std::string_view entry) { return lock_.password.Verify(entry); },
+      [] { return SDL_GetTicks(); }};
 };
 
 }  // namespace
