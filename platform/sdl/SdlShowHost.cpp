@@ -12,6 +12,7 @@
 #include "platform/sdl/CoverWindows.h"
 #include "platform/sdl/ForeignWindow.h"
 #include "platform/sdl/GtkDialogs.h"
+#include "platform/sdl/InputGrabs.h"
 #include "platform/sdl/PresentationWindow.h"
 #include "platform/sdl/SdlAudio.h"
 #include "platform/sdl/SdlPasswordPrompt.h"
@@ -80,6 +81,7 @@ class SdlShowHost final : public ShowHost {
   void DoEvents() override {
     ProbeForeignWindowNowAndThen();
     if (TerminationSignals::Raised() || XErrorTrap::WindowLost()) Terminate();
+    if (grabs_) grabs_->Hold();
     if (pending_) Dispatch(*std::exchange(pending_, std::nullopt));
     SDL_Event event;
     while (SDL_PollEvent(&event) != 0) Dispatch(event);
@@ -88,6 +90,7 @@ class SdlShowHost final : public ShowHost {
   void WaitForEventsUntil(std::uint32_t tick) override {
     while (!pending_ && !TerminationSignals::Raised() && !XErrorTrap::WindowLost()) {
       ProbeForeignWindowNowAndThen();
+      if (grabs_) grabs_->Hold();
       const Uint32 now = clock_.Ticks();
       if (!After(tick, now)) return;
       const Uint32 slice = std::min<Uint32>(tick - now, kLongestWaitSliceMs);
@@ -163,6 +166,7 @@ class SdlShowHost final : public ShowHost {
       covers_.emplace(window_.get());
       covers_->CoverCurrentDisplays();
     }
+    KeepInFront();
   }
 
   void MakeTopmost() override {
@@ -210,6 +214,13 @@ class SdlShowHost final : public ShowHost {
     PasswordPromptParts parts;
     parts.draw_backdrop = [this] { Draw(); };
     parts.terminating = [] { return TerminationSignals::Raised(); };
+    parts.keep_in_front = [this](const SDL_Event* event) {
+      if (!grabs_) return;
+      if (event != nullptr && grabs_->Classify(*event) != InputGrabs::Displacement::kNone) {
+        grabs_->Restore();
+      }
+      grabs_->Hold();
+    };
     const PasswordVerdict verdict = RunPasswordPrompt(renderer_.get(), prompt_state_, parts);
     // The prompt may have drawn over the whole window; show the presentation again, and
     // forget where the cursor went meanwhile.
@@ -232,6 +243,7 @@ class SdlShowHost final : public ShowHost {
     // black, beneath the message, so that the desktop shows only after the password; it leaves
     // the top to the message box until the show raises it again.
     blank_ = true;
+    grabs_.reset();  // the message is another connection's window and needs the input
     if (window_ && ReadScreenSaveUsePassword().value_or(0) != 0) {
       Present();
       SDL_SetWindowAlwaysOnTop(window_.get(), SDL_FALSE);
@@ -240,6 +252,7 @@ class SdlShowHost final : public ShowHost {
       SDL_HideWindow(window_.get());
     }
     GtkMessageBox(text, caption, icon);
+    KeepInFront();
   }
 
  private:
@@ -260,9 +273,27 @@ class SdlShowHost final : public ShowHost {
 
   bool FullScreen() const { return options_.mode == SdlWindowMode::kFullScreen; }
 
+  // With the password in use, the full-screen show holds the input and stays in front.
+  void KeepInFront() {
+    if (!window_ || !FullScreen() || !lock_.in_use || grabs_) return;
+    grabs_.emplace(window_.get());
+    grabs_->Hold();
+  }
+
+  // In the full-screen show, closing, unmapping or iconifying its window is input: with the
+  // password in use it brings the prompt (and the window comes back), else it ends the show.
+  void WindowTakenAway() {
+    if (FullScreen() && !blank_ && handlers_ != nullptr) {
+      handlers_->KeyDown();
+    } else if (!FullScreen()) {
+      Terminate();
+    }
+  }
+
   void Dispatch(const SDL_Event& event) {
     // Input ends only the saver's own show; a trial window or a foreign one ignores it.
     const bool input_ends_show = FullScreen() && handlers_ != nullptr;
+    if (grabs_ && grabs_->Classify(event) != InputGrabs::Displacement::kNone) grabs_->Restore();
     switch (event.type) {
       case SDL_KEYDOWN:
         if (input_ends_show) handlers_->KeyDown();
@@ -276,7 +307,10 @@ class SdlShowHost final : public ShowHost {
         break;
       case SDL_WINDOWEVENT:
         if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
-          Terminate();
+          WindowTakenAway();
+        } else if (FullScreen() && (event.window.event == SDL_WINDOWEVENT_HIDDEN ||
+                                    event.window.event == SDL_WINDOWEVENT_MINIMIZED)) {
+          WindowTakenAway();
         } else if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
                    event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
           Present();
@@ -352,6 +386,7 @@ class SdlShowHost final : public ShowHost {
   std::unique_ptr<SDL_Renderer, RendererDestroyer> renderer_;
   std::unique_ptr<SDL_Texture, TextureDestroyer> texture_;
   std::optional<CoverWindows> covers_;
+  std::optional<InputGrabs> grabs_;
   int texture_width_ = 0;
   int texture_height_ = 0;
   SDL_Rect picture1_{};
