@@ -8,6 +8,7 @@
 #include <climits>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "package/SafeFileName.h"
 #include "platform/posix/UniqueFd.h"
@@ -50,9 +51,28 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
   return true;
 }
 
+// The folders this process holds now, for CleanUpAllNow.
+std::vector<ExtractFolder*>& LiveFolders() {
+  static std::vector<ExtractFolder*> live;
+  return live;
+}
+
 }  // namespace
 
-bool ExtractFolder::IsSafeName(std::string_view name) { return package::IsSafeFileName(name, NAME_MAX); }
+void ExtractFolder::Track() {
+  if (dir_fd_ >= 0) LiveFolders().push_back(this);
+}
+
+void ExtractFolder::Untrack() { std::erase(LiveFolders(), this); }
+
+void ExtractFolder::CleanUpAllNow() {
+  const std::vector<ExtractFolder*> live = LiveFolders();
+  for (ExtractFolder* folder : live) folder->Close();
+}
+
+bool ExtractFolder::IsSafeName(std::string_view name) {
+  return package::IsSafeFileName(name, NAME_MAX);
+}
 
 std::optional<ExtractFolder> ExtractFolder::CreateNumbered(const std::string& parent) {
   UniqueFd parent_fd(::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -78,6 +98,7 @@ std::optional<ExtractFolder> ExtractFolder::CreateNumbered(const std::string& pa
     folder.name_ = std::move(name);
     folder.parent_fd_ = parent_fd.Release();
     folder.dir_fd_ = dir_fd.Release();
+    folder.Track();
     return folder;
   }
   return std::nullopt;
@@ -91,6 +112,8 @@ ExtractFolder::ExtractFolder(ExtractFolder&& other) noexcept
       removed_(std::exchange(other.removed_, true)),
       created_(std::move(other.created_)) {
   other.created_.clear();
+  other.Untrack();
+  Track();
 }
 
 ExtractFolder& ExtractFolder::operator=(ExtractFolder&& other) noexcept {
@@ -103,6 +126,8 @@ ExtractFolder& ExtractFolder::operator=(ExtractFolder&& other) noexcept {
     removed_ = std::exchange(other.removed_, true);
     created_ = std::move(other.created_);
     other.created_.clear();
+    other.Untrack();
+    Track();
   }
   return *this;
 }
@@ -110,6 +135,7 @@ ExtractFolder& ExtractFolder::operator=(ExtractFolder&& other) noexcept {
 ExtractFolder::~ExtractFolder() { Close(); }
 
 void ExtractFolder::Close() {
+  Untrack();
   if (dir_fd_ >= 0) {
     while (!created_.empty()) DeleteFile(created_.begin()->first);
     RemoveFolder();

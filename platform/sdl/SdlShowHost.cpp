@@ -18,6 +18,7 @@
 #include "platform/sdl/SdlPasswordPrompt.h"
 #include "platform/sdl/ShowClock.h"
 #include "platform/sdl/TerminationSignals.h"
+#include "platform/sdl/XConnectionLoss.h"
 
 namespace scenesaver::platform {
 
@@ -63,8 +64,7 @@ class SdlShowHost final : public ShowHost {
  public:
   explicit SdlShowHost(SdlShowOptions options)
       : options_(std::move(options)),
-        x_errors_(options_.mode == SdlWindowMode::kForeign ? std::make_unique<XErrorTrap>()
-                                                           : nullptr),
+        x_errors_(std::make_unique<XErrorTrap>()),
         lock_(FullScreen() ? ReadLockState() : LockState{}) {
     if (!lock_.warning.empty()) std::fprintf(stderr, "scenesaver: %s\n", lock_.warning.c_str());
     if (!options_.present_log.empty()) {
@@ -251,7 +251,8 @@ class SdlShowHost final : public ShowHost {
     } else if (window_) {
       SDL_HideWindow(window_.get());
     }
-    GtkMessageBox(text, caption, icon);
+    GtkMessageBox(text, caption, icon, [] { return TerminationSignals::Raised(); });
+    x_connection_loss_.Reinstall();
     KeepInFront();
   }
 
@@ -262,9 +263,9 @@ class SdlShowHost final : public ShowHost {
     if (handlers_ != nullptr) handlers_->KeyDown();
   }
 
-  // A destroyed foreign window does not always announce itself; ask about it every wait slice.
+  // A destroyed window does not always announce itself; ask about it every wait slice.
   void ProbeForeignWindowNowAndThen() {
-    if (options_.mode != SdlWindowMode::kForeign || !window_) return;
+    if (!window_) return;
     const Uint32 now = clock_.Ticks();
     if (now - last_probe_ < kLongestWaitSliceMs) return;
     last_probe_ = now;
@@ -376,9 +377,10 @@ class SdlShowHost final : public ShowHost {
   SdlShowOptions options_;
   ShowClock clock_;
   TerminationSignals signals_;
-  // In foreign mode only. Installed before SDL's video starts, so that SDL's own X error
-  // handler passes errors on to it rather than to Xlib's default, which ends the process.
+  // Installed before SDL's video starts, so that SDL's own X error handler passes errors on to
+  // it rather than to Xlib's default, which ends the process: a destroyed window ends the show.
   std::unique_ptr<XErrorTrap> x_errors_;
+  XConnectionLoss x_connection_loss_;
   SdlVideo video_;
   // The password's use and the stored password, read once as the show starts.
   LockState lock_;
