@@ -5,12 +5,12 @@
 #include <optional>
 #include <string>
 
-#include "presentation/Form1Input.h"
-#include "presentation/ShowSound.h"
-#include "presentation/TransparentBltFunc.h"
 #include "base/Numbers.h"
 #include "base/RuntimeFailure.h"
 #include "base/Ticks.h"
+#include "presentation/Form1Input.h"
+#include "presentation/ShowSound.h"
+#include "presentation/TransparentBltFunc.h"
 
 namespace scenesaver::presentation {
 
@@ -32,7 +32,13 @@ const package::SceneRecord& SceneOrFailure(const package::Package& show, std::in
 
 void LoadScenePicture(const package::ShowState& module1, const package::SceneRecord& scene,
                       raster::Surface& picture, platform::ShowHost& host) {
-  base::Result<raster::Surface> loaded = host.LoadPicture(module1.TempFolder + scene.PictureFileName);
+  const std::string* path = package::ExtractedPath(module1, scene.PictureFileName);
+  if (path == nullptr) {
+    throw base::RuntimeFailure("cannot open picture file \"" + module1.TempFolder +
+                                   scene.PictureFileName + "\": it was not extracted",
+                               kSource);
+  }
+  base::Result<raster::Surface> loaded = host.LoadPicture(*path);
   if (!loaded) throw base::RuntimeFailure(loaded.error(), kSource);
   const raster::Color back_color = picture.BackColor();
   picture = std::move(loaded).value();
@@ -158,8 +164,7 @@ class ScenePlayer {
     if (scene.OverlayFlag != 0) {
       raster::PaintPicture(form_.NowPicture, form_.Picture1, 0, 0);
     } else {
-      raster::PaintPicture(form_.NowPicture, form_.MemPicture, scene.PictureLeft,
-                             scene.PictureTop);
+      raster::PaintPicture(form_.NowPicture, form_.MemPicture, scene.PictureLeft, scene.PictureTop);
     }
   }
 
@@ -203,10 +208,9 @@ class ScenePlayer {
   void RunTransition(std::int32_t effect_number) {
     if (effect_number == 0) {
       raster::PaintPicture(form_.Picture1, form_.NextPicture, 0, 0);
-    } else if (effect_number >= effects::kFirstEffect &&
-               effect_number <= effects::kLastEffect) {
+    } else if (effect_number >= effects::kFirstEffect && effect_number <= effects::kLastEffect) {
       effects::RunTransition(effect_number, effects_, host_, module1_.QuitFlag, form_.Picture1,
-                                  form_.NowPicture, form_.NextPicture);
+                             form_.NowPicture, form_.NextPicture);
     }
     // Any other number draws nothing: Picture1 keeps the outgoing frame.
   }

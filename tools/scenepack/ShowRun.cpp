@@ -1,13 +1,13 @@
 #include "tools/scenepack/ShowRun.h"
 
 #include "effects/EffectModule.h"
+#include "package/PackageFormat.h"
+#include "package/ShowState.h"
+#include "platform/SettingsReader.h"
 #include "platform/posix/ExtractFolder.h"
 #include "platform/posix/PrivateFolder.h"
-#include "platform/SettingsReader.h"
 #include "presentation/Form1.h"
 #include "startup/Extraction.h"
-#include "package/ShowState.h"
-#include "package/PackageFormat.h"
 #include "startup/Startup.h"
 
 namespace scenesaver::scenepack {
@@ -31,7 +31,7 @@ std::optional<std::string> RunShowOf(const std::string& saver_path, platform::Sh
       platform::ExtractFolder::CreateNumbered(private_folder->path);
   if (!folder) return "cannot make a temporary folder in " + private_folder->path;
   module1.TempFolder = folder->Path();
-  startup::ExtractPackageFiles(module1.PackageRecord, *folder);
+  module1.ExtractedFiles = startup::ExtractPackageFiles(module1.PackageRecord, *folder);
 
   effects::State effects;
   presentation::Form_Load(module1, effects, host);
