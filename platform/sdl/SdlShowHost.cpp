@@ -185,7 +185,8 @@ class SdlShowHost final : public ShowHost {
 
   Point GetCursorPos() override { return cursor_; }
 
-  void SetScreenSaverRunning(bool running) override { screen_saver_running_ = running; }
+  // Linux has no system-wide screen-saver-running state to set.
+  void SetScreenSaverRunning(bool /*running*/) override {}
 
   base::Result<raster::Surface> LoadPicture(const std::string& path) override {
     return DecodePicture(path);
@@ -403,7 +404,6 @@ class SdlShowHost final : public ShowHost {
   bool topmost_ = false;
   bool terminating_ = false;
   bool blank_ = false;  // after a failure message: the window shows black only
-  bool screen_saver_running_ = false;
   // Outlives each prompt, so that a lock-out after a refusal holds in the next one too.
   PasswordPromptState prompt_state_{
       [this](std::string_view entry) { return lock_.password.Verify(entry); },

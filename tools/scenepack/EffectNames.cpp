@@ -1,62 +1,23 @@
 #include "tools/scenepack/EffectNames.h"
 
-#include <array>
+#include "effects/EffectModule.h"
 
 namespace scenesaver::scenepack {
-namespace {
 
-constexpr std::array<std::string_view, 30> kNames = {
-    "",
-    "EffectOpenToLeftAndRight",
-    "EffectOpenToTopAndBottom",
-    "EffectRandomBlocks",
-    "EffectBlindsFromTop",
-    "EffectSlideFromLeft",
-    "EffectSlideFromRight",
-    "EffectSlideFromTop",
-    "EffectSlideFromBottom",
-    "EffectSpiralBlocks",
-    "EffectBoxOutFromCentre",
-    "EffectFlipHorizontal",
-    "EffectFlipVertical",
-    "EffectDoubleFlipHorizontal",
-    "EffectDoubleFlipVertical",
-    "EffectSqueezeFromLeft",
-    "EffectSqueezeFromTop",
-    "EffectSqueezeFromRight",
-    "EffectSqueezeFromBottom",
-    "EffectWipeFromLeft",
-    "EffectWipeFromTop",
-    "EffectWipeFromRight",
-    "EffectWipeFromBottom",
-    "EffectZoomInFromCentre",
-    "EffectZoomOutToCentre",
-    "EffectShrinkThenGrow",
-    "EffectPushFromLeft",
-    "EffectPushFromTop",
-    "EffectPushFromRight",
-    "EffectPushFromBottom",
-};
-
-}  // namespace
-
-std::string_view EffectName(int number) {
-  if (number < 1 || number >= static_cast<int>(kNames.size())) return {};
-  return kNames[static_cast<std::size_t>(number)];
-}
+std::string_view EffectName(int number) { return effects::DescribeTransition(number).name; }
 
 std::optional<int> EffectNumber(std::string_view name) {
-  for (std::size_t i = 1; i < kNames.size(); ++i) {
-    if (kNames[i] == name) return static_cast<int>(i);
+  for (int number = effects::kFirstEffect; number <= effects::kLastEffect; ++number) {
+    if (EffectName(number) == name) return number;
   }
   return std::nullopt;
 }
 
 std::string EffectNameList() {
   std::string list;
-  for (std::size_t i = 1; i < kNames.size(); ++i) {
+  for (int number = effects::kFirstEffect; number <= effects::kLastEffect; ++number) {
     if (!list.empty()) list += ", ";
-    list += kNames[i];
+    list += EffectName(number);
   }
   return list;
 }

@@ -1,4 +1,5 @@
-// The names of the transitions, as a manifest may give them instead of numbers.
+// The names of the transitions (from the transition table), as a manifest may give them instead
+// of numbers.
 #pragma once
 
 #include <optional>
