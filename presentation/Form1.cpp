@@ -145,13 +145,16 @@ class ScenePlayer {
     const package::SceneRecord& outgoing = SceneOrFailure(package_, form_.SceneIndex);
     const std::uint32_t deadline =
         host_.GetTickCount() + static_cast<std::uint32_t>(outgoing.DisplayTime);
+    // A negative time holds for one yield, however large: as a deadline 2^31 ms away it would
+    // read as one in the future.
+    const bool one_yield = outgoing.DisplayTime < 0;
     BuildOutgoingFrame(outgoing);
     AdvanceSceneIndex();
     const package::SceneRecord& arriving = SceneOrFailure(package_, form_.SceneIndex);
     form_.MemPicture.Cls();
     LoadScenePicture(module1_, arriving, form_.MemPicture, host_);
     BuildArrivingFrame(arriving);
-    Hold(deadline);
+    Hold(deadline, one_yield);
     PlaySceneSound(module1_, arriving, host_);
     RunTransition(outgoing.EffectNumber);
     host_.Refresh(form_.Picture1);
@@ -196,10 +199,10 @@ class ScenePlayer {
 
   // Ends at the first clock reading past the deadline, or as soon as input has raised
   // QuitFlag; between readings the host sleeps until an event or the deadline.
-  void Hold(std::uint32_t deadline) {
+  void Hold(std::uint32_t deadline, bool one_yield) {
     for (;;) {
       host_.DoEvents();
-      if (module1_.QuitFlag == kTrue) return;
+      if (module1_.QuitFlag == kTrue || one_yield) return;
       if (base::TickPassed(host_.GetTickCount(), deadline)) return;
       host_.WaitForEventsUntil(deadline + 1);
     }

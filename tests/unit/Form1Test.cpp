@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <limits>
 #include <map>
 #include <string>
 #include <vector>
@@ -157,6 +158,24 @@ TEST(Form1SceneLoop, APictureExtractionDidNotWriteIsNotFoundAndNeverOpened) {
   ASSERT_EQ(show.host->Messages().size(), 1u);
   EXPECT_NE(show.host->Messages()[0].find("outside.bmp\": it was not extracted"), std::string::npos)
       << show.host->Messages()[0];
+}
+
+TEST(Form1SceneLoop, ANegativeDisplayTimeHoldsForOneYieldWhateverItsSize) {
+  Show show;
+  show.Add(Scene("a.jpg", -1));
+  show.Add(Scene("b.jpg", std::numeric_limits<std::int32_t>::min()));
+  show.Add(Scene("c.jpg", 1000));
+  show.options.until_ms = 1500;
+  show.Run();
+  const auto shown = show.Shown();
+  ASSERT_GE(shown.size(), 4u);
+  EXPECT_EQ(shown[0], std::make_pair(0u, kRed));
+  EXPECT_EQ(shown[1].second, kGreen);
+  EXPECT_LE(shown[1].first, 1u);
+  EXPECT_EQ(shown[2].second, kBlue);
+  EXPECT_LE(shown[2].first, 2u);  // not 24.8 days
+  EXPECT_EQ(shown[3].second, kRed);
+  EXPECT_GE(shown[3].first, 1000u);
 }
 
 TEST(Form1SceneLoop, SceneCountOnePassesIntoItselfWithItsSoundEveryTime) {
