@@ -26,6 +26,8 @@ struct ShowState {
   std::map<std::string, std::string, std::less<>> ExtractedFiles;
   // Raised by input, polled by the scene loop and every transition.
   std::int16_t QuitFlag = base::kFalse;
+  // Set when the show ended with a failure message, so that the process reports it.
+  bool FailedAtRunTime = false;
 };
 
 // The path extraction wrote for `name`; nullptr when it wrote none.

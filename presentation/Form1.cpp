@@ -8,6 +8,7 @@
 #include "base/Numbers.h"
 #include "base/RuntimeFailure.h"
 #include "base/Ticks.h"
+#include "package/PackageText.h"
 #include "presentation/Form1Input.h"
 #include "presentation/ShowSound.h"
 #include "presentation/TransparentBltFunc.h"
@@ -33,13 +34,11 @@ const package::SceneRecord& SceneOrFailure(const package::Package& show, std::in
 void LoadScenePicture(const package::ShowState& module1, const package::SceneRecord& scene,
                       raster::Surface& picture, platform::ShowHost& host) {
   const std::string* path = package::ExtractedPath(module1, scene.PictureFileName);
-  if (path == nullptr) {
-    throw base::RuntimeFailure("cannot open picture file \"" + module1.TempFolder +
-                                   scene.PictureFileName + "\": it was not extracted",
-                               kSource);
-  }
+  // The stored name tells the author which picture; the temporary path alone does not.
+  const std::string which = "picture '" + package::AnsiToUtf8(scene.PictureFileName) + "': ";
+  if (path == nullptr) throw base::RuntimeFailure(which + "it was not extracted", kSource);
   base::Result<raster::Surface> loaded = host.LoadPicture(*path);
-  if (!loaded) throw base::RuntimeFailure(loaded.error(), kSource);
+  if (!loaded) throw base::RuntimeFailure(which + loaded.error(), kSource);
   const raster::Color back_color = picture.BackColor();
   picture = std::move(loaded).value();
   picture.SetBackColor(back_color);
@@ -265,6 +264,7 @@ void RunPresentation(State& form, package::ShowState& module1, effects::State& e
   } catch (const std::exception& failure) {
     description = failure.what();
   }
+  module1.FailedAtRunTime = true;
   // The cursor comes back first so that the message box can be answered.
   RestoreCursor(host);
   ReportFailure(host, description, source);

@@ -45,9 +45,14 @@ int RunShow(package::ShowState& module1, std::optional<platform::OwnedFolder>& p
   // left of it, also when a step below fails.
   std::optional<platform::ExtractFolder> folder = MakeTemporaryFolder(*private_folder);
   // S5 to S7
-  ExtractAndPresent(module1, folder ? &*folder : nullptr, private_folder->path,
-                    [&]() -> platform::ShowHost& { return host.Show(); }, windows);
-  return kExitNormal;
+  const base::Result<void> shown = ExtractAndPresent(
+      module1, folder ? &*folder : nullptr, private_folder->path, [&] { return host.Show(); },
+      windows);
+  if (!shown) {
+    Guarded([&] { host.ReportFailure(shown.error()); });
+    return kExitNoDisplay;
+  }
+  return module1.FailedAtRunTime ? kExitShowFailed : kExitNormal;
 }
 
 // C1, C2
@@ -79,10 +84,9 @@ std::optional<platform::ExtractFolder> MakeTemporaryFolder(
   return folder;
 }
 
-void ExtractAndPresent(package::ShowState& show, platform::ExtractFolder* folder,
-                       const std::string& private_folder_path,
-                       const std::function<platform::ShowHost&()>& show_host,
-                       const Windows& windows) {
+base::Result<void> ExtractAndPresent(package::ShowState& show, platform::ExtractFolder* folder,
+                                     const std::string& private_folder_path,
+                                     const ShowHostSource& show_host, const Windows& windows) {
   // Without a folder the show still runs, finding none of its files: "temp0" is never made, so
   // nothing is read from elsewhere (an empty TempFolder would make the names relative).
   show.TempFolder = folder != nullptr ? folder->Path() : private_folder_path + "temp0/";
@@ -92,8 +96,13 @@ void ExtractAndPresent(package::ShowState& show, platform::ExtractFolder* folder
   }
   // S7
   effects::State effects;
-  Guarded([&] { windows.form1_load(show, effects, show_host()); });
+  std::optional<base::Result<platform::ShowHost*>> host;
+  Guarded([&] { host = show_host(); });
+  if (host && *host) Guarded([&] { windows.form1_load(show, effects, *host->value()); });
   if (folder != nullptr) Guarded([&] { windows.form1_unload(show, *folder); });
+  if (!host) return base::Error{"the presentation window cannot be created"};
+  if (!*host) return base::Error{host->error()};
+  return {};
 }
 
 void ReadSettingsInto(package::ShowState& show, const std::string& settings_path) {

@@ -40,14 +40,19 @@ std::optional<platform::ExtractFolder> MakeTemporaryFolder(
     const platform::OwnedFolder& private_folder);
 // The package's files extracted into `folder`, the presentation on the host `show_host` gives
 // (asked for only when the presentation starts), then the clean-up. Without a folder (null) the
-// show still runs, finding none of its files.
-void ExtractAndPresent(package::ShowState& show, platform::ExtractFolder* folder,
-                       const std::string& private_folder_path,
-                       const std::function<platform::ShowHost&()>& show_host,
-                       const Windows& windows = Windows::Real());
+// show still runs, finding none of its files. Fails, after the clean-up, with the reason when
+// the host has no display or window to show on.
+using ShowHostSource = std::function<base::Result<platform::ShowHost*>()>;
+base::Result<void> ExtractAndPresent(package::ShowState& show, platform::ExtractFolder* folder,
+                                     const std::string& private_folder_path,
+                                     const ShowHostSource& show_host,
+                                     const Windows& windows = Windows::Real());
 
 inline constexpr int kExitNormal = 0;
 inline constexpr int kExitNoWindowsDirectory = 1;
+// The show could not be shown: no display, or no window to draw in.
+inline constexpr int kExitNoDisplay = 1;
+inline constexpr int kExitShowFailed = 1;  // the show ended with a failure message
 
 // Runs the start-up for the argument text (the command line after the program's name).
 // `program_path` is the running program's real file. Returns the process exit code.

@@ -412,15 +412,16 @@ class SdlShowHost final : public ShowHost {
 
 }  // namespace
 
-std::unique_ptr<ShowHost> MakeSdlShowHost(SdlShowOptions options) {
+base::Result<std::unique_ptr<ShowHost>> MakeSdlShowHost(SdlShowOptions options) {
   try {
-    return std::make_unique<SdlShowHost>(std::move(options));
+    return std::unique_ptr<ShowHost>(std::make_unique<SdlShowHost>(std::move(options)));
   } catch (const std::exception& failure) {
-    std::fprintf(stderr, "scenesaver: %s\n", failure.what());
-    return nullptr;
+    return base::Error{failure.what()};
   }
 }
 
-std::unique_ptr<ShowHost> MakeSdlShowHost() { return MakeSdlShowHost(SdlShowOptions{}); }
+base::Result<std::unique_ptr<ShowHost>> MakeSdlShowHost() {
+  return MakeSdlShowHost(SdlShowOptions{});
+}
 
 }  // namespace scenesaver::platform

@@ -28,7 +28,7 @@ python3 "$here/make_saver.py" "$player" "$work/outside.scr" --scene "$work/good.
   --named-scene "../../outside.bmp"
 timeout 60 "$scenepack" render "$work/outside.scr" --out "$work/out" --until-ms 3000 \
   >"$work/says" 2>&1 || fail "render exited $?"
-grep -q 'outside.bmp": it was not extracted' "$work/says" || fail "no file-not-found failure"
+grep -q "outside.bmp': it was not extracted" "$work/says" || fail "no file-not-found failure"
 red=0
 for frame in "$work"/out/frame-*.png; do
   if [ "$(convert "$frame" -crop 1x1+160+120 -depth 8 txt:- | grep -o '#[0-9A-F]\{6\}' | head -1)" = "#FF0000" ]; then

@@ -156,7 +156,7 @@ TEST(Form1SceneLoop, APictureExtractionDidNotWriteIsNotFoundAndNeverOpened) {
   show.Run();
   EXPECT_EQ(show.loads, (std::vector<std::string>{"a.jpg"}));
   ASSERT_EQ(show.host->Messages().size(), 1u);
-  EXPECT_NE(show.host->Messages()[0].find("outside.bmp\": it was not extracted"), std::string::npos)
+  EXPECT_NE(show.host->Messages()[0].find("outside.bmp': it was not extracted"), std::string::npos)
       << show.host->Messages()[0];
 }
 
@@ -374,6 +374,25 @@ TEST(Form1Failure, NoScenesFailsBeforeTheWindowAndLeavesNoFolder) {
   EXPECT_FALSE(host.ScreenSaverRunning());
   presentation::Form_Unload(show.module1, *folder);
   EXPECT_FALSE(std::filesystem::exists(folder->Path()));
+}
+
+TEST(Form1Failure, APictureThatCannotBeDecodedIsNamedByItsStoredNameAndMarksTheShowFailed) {
+  Show show;
+  show.module1.TempFolder = "/nonexistent/temp1/";
+  show.Add(Scene("a.jpg", 100));
+  show.Add(Scene("\x83\x65\x83\x58\x83\x67.jpg", 100));  // テスト.jpg in code page 932
+  HeadlessHost& host = show.Run();
+  ASSERT_EQ(host.Messages().size(), 1u);
+  EXPECT_NE(host.Messages()[0].find("picture 'テスト.jpg': cannot decode /nonexistent/temp1/"),
+            std::string::npos)
+      << host.Messages()[0];
+  EXPECT_TRUE(show.module1.FailedAtRunTime);
+
+  Show fine;
+  fine.Add(Scene("a.jpg", 100));
+  fine.options.until_ms = 300;
+  fine.Run();
+  EXPECT_FALSE(fine.module1.FailedAtRunTime);
 }
 
 TEST(Form1Failure, UnreadablePictureReportsAndRestoresSoTheCleanUpRemovesEverything) {

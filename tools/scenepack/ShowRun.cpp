@@ -8,7 +8,8 @@
 
 namespace scenesaver::scenepack {
 
-std::optional<std::string> RunShowOf(const std::string& saver_path, platform::ShowHost& host) {
+std::optional<std::string> RunShowOf(const std::string& saver_path, platform::ShowHost& host,
+                                     const ShowLoaded& loaded_callback) {
   package::ShowState show;
   package::LoadResult loaded = package::LoadPackageFromFile(saver_path);
   if (loaded.problem) {
@@ -17,13 +18,16 @@ std::optional<std::string> RunShowOf(const std::string& saver_path, platform::Sh
   }
   show.PackageRecord = std::move(loaded.record);
   startup::ReadSettingsInto(show, startup::ProgramFilesFor(saver_path).settings_path);
+  if (loaded_callback) loaded_callback(show);
 
   const std::optional<platform::OwnedFolder> private_folder = platform::OpenPrivateFolder();
   if (!private_folder) return std::string("no private folder for the temporary files");
   std::optional<platform::ExtractFolder> folder = startup::MakeTemporaryFolder(*private_folder);
   if (!folder) return "cannot make a temporary folder in " + private_folder->path;
-  startup::ExtractAndPresent(show, &*folder, private_folder->path,
-                             [&]() -> platform::ShowHost& { return host; });
+  const base::Result<void> shown = startup::ExtractAndPresent(
+      show, &*folder, private_folder->path,
+      [&]() -> base::Result<platform::ShowHost*> { return &host; });
+  if (!shown) return shown.error();
   return std::nullopt;
 }
 
