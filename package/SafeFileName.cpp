@@ -20,7 +20,7 @@ bool IsSafeFileName(std::string_view name, std::size_t max_bytes) {
       ++i;  // a double-byte character; its second byte may be 0x5C
       continue;
     }
-    if (c < 0x20 || c == '/' || c == '\\') return false;
+    if (c < 0x20 || c == 0x7F || c == '/' || c == '\\') return false;
   }
   return true;
 }

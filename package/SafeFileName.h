@@ -9,7 +9,7 @@
 namespace scenesaver::package {
 
 // False for the empty name, "." and "..", names longer than `max_bytes`, and names holding a
-// control byte (0 to 31), '/' or '\' outside a double-byte character.
+// control byte (0 to 31, or DEL), '/' or '\' outside a double-byte character.
 bool IsSafeFileName(std::string_view name, std::size_t max_bytes);
 
 }  // namespace scenesaver::package

@@ -4,7 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <string>
+#include <string_view>
 
 #include "base/Numbers.h"
 #include "package/PackageRecord.h"
@@ -18,10 +21,19 @@ struct ShowState {
   std::int16_t SoundEnabled = base::kFalse;
   // Full path of the temporary folder, always ending with the path separator.
   std::string TempFolder;
+  // Extraction's own record: for each stored name it wrote, the path it wrote. Media are read
+  // only through it, so a name it refused or did not write is never opened.
+  std::map<std::string, std::string, std::less<>> ExtractedFiles;
   // Raised by input, polled by the scene loop and every transition.
   std::int16_t QuitFlag = base::kFalse;
   // Set when the show ended with a failure message, so that the process reports it.
   bool FailedAtRunTime = false;
 };
+
+// The path extraction wrote for `name`; nullptr when it wrote none.
+inline const std::string* ExtractedPath(const ShowState& show, std::string_view name) {
+  const auto found = show.ExtractedFiles.find(name);
+  return found == show.ExtractedFiles.end() ? nullptr : &found->second;
+}
 
 }  // namespace scenesaver::package

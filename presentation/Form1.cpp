@@ -5,13 +5,13 @@
 #include <optional>
 #include <string>
 
-#include "presentation/Form1Input.h"
-#include "presentation/ShowSound.h"
-#include "presentation/TransparentBltFunc.h"
 #include "base/Numbers.h"
 #include "base/RuntimeFailure.h"
 #include "base/Ticks.h"
 #include "package/PackageText.h"
+#include "presentation/Form1Input.h"
+#include "presentation/ShowSound.h"
+#include "presentation/TransparentBltFunc.h"
 
 namespace scenesaver::presentation {
 
@@ -33,12 +33,12 @@ const package::SceneRecord& SceneOrFailure(const package::Package& show, std::in
 
 void LoadScenePicture(const package::ShowState& module1, const package::SceneRecord& scene,
                       raster::Surface& picture, platform::ShowHost& host) {
-  base::Result<raster::Surface> loaded = host.LoadPicture(module1.TempFolder + scene.PictureFileName);
-  if (!loaded) {
-    // The stored name tells the author which picture; the temporary path alone does not.
-    throw base::RuntimeFailure(
-        "picture '" + package::AnsiToUtf8(scene.PictureFileName) + "': " + loaded.error(), kSource);
-  }
+  const std::string* path = package::ExtractedPath(module1, scene.PictureFileName);
+  // The stored name tells the author which picture; the temporary path alone does not.
+  const std::string which = "picture '" + package::AnsiToUtf8(scene.PictureFileName) + "': ";
+  if (path == nullptr) throw base::RuntimeFailure(which + "it was not extracted", kSource);
+  base::Result<raster::Surface> loaded = host.LoadPicture(*path);
+  if (!loaded) throw base::RuntimeFailure(which + loaded.error(), kSource);
   const raster::Color back_color = picture.BackColor();
   picture = std::move(loaded).value();
   picture.SetBackColor(back_color);
@@ -144,13 +144,16 @@ class ScenePlayer {
     const package::SceneRecord& outgoing = SceneOrFailure(package_, form_.SceneIndex);
     const std::uint32_t deadline =
         host_.GetTickCount() + static_cast<std::uint32_t>(outgoing.DisplayTime);
+    // A negative time holds for one yield, however large: as a deadline 2^31 ms away it would
+    // read as one in the future.
+    const bool one_yield = outgoing.DisplayTime < 0;
     BuildOutgoingFrame(outgoing);
     AdvanceSceneIndex();
     const package::SceneRecord& arriving = SceneOrFailure(package_, form_.SceneIndex);
     form_.MemPicture.Cls();
     LoadScenePicture(module1_, arriving, form_.MemPicture, host_);
     BuildArrivingFrame(arriving);
-    Hold(deadline);
+    Hold(deadline, one_yield);
     PlaySceneSound(module1_, arriving, host_);
     RunTransition(outgoing.EffectNumber);
     host_.Refresh(form_.Picture1);
@@ -163,8 +166,7 @@ class ScenePlayer {
     if (scene.OverlayFlag != 0) {
       raster::PaintPicture(form_.NowPicture, form_.Picture1, 0, 0);
     } else {
-      raster::PaintPicture(form_.NowPicture, form_.MemPicture, scene.PictureLeft,
-                             scene.PictureTop);
+      raster::PaintPicture(form_.NowPicture, form_.MemPicture, scene.PictureLeft, scene.PictureTop);
     }
   }
 
@@ -196,10 +198,10 @@ class ScenePlayer {
 
   // Ends at the first clock reading past the deadline, or as soon as input has raised
   // QuitFlag; between readings the host sleeps until an event or the deadline.
-  void Hold(std::uint32_t deadline) {
+  void Hold(std::uint32_t deadline, bool one_yield) {
     for (;;) {
       host_.DoEvents();
-      if (module1_.QuitFlag == kTrue) return;
+      if (module1_.QuitFlag == kTrue || one_yield) return;
       if (base::TickPassed(host_.GetTickCount(), deadline)) return;
       host_.WaitForEventsUntil(deadline + 1);
     }
@@ -208,10 +210,9 @@ class ScenePlayer {
   void RunTransition(std::int32_t effect_number) {
     if (effect_number == 0) {
       raster::PaintPicture(form_.Picture1, form_.NextPicture, 0, 0);
-    } else if (effect_number >= effects::kFirstEffect &&
-               effect_number <= effects::kLastEffect) {
+    } else if (effect_number >= effects::kFirstEffect && effect_number <= effects::kLastEffect) {
       effects::RunTransition(effect_number, effects_, host_, module1_.QuitFlag, form_.Picture1,
-                                  form_.NowPicture, form_.NextPicture);
+                             form_.NowPicture, form_.NextPicture);
     }
     // Any other number draws nothing: Picture1 keeps the outgoing frame.
   }

@@ -12,12 +12,18 @@ bool MusicWanted(const package::ShowState& module1) {
 
 void StartMusic(const package::ShowState& module1, platform::ShowHost& host, std::string& reply) {
   if (!MusicWanted(module1)) return;
-  host.MciSendString(
-      "open \"" + module1.TempFolder + module1.PackageRecord.MusicFileName + "\" alias bgm", reply);
+  // A name extraction did not write is not opened; nor is one that would end the quoted name
+  // early and add words to the command. The commands after it then find no "bgm", as with a
+  // file that cannot be opened.
+  const std::string* path = package::ExtractedPath(module1, module1.PackageRecord.MusicFileName);
+  if (path != nullptr && path->find('"') == std::string::npos) {
+    host.MciSendString("open \"" + *path + "\" alias bgm", reply);
+  }
   host.MciSendString("play bgm", reply);
 }
 
-void KeepMusicAlive(const package::ShowState& module1, platform::ShowHost& host, std::string& reply) {
+void KeepMusicAlive(const package::ShowState& module1, platform::ShowHost& host,
+                    std::string& reply) {
   if (!MusicWanted(module1)) return;
   host.MciSendString("status bgm mode", reply);
   if (reply.compare(0, 7, "stopped") == 0 && reply.size() >= 7) {
@@ -29,8 +35,10 @@ void KeepMusicAlive(const package::ShowState& module1, platform::ShowHost& host,
 void PlaySceneSound(const package::ShowState& module1, const package::SceneRecord& scene,
                     platform::ShowHost& host) {
   if (scene.SoundFileName.empty() || module1.SoundEnabled == 0) return;
-  host.PlaySound(module1.TempFolder + scene.SoundFileName,
-                 platform::kSndFilename | platform::kSndNoDefault | platform::kSndAsync);
+  // A sound extraction did not write plays nothing, as a missing file would.
+  const std::string* path = package::ExtractedPath(module1, scene.SoundFileName);
+  if (path == nullptr) return;
+  host.PlaySound(*path, platform::kSndFilename | platform::kSndNoDefault | platform::kSndAsync);
 }
 
 void StopMusicAndSounds(const package::ShowState& module1, platform::ShowHost& host,

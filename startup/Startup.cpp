@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "package/PackageFormat.h"
 #include "platform/InstanceLock.h"
 #include "platform/PrivateFolder.h"
 #include "platform/SettingsReader.h"
@@ -9,7 +10,6 @@
 #include "settings/frmSetting.h"
 #include "startup/CommandLine.h"
 #include "startup/Extraction.h"
-#include "package/PackageFormat.h"
 
 namespace scenesaver::startup {
 
@@ -56,7 +56,8 @@ int RunShow(package::ShowState& module1, std::optional<platform::OwnedFolder>& p
 }
 
 // C1, C2
-void RunSettings(const package::ShowState& module1, platform::StartupHost& host, const Windows& windows) {
+void RunSettings(const package::ShowState& module1, platform::StartupHost& host,
+                 const Windows& windows) {
   if (module1.PackageRecord.HasSettings != 0) {
     Guarded([&] { windows.settings_show_modal(module1, host); });
   } else {
@@ -90,7 +91,9 @@ base::Result<void> ExtractAndPresent(package::ShowState& show, platform::Extract
   // nothing is read from elsewhere (an empty TempFolder would make the names relative).
   show.TempFolder = folder != nullptr ? folder->Path() : private_folder_path + "temp0/";
   // S5, S6
-  if (folder != nullptr) Guarded([&] { ExtractPackageFiles(show.PackageRecord, *folder); });
+  if (folder != nullptr) {
+    Guarded([&] { show.ExtractedFiles = ExtractPackageFiles(show.PackageRecord, *folder); });
+  }
   // S7
   effects::State effects;
   std::optional<base::Result<platform::ShowHost*>> host;
@@ -123,7 +126,9 @@ ProgramFiles ProgramFilesFor(const std::string& program_path) {
   return {folder + base + ".scr", folder + base + ".set"};
 }
 
-Windows Windows::Real() { return {presentation::Form_Load, presentation::Form_Unload, settings::ShowModal}; }
+Windows Windows::Real() {
+  return {presentation::Form_Load, presentation::Form_Unload, settings::ShowModal};
+}
 
 int Main(std::string_view argument_text, platform::StartupHost& host,
          const std::string& program_path, const Windows& windows) {

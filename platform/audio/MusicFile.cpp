@@ -1,5 +1,7 @@
 #include "platform/audio/MusicFile.h"
 
+#include "platform/posix/RegularFile.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -287,21 +289,7 @@ bool HasDecodableWaveFormat(std::span<const std::uint8_t> wave) {
 }
 
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const char* path, std::size_t max_bytes) {
-  struct Closer {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-  };
-  std::unique_ptr<std::FILE, Closer> file(std::fopen(path, "rb"));
-  if (!file) return std::nullopt;
-  std::vector<std::uint8_t> bytes;
-  std::uint8_t block[65536];
-  for (;;) {
-    const std::size_t got = std::fread(block, 1, sizeof block, file.get());
-    if (got == 0) break;
-    if (bytes.size() + got > max_bytes) return std::nullopt;
-    bytes.insert(bytes.end(), block, block + got);
-  }
-  if (std::ferror(file.get())) return std::nullopt;
-  return bytes;
+  return ReadRegularFile(path, max_bytes);
 }
 
 }  // namespace scenesaver::platform

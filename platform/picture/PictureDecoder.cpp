@@ -12,6 +12,7 @@
 
 #include "platform/picture/GifDecoder.h"
 #include "platform/picture/JpegLayout.h"
+#include "platform/posix/RegularFile.h"
 
 namespace scenesaver::platform {
 
@@ -195,20 +196,10 @@ base::Result<raster::Surface> DecodePictureBytes(Bytes bytes, const std::string&
 }
 
 base::Result<raster::Surface> DecodePicture(const std::string& path) {
-  std::ifstream file(path, std::ios::binary | std::ios::ate);
-  if (!file) {
-    return base::Error{"cannot open picture file " + Quoted(path) + ": " + std::strerror(errno)};
-  }
-  const std::streamoff size = file.tellg();
-  if (size < 0 || size > kMaxPictureFileBytes) {
-    return base::Error{"cannot read picture file " + Quoted(path)};
-  }
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-  file.seekg(0);
-  if (!file.read(reinterpret_cast<char*>(bytes.data()), size)) {
-    return base::Error{"cannot read picture file " + Quoted(path)};
-  }
-  return DecodePictureBytes(bytes, path);
+  std::string why;
+  const auto bytes = ReadRegularFile(path, static_cast<std::size_t>(kMaxPictureFileBytes), &why);
+  if (!bytes) return base::Error{"cannot open picture file " + Quoted(path) + ": " + why};
+  return DecodePictureBytes(*bytes, path);
 }
 
 }  // namespace scenesaver::platform

@@ -8,6 +8,7 @@
 #include <climits>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "package/SafeFileName.h"
 #include "platform/posix/UniqueFd.h"
@@ -50,9 +51,28 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
   return true;
 }
 
+// The folders this process holds now, for CleanUpAllNow.
+std::vector<ExtractFolder*>& LiveFolders() {
+  static std::vector<ExtractFolder*> live;
+  return live;
+}
+
 }  // namespace
 
-bool ExtractFolder::IsSafeName(std::string_view name) { return package::IsSafeFileName(name, NAME_MAX); }
+void ExtractFolder::Track() {
+  if (dir_fd_.Valid()) LiveFolders().push_back(this);
+}
+
+void ExtractFolder::Untrack() { std::erase(LiveFolders(), this); }
+
+void ExtractFolder::CleanUpAllNow() {
+  const std::vector<ExtractFolder*> live = LiveFolders();
+  for (ExtractFolder* folder : live) folder->Close();
+}
+
+bool ExtractFolder::IsSafeName(std::string_view name) {
+  return package::IsSafeFileName(name, NAME_MAX);
+}
 
 std::optional<ExtractFolder> ExtractFolder::CreateNumbered(const std::string& parent) {
   UniqueFd parent_fd(::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -78,13 +98,24 @@ std::optional<ExtractFolder> ExtractFolder::CreateNumbered(const std::string& pa
     folder.name_ = std::move(name);
     folder.parent_fd_ = std::move(parent_fd);
     folder.dir_fd_ = std::move(dir_fd);
+    folder.Track();
     return folder;
   }
   return std::nullopt;
 }
 
-// A moved-from folder holds no descriptor, so its clean-up does nothing.
-ExtractFolder::ExtractFolder(ExtractFolder&& other) noexcept = default;
+ExtractFolder::ExtractFolder(ExtractFolder&& other) noexcept
+    : path_(std::move(other.path_)),
+      name_(std::move(other.name_)),
+      parent_fd_(std::move(other.parent_fd_)),
+      dir_fd_(std::move(other.dir_fd_)),
+      removed_(other.removed_),
+      created_(std::move(other.created_)) {
+  // A moved-from folder holds no descriptor, so its clean-up does nothing.
+  other.created_.clear();
+  other.Untrack();
+  Track();
+}
 
 ExtractFolder& ExtractFolder::operator=(ExtractFolder&& other) noexcept {
   if (this != &other) {
@@ -95,6 +126,9 @@ ExtractFolder& ExtractFolder::operator=(ExtractFolder&& other) noexcept {
     dir_fd_ = std::move(other.dir_fd_);
     removed_ = other.removed_;
     created_ = std::move(other.created_);
+    other.created_.clear();
+    other.Untrack();
+    Track();
   }
   return *this;
 }
@@ -102,6 +136,7 @@ ExtractFolder& ExtractFolder::operator=(ExtractFolder&& other) noexcept {
 ExtractFolder::~ExtractFolder() { Close(); }
 
 void ExtractFolder::Close() {
+  Untrack();
   if (dir_fd_.Valid()) {
     while (!created_.empty()) DeleteFile(created_.begin()->first);
     RemoveFolder();

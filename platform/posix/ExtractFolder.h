@@ -44,6 +44,10 @@ class ExtractFolder {
   // True when this run created the named file and has not deleted it yet.
   bool Holds(std::string_view name) const;
 
+  // Cleans up every folder of this process now, as their destructors would. For a path out of
+  // the process that runs no destructors (a lost display connection); not for signal handlers.
+  static void CleanUpAllNow();
+
  private:
   // What tells the file this run wrote from any later one of the same name: its inode, and
   // the file system's handle (which also holds the inode's generation, so a new file that
@@ -55,6 +59,8 @@ class ExtractFolder {
   };
   ExtractFolder() = default;
   void Close();
+  void Track();
+  void Untrack();
   std::string path_;
   std::string name_;  // "temp" + N, inside the parent
   UniqueFd parent_fd_;

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 namespace scenesaver::platform {
 
@@ -42,30 +43,48 @@ std::string AbsoluteEnvPath(const char* name) {
   return value;
 }
 
-SmallFile ReadSmallPrivateFile(const std::string& path, std::size_t max_bytes,
-                               unsigned forbidden_mode) {
-  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+SmallFile ReadSmallPrivateFileAt(int folder_fd, const std::string& name, std::size_t max_bytes,
+                                 unsigned forbidden_mode) {
+  // O_NONBLOCK: a FIFO planted under the name must not stop the reader in open().
+  UniqueFd fd(::openat(folder_fd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
   if (!fd.Valid()) {
-    return {errno == ENOENT ? SmallFileStatus::kMissing : SmallFileStatus::kUntrusted, {}};
+    const int error = errno;
+    if (error == ENOENT) return {SmallFileStatus::kMissing, {}, {}};
+    if (error == ELOOP) return {SmallFileStatus::kUntrusted, {}, "a symbolic link"};
+    return {
+        SmallFileStatus::kUntrusted, {}, std::string("cannot be read: ") + std::strerror(error)};
   }
   struct stat st {};
-  if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode) ||
-      !IsPrivateToUs(fd.Get(), forbidden_mode) || st.st_size < 0 ||
-      static_cast<std::size_t>(st.st_size) > max_bytes) {
-    return {SmallFileStatus::kUntrusted, {}};
+  if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    return {SmallFileStatus::kUntrusted, {}, "not a plain file"};
+  }
+  if (st.st_uid != ::geteuid()) return {SmallFileStatus::kUntrusted, {}, "owned by someone else"};
+  if ((st.st_mode & forbidden_mode) != 0) {
+    return {SmallFileStatus::kUntrusted, {}, "open to group or others"};
+  }
+  if (st.st_size < 0 || static_cast<std::size_t>(st.st_size) > max_bytes) {
+    return {SmallFileStatus::kUntrusted, {}, "too long"};
   }
   std::string bytes(max_bytes + 1, '\0');
   std::size_t got = 0;
   while (got < bytes.size()) {
     const ssize_t n = ::read(fd.Get(), bytes.data() + got, bytes.size() - got);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return {SmallFileStatus::kUntrusted, {}};
+    if (n < 0) {
+      return {
+          SmallFileStatus::kUntrusted, {}, std::string("cannot be read: ") + std::strerror(errno)};
+    }
     if (n == 0) break;
     got += static_cast<std::size_t>(n);
   }
-  if (got > max_bytes) return {SmallFileStatus::kUntrusted, {}};
+  if (got > max_bytes) return {SmallFileStatus::kUntrusted, {}, "too long"};
   bytes.resize(got);
-  return {SmallFileStatus::kRead, std::move(bytes)};
+  return {SmallFileStatus::kRead, std::move(bytes), {}};
+}
+
+SmallFile ReadSmallPrivateFile(const std::string& path, std::size_t max_bytes,
+                               unsigned forbidden_mode) {
+  return ReadSmallPrivateFileAt(AT_FDCWD, path, max_bytes, forbidden_mode);
 }
 
 bool ReplaceFileIn(int folder_fd, const std::string& name, std::string_view bytes) {

@@ -28,9 +28,14 @@ enum class SmallFileStatus { kRead, kMissing, kUntrusted };
 struct SmallFile {
   SmallFileStatus status = SmallFileStatus::kMissing;
   std::string bytes;
+  // Why an existing file was not read, for a message; empty otherwise.
+  std::string why;
 };
 SmallFile ReadSmallPrivateFile(const std::string& path, std::size_t max_bytes,
                                unsigned forbidden_mode);
+// The same, for the file `name` inside the open folder `folder_fd`.
+SmallFile ReadSmallPrivateFileAt(int folder_fd, const std::string& name, std::size_t max_bytes,
+                                 unsigned forbidden_mode);
 
 // Replaces the file `name` inside the folder `folder_fd` with `bytes`, mode 0600, atomically
 // (a fresh file beside it, flushed, then renamed over it). False on any failure.

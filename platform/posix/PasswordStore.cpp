@@ -11,7 +11,6 @@ namespace scenesaver::platform {
 
 namespace {
 
-constexpr const char* kPasswordFile = "password";
 constexpr std::string_view kHashPrefix = "$argon2id$";
 
 bool SodiumReady() {
@@ -21,8 +20,8 @@ bool SodiumReady() {
 
 SmallFile ReadPasswordFile() {
   const std::string folder = ConfigFolderPath();
-  if (folder.empty()) return {SmallFileStatus::kMissing, {}};
-  return ReadSmallPrivateFile(folder + kPasswordFile, crypto_pwhash_STRBYTES, 077);
+  if (folder.empty()) return {SmallFileStatus::kMissing, {}, {}};
+  return ReadSmallPrivateFile(folder + kPasswordFileName, PasswordFileMaxBytes(), 077);
 }
 
 }  // namespace
@@ -36,25 +35,62 @@ bool SetPassword(std::string_view password) {
     return false;
   }
   const auto folder = OpenConfigFolder();
-  return folder && ReplaceFileIn(folder->fd.Get(), kPasswordFile, std::string(hash.data()) + "\n");
+  return folder &&
+         ReplaceFileIn(folder->fd.Get(), kPasswordFileName, std::string(hash.data()) + "\n");
 }
 
 PasswordCheck VerifyPassword(std::string_view candidate) {
-  const SmallFile file = ReadPasswordFile();
-  if (file.status == SmallFileStatus::kMissing) {
-    return candidate.empty() ? PasswordCheck::kAccepted : PasswordCheck::kRefused;
-  }
-  if (file.status != SmallFileStatus::kRead || !SodiumReady()) return PasswordCheck::kUnreadable;
-  std::string hash = file.bytes;
-  while (!hash.empty() && (hash.back() == '\n' || hash.back() == '\r')) hash.pop_back();
-  if (!hash.starts_with(kHashPrefix) || hash.find('\0') != std::string::npos) {
-    return PasswordCheck::kUnreadable;
-  }
-  return ::crypto_pwhash_str_verify(hash.c_str(), candidate.data(), candidate.size()) == 0
-             ? PasswordCheck::kAccepted
-             : PasswordCheck::kRefused;
+  return StoredPassword(ReadPasswordFile()).Verify(candidate);
 }
 
 bool HasStoredPassword() { return ReadPasswordFile().status != SmallFileStatus::kMissing; }
+
+std::size_t PasswordFileMaxBytes() { return crypto_pwhash_STRBYTES; }
+
+StoredPassword::StoredPassword(const SmallFile& file) {
+  if (file.status == SmallFileStatus::kMissing) return;
+  state_ = State::kUnreadable;
+  if (file.status != SmallFileStatus::kRead) return;
+  std::string hash = file.bytes;
+  while (!hash.empty() && (hash.back() == '\n' || hash.back() == '\r')) hash.pop_back();
+  if (!hash.starts_with(kHashPrefix) || hash.find('\0') != std::string::npos) return;
+  hash_ = std::move(hash);
+  state_ = State::kHash;
+}
+
+StoredPassword StoredPassword::Untrusted() {
+  StoredPassword stored;
+  stored.state_ = State::kUnreadable;
+  return stored;
+}
+
+StoredPassword::~StoredPassword() { ::sodium_memzero(hash_.data(), hash_.size()); }
+
+StoredPassword::StoredPassword(StoredPassword&& other) noexcept
+    : state_(other.state_), hash_(std::move(other.hash_)) {}
+
+StoredPassword& StoredPassword::operator=(StoredPassword&& other) noexcept {
+  if (this != &other) {
+    ::sodium_memzero(hash_.data(), hash_.size());
+    state_ = other.state_;
+    hash_ = std::move(other.hash_);
+  }
+  return *this;
+}
+
+PasswordCheck StoredPassword::Verify(std::string_view candidate) const {
+  switch (state_) {
+    case State::kMissing:
+      return candidate.empty() ? PasswordCheck::kAccepted : PasswordCheck::kRefused;
+    case State::kUnreadable:
+      return PasswordCheck::kUnreadable;
+    case State::kHash:
+      break;
+  }
+  if (!SodiumReady()) return PasswordCheck::kUnreadable;
+  return ::crypto_pwhash_str_verify(hash_.c_str(), candidate.data(), candidate.size()) == 0
+             ? PasswordCheck::kAccepted
+             : PasswordCheck::kRefused;
+}
 
 }  // namespace scenesaver::platform

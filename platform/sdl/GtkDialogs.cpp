@@ -51,8 +51,39 @@ struct GObjectUnref {
   void operator()(gpointer object) const { g_object_unref(object); }
 };
 
+constexpr guint kCloseCheckMs = 100;
+
+struct CloseCheck {
+  GtkDialog* dialog;
+  const std::function<bool()>* closes_when;
+  bool fired = false;
+};
+
+gboolean CheckForClose(gpointer data) {
+  auto* check = static_cast<CloseCheck*>(data);
+  if (!(*check->closes_when)()) return G_SOURCE_CONTINUE;
+  check->fired = true;
+  gtk_dialog_response(check->dialog, GTK_RESPONSE_CANCEL);
+  return G_SOURCE_REMOVE;
+}
+
+// A GLib timer for as long as the object lives.
+class TimerSource {
+ public:
+  explicit TimerSource(guint id) : id_(id) {}
+  ~TimerSource() {
+    if (id_ != 0) g_source_remove(id_);
+  }
+  TimerSource(const TimerSource&) = delete;
+  TimerSource& operator=(const TimerSource&) = delete;
+  void Spent() { id_ = 0; }
+
+ private:
+  guint id_;
+};
+
 void ShowMessage(GtkWindow* parent, std::string_view text, std::string_view caption,
-                 GtkMessageType type) {
+                 GtkMessageType type, const std::function<bool()>& closes_when) {
   const auto valid_text = ValidUtf8(text);
   const auto valid_caption = ValidUtf8(caption);
   DialogPtr dialog(gtk_message_dialog_new(parent, GTK_DIALOG_MODAL, type, GTK_BUTTONS_OK, "%s",
@@ -61,7 +92,15 @@ void ShowMessage(GtkWindow* parent, std::string_view text, std::string_view capt
   gtk_window_set_position(GTK_WINDOW(dialog.get()),
                           parent ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
   gtk_window_set_keep_above(GTK_WINDOW(dialog.get()), TRUE);
+  if (!closes_when) {
+    gtk_dialog_run(GTK_DIALOG(dialog.get()));
+    return;
+  }
+  if (closes_when()) return;
+  CloseCheck check{GTK_DIALOG(dialog.get()), &closes_when};
+  TimerSource timer(g_timeout_add(kCloseCheckMs, CheckForClose, &check));
   gtk_dialog_run(GTK_DIALOG(dialog.get()));
+  if (check.fired) timer.Spent();  // the check removed itself
 }
 
 // Makes `dialog` transient for the X11 window `xid` of another client, when that window exists.
@@ -96,14 +135,15 @@ void AddRow(GtkGrid* grid, int row, const char* label_text, GtkWidget* entry) {
 
 }  // namespace
 
-void GtkMessageBox(std::string_view text, std::string_view caption, MessageIcon icon) {
+void GtkMessageBox(std::string_view text, std::string_view caption, MessageIcon icon,
+                   const std::function<bool()>& closes_when) {
   if (!EnsureGtk()) {
     std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
                  static_cast<int>(text.size()), text.data());
     return;
   }
   ShowMessage(nullptr, text, caption,
-              icon == MessageIcon::kWarning ? GTK_MESSAGE_WARNING : GTK_MESSAGE_INFO);
+              icon == MessageIcon::kWarning ? GTK_MESSAGE_WARNING : GTK_MESSAGE_INFO, closes_when);
 }
 
 void GtkPasswordChangeDialog(std::string_view /*key_name*/, std::int64_t parent_window) {
@@ -138,7 +178,7 @@ void GtkPasswordChangeDialog(std::string_view /*key_name*/, std::int64_t parent_
   while (gtk_dialog_run(GTK_DIALOG(dialog.get())) == GTK_RESPONSE_OK) {
     const std::string password = gtk_entry_get_text(GTK_ENTRY(first));
     if (password != gtk_entry_get_text(GTK_ENTRY(second))) {
-      ShowMessage(window, kMismatch, kPasswordTitle, GTK_MESSAGE_WARNING);
+      ShowMessage(window, kMismatch, kPasswordTitle, GTK_MESSAGE_WARNING, {});
       gtk_entry_set_text(GTK_ENTRY(first), "");
       gtk_entry_set_text(GTK_ENTRY(second), "");
       gtk_widget_grab_focus(first);
@@ -146,7 +186,7 @@ void GtkPasswordChangeDialog(std::string_view /*key_name*/, std::int64_t parent_
     }
     const bool use_password = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(protect)) != FALSE;
     if (!SetPassword(password) || !WriteScreenSaveUsePassword(use_password ? 1 : 0)) {
-      ShowMessage(window, kNotStored, kPasswordTitle, GTK_MESSAGE_WARNING);
+      ShowMessage(window, kNotStored, kPasswordTitle, GTK_MESSAGE_WARNING, {});
       continue;
     }
     break;

@@ -31,6 +31,8 @@ class PicturePresenter {
   void WindowResized();
   // From now on the window shows black only.
   void Blank();
+  // True after Blank(): the window shows black only.
+  bool IsBlank() const { return blank_; }
   // Draws the window's content with the renderer, without presenting (the prompt's backdrop).
   void DrawWithRenderer();
   // The window's size in pixels.

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <cstdio>
 #include <optional>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "platform/audio/MciInterpreter.h"
 #include "platform/audio/MusicFile.h"
 #include "platform/audio/SoundCache.h"
+#include "platform/posix/RegularFile.h"
 
 namespace scenesaver::platform {
 
@@ -145,7 +147,14 @@ class SdlMusicPlayer final : public MusicPlayer {
       }
       source.reset(SDL_RWFromConstMem(bytes_.data(), static_cast<int>(bytes_.size())));
     } else {
-      source.reset(SDL_RWFromFile(path.c_str(), "rb"));
+      // Only a regular file, opened without blocking on a FIFO; the stream owns it from here.
+      UniqueFd fd = OpenRegularFile(path);
+      std::FILE* file = fd.Valid() ? ::fdopen(fd.Get(), "rb") : nullptr;
+      if (file != nullptr) {
+        fd.Release();
+        source.reset(SDL_RWFromFP(file, SDL_TRUE));
+        if (!source) std::fclose(file);
+      }
     }
     // For MIDI the synthesiser reads its SoundFont here, before the show holds a scene.
     if (!source) return false;

@@ -185,10 +185,14 @@ PasswordVerdict RunPasswordPrompt(SDL_Renderer* renderer, PasswordPromptState& s
       dirty = false;
     }
     const Uint32 wait = std::max<Uint32>(1, state.MsUntilChange(kWaitSliceMs));
-    if (SDL_WaitEventTimeout(&event, static_cast<int>(wait)) == 0) continue;
+    if (SDL_WaitEventTimeout(&event, static_cast<int>(wait)) == 0) {
+      if (parts.keep_in_front) parts.keep_in_front(nullptr);
+      continue;
+    }
     // Everything queued is handled before the next drawing, so that a burst of input costs
     // one frame.
     do {
+      if (parts.keep_in_front) parts.keep_in_front(&event);
       dirty = Feed(event, state, view, parts) || dirty;
     } while (state.Outcome() == PromptOutcome::kOpen && SDL_PollEvent(&event) != 0);
   }

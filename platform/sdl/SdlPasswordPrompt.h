@@ -9,6 +9,7 @@
 #include "platform/posix/PasswordPromptState.h"
 
 struct SDL_Renderer;
+union SDL_Event;
 
 namespace scenesaver::platform {
 
@@ -17,6 +18,9 @@ struct PasswordPromptParts {
   std::function<void()> draw_backdrop;
   // True when the process has been asked to end; the prompt then lets the show finish.
   std::function<bool()> terminating;
+  // Called every turn of the prompt's loop, with the event taken (or nullptr after a wait that
+  // brought none): keeps the show's window in front and its input held. May be empty.
+  std::function<void(const SDL_Event*)> keep_in_front;
 };
 
 // Runs one prompt on `state` (kept by the caller, so that a lock-out outlives the prompt).

@@ -8,17 +8,18 @@
 #include <vector>
 
 #include "platform/picture/PictureDecoder.h"
-#include "platform/posix/PasswordStore.h"
-#include "platform/posix/UserConfig.h"
+#include "platform/posix/LockState.h"
 #include "platform/sdl/CoverWindows.h"
 #include "platform/sdl/ForeignWindow.h"
 #include "platform/sdl/GtkDialogs.h"
+#include "platform/sdl/InputGrabs.h"
 #include "platform/sdl/PicturePresenter.h"
 #include "platform/sdl/PresentationWindow.h"
 #include "platform/sdl/SdlAudio.h"
 #include "platform/sdl/SdlPasswordPrompt.h"
 #include "platform/sdl/ShowClock.h"
 #include "platform/sdl/TerminationSignals.h"
+#include "platform/sdl/XConnectionLoss.h"
 
 namespace scenesaver::platform {
 
@@ -61,8 +62,9 @@ class SdlShowHost final : public ShowHost {
  public:
   explicit SdlShowHost(SdlShowOptions options)
       : options_(std::move(options)),
-        x_errors_(options_.mode == SdlWindowMode::kForeign ? std::make_unique<XErrorTrap>()
-                                                           : nullptr) {
+        x_errors_(std::make_unique<XErrorTrap>()),
+        lock_(FullScreen() ? ReadLockState() : LockState{}) {
+    if (!lock_.warning.empty()) std::fprintf(stderr, "scenesaver: %s\n", lock_.warning.c_str());
     if (!options_.present_log.empty()) {
       present_log_.reset(std::fopen(options_.present_log.c_str(), "w"));
     }
@@ -77,6 +79,7 @@ class SdlShowHost final : public ShowHost {
   void DoEvents() override {
     ProbeForeignWindowNowAndThen();
     if (TerminationSignals::Raised() || XErrorTrap::WindowLost()) Terminate();
+    if (grabs_) grabs_->Hold();
     if (pending_) Dispatch(*std::exchange(pending_, std::nullopt));
     SDL_Event event;
     while (SDL_PollEvent(&event) != 0) Dispatch(event);
@@ -85,6 +88,7 @@ class SdlShowHost final : public ShowHost {
   void WaitForEventsUntil(std::uint32_t tick) override {
     while (!pending_ && !TerminationSignals::Raised() && !XErrorTrap::WindowLost()) {
       ProbeForeignWindowNowAndThen();
+      if (grabs_) grabs_->Hold();
       const Uint32 now = clock_.Ticks();
       if (!After(tick, now)) return;
       const Uint32 slice = std::min<Uint32>(tick - now, kLongestWaitSliceMs);
@@ -150,6 +154,7 @@ class SdlShowHost final : public ShowHost {
       covers_.emplace(window_.get());
       covers_->CoverCurrentDisplays();
     }
+    KeepInFront();
   }
 
   void MakeTopmost() override {
@@ -183,10 +188,10 @@ class SdlShowHost final : public ShowHost {
     Audio().PlaySound(name, flags);
   }
 
-  // A show ended by a signal asks nothing.
+  // As read when the show started. A show ended by a signal asks nothing.
   std::optional<std::uint32_t> ReadScreenSaveUsePassword() override {
     if (!FullScreen() || terminating_ || TerminationSignals::Raised()) return std::nullopt;
-    return platform::ReadScreenSaveUsePassword();
+    return lock_.in_use ? 1 : 0;
   }
 
   PasswordVerdict VerifyScreenSavePwd() override {
@@ -198,6 +203,13 @@ class SdlShowHost final : public ShowHost {
     PasswordPromptParts parts;
     parts.draw_backdrop = [this] { presenter_->DrawWithRenderer(); };
     parts.terminating = [] { return TerminationSignals::Raised(); };
+    parts.keep_in_front = [this](const SDL_Event* event) {
+      if (!grabs_) return;
+      if (event != nullptr && grabs_->Classify(*event) != InputGrabs::Displacement::kNone) {
+        grabs_->Restore();
+      }
+      grabs_->Hold();
+    };
     const PasswordVerdict verdict = RunPasswordPrompt(renderer_.get(), prompt_state_, parts);
     // The prompt may have drawn over the whole window; show the presentation again, and
     // forget where the cursor went meanwhile.
@@ -220,6 +232,7 @@ class SdlShowHost final : public ShowHost {
     // black, beneath the message, so that the desktop shows only after the password; it leaves
     // the top to the message box until the show raises it again.
     if (presenter_) presenter_->Blank();
+    grabs_.reset();  // the message is another connection's window and needs the input
     if (window_ && ReadScreenSaveUsePassword().value_or(0) != 0) {
       Present();
       SDL_SetWindowAlwaysOnTop(window_.get(), SDL_FALSE);
@@ -227,7 +240,9 @@ class SdlShowHost final : public ShowHost {
     } else if (window_) {
       SDL_HideWindow(window_.get());
     }
-    GtkMessageBox(text, caption, icon);
+    GtkMessageBox(text, caption, icon, [] { return TerminationSignals::Raised(); });
+    x_connection_loss_.Reinstall();
+    KeepInFront();
   }
 
  private:
@@ -237,9 +252,9 @@ class SdlShowHost final : public ShowHost {
     if (handlers_ != nullptr) handlers_->KeyDown();
   }
 
-  // A destroyed foreign window does not always announce itself; ask about it every wait slice.
+  // A destroyed window does not always announce itself; ask about it every wait slice.
   void ProbeForeignWindowNowAndThen() {
-    if (options_.mode != SdlWindowMode::kForeign || !window_) return;
+    if (!window_) return;
     const Uint32 now = clock_.Ticks();
     if (now - last_probe_ < kLongestWaitSliceMs) return;
     last_probe_ = now;
@@ -248,9 +263,28 @@ class SdlShowHost final : public ShowHost {
 
   bool FullScreen() const { return options_.mode == SdlWindowMode::kFullScreen; }
 
+  // With the password in use, the full-screen show holds the input and stays in front.
+  void KeepInFront() {
+    if (!window_ || !FullScreen() || !lock_.in_use || grabs_) return;
+    grabs_.emplace(window_.get());
+    grabs_->Hold();
+  }
+
+  // In the full-screen show, closing, unmapping or iconifying its window is input: with the
+  // password in use it brings the prompt (and the window comes back), else it ends the show.
+  void WindowTakenAway() {
+    const bool blank = presenter_ && presenter_->IsBlank();
+    if (FullScreen() && !blank && handlers_ != nullptr) {
+      handlers_->KeyDown();
+    } else if (!FullScreen()) {
+      Terminate();
+    }
+  }
+
   void Dispatch(const SDL_Event& event) {
     // Input ends only the saver's own show; a trial window or a foreign one ignores it.
     const bool input_ends_show = FullScreen() && handlers_ != nullptr;
+    if (grabs_ && grabs_->Classify(event) != InputGrabs::Displacement::kNone) grabs_->Restore();
     switch (event.type) {
       case SDL_KEYDOWN:
         if (input_ends_show) handlers_->KeyDown();
@@ -264,7 +298,10 @@ class SdlShowHost final : public ShowHost {
         break;
       case SDL_WINDOWEVENT:
         if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
-          Terminate();
+          WindowTakenAway();
+        } else if (FullScreen() && (event.window.event == SDL_WINDOWEVENT_HIDDEN ||
+                                    event.window.event == SDL_WINDOWEVENT_MINIMIZED)) {
+          WindowTakenAway();
         } else if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
           if (presenter_ && !XErrorTrap::WindowLost()) presenter_->WindowResized();
         } else if (event.window.event == SDL_WINDOWEVENT_EXPOSED) {
@@ -317,15 +354,19 @@ class SdlShowHost final : public ShowHost {
   SdlShowOptions options_;
   ShowClock clock_;
   TerminationSignals signals_;
-  // In foreign mode only. Installed before SDL's video starts, so that SDL's own X error
-  // handler passes errors on to it rather than to Xlib's default, which ends the process.
+  // Installed before SDL's video starts, so that SDL's own X error handler passes errors on to
+  // it rather than to Xlib's default, which ends the process: a destroyed window ends the show.
   std::unique_ptr<XErrorTrap> x_errors_;
+  XConnectionLoss x_connection_loss_;
   SdlVideo video_;
+  // The password's use and the stored password, read once as the show starts.
+  LockState lock_;
   std::unique_ptr<SDL_Window, WindowDestroyer> window_;
   std::unique_ptr<SDL_Renderer, RendererDestroyer> renderer_;
   std::optional<PicturePresenter> presenter_;
   std::optional<CoverWindows> covers_;
   Size picture1_size_{};
+  std::optional<InputGrabs> grabs_;
   std::optional<SdlAudio> audio_;
   std::unique_ptr<std::FILE, FileCloser> present_log_;
   InputHandlers* handlers_ = nullptr;
@@ -337,7 +378,9 @@ class SdlShowHost final : public ShowHost {
   bool topmost_ = false;
   bool terminating_ = false;
   // Outlives each prompt, so that a lock-out after a refusal holds in the next one too.
-  PasswordPromptState prompt_state_{VerifyPassword, [] { return SDL_GetTicks(); }};
+  PasswordPromptState prompt_state_{
+      [this](std::string_view entry) { return lock_.password.Verify(entry); },
+      [] { return SDL_GetTicks(); }};
 };
 
 }  // namespace

@@ -4,7 +4,9 @@ namespace scenesaver::platform {
 
 namespace {
 
-constexpr int kSignals[3] = {SIGTERM, SIGINT, SIGHUP};
+// Every catchable signal whose default action ends the process.
+constexpr int kSignals[TerminationSignals::kSignalCount] = {SIGHUP,  SIGINT,  SIGQUIT, SIGTERM,
+                                                            SIGUSR1, SIGUSR2, SIGALRM, SIGPIPE};
 volatile std::sig_atomic_t raised = 0;
 
 extern "C" void OnTerminationSignal(int /*signal*/) { raised = 1; }
@@ -15,11 +17,11 @@ TerminationSignals::TerminationSignals() {
   struct sigaction action {};
   action.sa_handler = OnTerminationSignal;
   sigemptyset(&action.sa_mask);
-  for (int i = 0; i < 3; ++i) sigaction(kSignals[i], &action, &previous_[i]);
+  for (int i = 0; i < kSignalCount; ++i) sigaction(kSignals[i], &action, &previous_[i]);
 }
 
 TerminationSignals::~TerminationSignals() {
-  for (int i = 0; i < 3; ++i) sigaction(kSignals[i], &previous_[i], nullptr);
+  for (int i = 0; i < kSignalCount; ++i) sigaction(kSignals[i], &previous_[i], nullptr);
 }
 
 bool TerminationSignals::Raised() { return raised != 0; }

@@ -1,5 +1,6 @@
-// SIGTERM, SIGINT and SIGHUP end the show instead of the process, so that the extracted files
-// are removed: while an object of this class lives, those signals only raise a flag.
+// The signals that would end the process (HUP, INT, QUIT, TERM, USR1, USR2, ALRM, PIPE) end the
+// show instead, so that the extracted files are removed: while an object of this class lives,
+// those signals only raise a flag.
 #pragma once
 
 #include <csignal>
@@ -16,8 +17,10 @@ class TerminationSignals {
   // True once one of the signals has arrived.
   static bool Raised();
 
+  static constexpr int kSignalCount = 8;
+
  private:
-  struct sigaction previous_[3];
+  struct sigaction previous_[kSignalCount];
 };
 
 }  // namespace scenesaver::platform

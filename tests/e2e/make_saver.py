@@ -2,9 +2,10 @@
 """Makes a saver file for the end-to-end tests: a copy of the player with a package appended.
 
 make_saver.py PLAYER OUT [--settings] [--display-ms N] [--effect N] [--music FILE]
-              [--scene PICTURE_FILE[:SOUND_FILE]]...
+              [--scene PICTURE_FILE[:SOUND_FILE]]... [--named-scene NAME]...
 Each scene holds its picture for N ms (default one second) and leaves through transition
---effect (default 0, a plain cut).
+--effect (default 0, a plain cut). A --named-scene names its picture NAME, as stored, and
+carries no picture data; named scenes follow the others.
 """
 import argparse
 import os
@@ -43,17 +44,22 @@ def main() -> None:
     parser.add_argument("--display-ms", type=int, default=1000)
     parser.add_argument("--effect", type=int, default=0)
     parser.add_argument("--scene", action="append", default=[])
+    parser.add_argument("--named-scene", action="append", default=[])
     parser.add_argument("--music")
     args = parser.parse_args()
     scenes = [s.split(":", 1) + [None] for s in args.scene]
-    body = struct.pack("<iiihi", 320, 240, 0, -1 if args.settings else 0, len(scenes))
+    count = len(scenes) + len(args.named_scene)
+    body = struct.pack("<iiihi", 320, 240, 0, -1 if args.settings else 0, count)
     if args.music:
         with open(args.music, "rb") as f:
             body += text(os.path.basename(args.music).encode()) + byte_array(f.read())
     else:
         body += text(b"") + byte_array(None)
-    body += struct.pack("<Hii", 1, len(scenes), 0)
+    body += struct.pack("<Hii", 1, count, 0)
     body += b"".join(scene(s[0], s[1], args.display_ms, args.effect) for s in scenes)
+    body += b"".join(text(name.encode()) + text(b"")
+                     + struct.pack("<iiiihh", args.display_ms, 0, 0, args.effect, 0, 0)
+                     + byte_array(None) + byte_array(None) for name in args.named_scene)
     package = body + struct.pack("<i", len(body) + 4)
     shutil.copyfile(args.player, args.out)
     os.chmod(args.out, 0o755)

@@ -1,19 +1,23 @@
 #!/usr/bin/env bash
-# The player ended by SIGTERM, SIGINT or SIGHUP at a random moment (while it extracts, holds a
-# scene or runs a transition): 20 runs, each must end promptly, with its own status or the
-# signal's, and leave no tempN folder and no extracted file behind. Runs alternate between the
-# demo show (long holds) and a quick show of short scenes and zoom transitions; every fourth run
-# carries a 64 MB sound and is signalled the moment its tempN folder appears, while it extracts.
+# The player ended by any signal that would end a process (HUP, INT, QUIT, TERM, USR1, USR2,
+# ALRM, PIPE) at a random moment (while it extracts, holds a scene or runs a transition): three
+# runs per signal, each must end promptly, with its own status or the signal's, and leave no
+# tempN folder and no extracted file behind. Runs alternate between the demo show (long holds)
+# and a quick show of short scenes and zoom transitions; every fourth run carries a 64 MB sound
+# and is signalled the moment its tempN folder appears, while it extracts.
+# Then: the show's X connection killed by another client (xdotool windowkill) at a random moment
+# ends it with status 1 and nothing left; and a termination request while a failure message is
+# up closes the message and ends the show within a second.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=${BUILD_DIR:-$here/../../build}
 player=$build/startup/scenesaver
 demo=$build/demo.scr
-for tool in xvfb-run convert python3; do
-  command -v "$tool" >/dev/null || { echo "skip: $tool is not installed"; exit 0; }
+for tool in xvfb-run convert python3 xdotool; do
+  command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed"; exit 1; }
 done
-[ -x "$player" ] || { echo "skip: $player is not built"; exit 0; }
-[ -f "$demo" ] || { echo "skip: $demo is not built"; exit 0; }
+[ -x "$player" ] || { echo "FAIL: $player is not built"; exit 1; }
+[ -f "$demo" ] || { echo "FAIL: $demo is not built"; exit 1; }
 
 work=$(mktemp -d)
 trap '[ -n "${KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
@@ -35,20 +39,25 @@ python3 "$here/make_saver.py" "$player" "$work/show/quick.scr" --display-ms 300 
 python3 "$here/make_saver.py" "$player" "$work/show/big.scr" \
   --scene "$work/scene-c03030.jpg:$work/big.wav"
 rm "$work/big.wav"
+printf 'not a picture' >"$work/broken.jpg"
+python3 "$here/make_saver.py" "$player" "$work/show/broken.scr" --scene "$work/broken.jpg"
 
 cat > "$work/in_x.sh" <<'INNER'
 set -uo pipefail
+# Job control: without it the shell starts background commands with SIGINT and SIGQUIT ignored,
+# and a signal sent before the player sets its own handling would be lost.
+set -m
 work=$1
 private=$XDG_RUNTIME_DIR/scenesaver
 fail() { echo "FAIL: $*"; exit 1; }
 # The private folder as a run that shows nothing leaves it: the baseline.
 "$work/show/demo.scr" /P || fail "/P ended with status $?"
 baseline=$(cd "$private" && ls -A)
-signals=(TERM INT HUP)
-numbers=(15 2 1)
+signals=(HUP INT QUIT TERM USR1 USR2 ALRM PIPE)
+numbers=(1 2 3 15 10 12 14 13)
 RANDOM=${SIGNAL_SEED:-20261207}
-for run in $(seq 20); do
-  pick=$((RANDOM % 3))
+for run in $(seq 24); do
+  pick=$((run % 8))
   delay_ms=$((RANDOM % 3001))
   saver=$work/show/demo.scr
   ((run % 2 == 0)) && saver=$work/show/quick.scr
@@ -85,6 +94,51 @@ for run in $(seq 20); do
   [ "$now" = "$baseline" ] || fail "run $run: SIG${signals[$pick]} at ${when} left: $(echo $now)"
   echo "run $run: $(basename "$saver") SIG${signals[$pick]} at ${when}: status $status, clean"
 done
+
+# Another client kills the show's X connection.
+for run in $(seq 4); do
+  delay_ms=$((500 + RANDOM % 2501))
+  "$work/show/demo.scr" /S &
+  pid=$!
+  sleep "$(printf '%d.%03d' $((delay_ms / 1000)) $((delay_ms % 1000)))"
+  window=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -1) || true
+  [ -n "$window" ] || { kill -KILL "$pid"; fail "windowkill run $run: no show window"; }
+  xdotool windowkill "$window"
+  ended=""
+  for _ in $(seq 50); do
+    kill -0 "$pid" 2>/dev/null || { ended=yes; break; }
+    sleep 0.1
+  done
+  [ -n "$ended" ] || { kill -KILL "$pid"; fail "windowkill run $run: the show did not end"; }
+  wait "$pid"
+  status=$?
+  [ "$status" -eq 1 ] || fail "windowkill run $run: status $status"
+  now=$(cd "$private" && ls -A)
+  [ "$now" = "$baseline" ] || fail "windowkill run $run at $delay_ms ms left: $(echo $now)"
+  echo "windowkill run $run at $delay_ms ms: status 1, clean"
+done
+
+# A termination request while the failure message is up.
+"$work/show/broken.scr" /S &
+pid=$!
+dialog=
+for _ in $(seq 100); do
+  dialog=$(xdotool search --onlyvisible --name '^エラー$' 2>/dev/null | head -1) || true
+  [ -n "$dialog" ] && break
+  sleep 0.1
+done
+[ -n "$dialog" ] || { kill -KILL "$pid"; fail "no failure message appeared"; }
+kill -TERM "$pid"
+ended=""
+for _ in $(seq 10); do
+  kill -0 "$pid" 2>/dev/null || { ended=yes; break; }
+  sleep 0.1
+done
+[ -n "$ended" ] || { kill -KILL "$pid"; fail "SIGTERM during the failure message: still running after 1 s"; }
+wait "$pid"
+now=$(cd "$private" && ls -A)
+[ "$now" = "$baseline" ] || fail "SIGTERM during the failure message left: $(echo $now)"
+echo "SIGTERM during the failure message: ended within 1 s, clean"
 INNER
 xvfb-run -a -s "-screen 0 1024x768x24" bash ${E2E_TRACE:+-x} "$work/in_x.sh" "$work"
 

@@ -143,4 +143,31 @@ TEST(ExtractFolderTest, MissingParentGivesNoFolder) {
   EXPECT_FALSE(ExtractFolder::CreateNumbered(box.Path("no/such/folder")));
 }
 
+TEST(ExtractFolderTest, CleanUpAllNowReachesEveryLiveFolderThroughMoves) {
+  TestSandbox box;
+  auto first = ExtractFolder::CreateNumbered(box.Path("run"));
+  auto second = ExtractFolder::CreateNumbered(box.Path("run"));
+  ASSERT_TRUE(first && second);
+  ASSERT_TRUE(first->WriteFile("a.jpg", Bytes("picture")));
+  ASSERT_TRUE(second->WriteFile("b.wav", Bytes("sound")));
+  // Moved twice, the way the start-up hands the folder on; the moved-from objects are gone.
+  std::vector<ExtractFolder> held;
+  held.push_back(std::move(*first));
+  first.reset();
+  ExtractFolder moved = std::move(*second);
+  second.reset();
+  const std::string first_path = held[0].Path();
+  const std::string second_path = moved.Path();
+  ASSERT_TRUE(fs::exists(first_path + "a.jpg"));
+
+  ExtractFolder::CleanUpAllNow();
+  EXPECT_FALSE(fs::exists(first_path));
+  EXPECT_FALSE(fs::exists(second_path));
+  // Cleaned once: the destructors find nothing more to do, and a folder made later by the
+  // same number is not theirs to remove.
+  ASSERT_EQ(::mkdir(first_path.c_str(), 0700), 0);
+  held.clear();
+  EXPECT_TRUE(fs::exists(first_path));
+}
+
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <limits>
 #include <map>
 #include <string>
 #include <vector>
@@ -15,9 +16,9 @@ using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 
 namespace {
 
-using raster::Color;
 using platform::HeadlessHost;
 using platform::HeadlessOptions;
+using raster::Color;
 using raster::Surface;
 
 constexpr Color kBack = 0x000000;
@@ -66,7 +67,23 @@ class Show {
         static_cast<std::int32_t>(module1.PackageRecord.Scenes.size());
   }
 
+  // Extraction's record as if every named file had been written, unless a test says otherwise.
+  void RecordEveryName() {
+    if (!record_every_name) return;
+    const package::Package& show = module1.PackageRecord;
+    auto add = [this](const std::string& name) {
+      if (!name.empty()) module1.ExtractedFiles.try_emplace(name, module1.TempFolder + name);
+    };
+    add(show.MusicFileName);
+    for (const package::SceneRecord& scene : show.Scenes) {
+      add(scene.PictureFileName);
+      add(scene.SoundFileName);
+    }
+  }
+  bool record_every_name = true;
+
   HeadlessHost& Run() {
+    RecordEveryName();
     options.picture_loader = [this](const std::string& path) -> base::Result<raster::Surface> {
       loads.push_back(path.substr(module1.TempFolder.size()));
       const auto found = pictures.find(loads.back());
@@ -126,6 +143,39 @@ TEST(Form1SceneLoop, ShowsScenesInOrderEachAfterItsDisplayTimeAndWrapsBySceneCou
   // Every arrival reads its picture again from the temporary folder.
   EXPECT_EQ(show.loads, (std::vector<std::string>{"a.jpg", "b.jpg", "c.jpg", "a.jpg", "b.jpg"}));
   EXPECT_TRUE(show.host->Messages().empty());
+}
+
+TEST(Form1SceneLoop, APictureExtractionDidNotWriteIsNotFoundAndNeverOpened) {
+  Show show;
+  show.Add(Scene("a.jpg", 1000));
+  show.Add(Scene("../../outside.bmp", 1000));
+  show.record_every_name = false;
+  show.module1.ExtractedFiles["a.jpg"] = show.module1.TempFolder + "a.jpg";
+  show.pictures["../../outside.bmp"] = Solid(8, 8, kBlue);  // there, but not extracted
+  show.options.until_ms = 3000;
+  show.Run();
+  EXPECT_EQ(show.loads, (std::vector<std::string>{"a.jpg"}));
+  ASSERT_EQ(show.host->Messages().size(), 1u);
+  EXPECT_NE(show.host->Messages()[0].find("outside.bmp': it was not extracted"), std::string::npos)
+      << show.host->Messages()[0];
+}
+
+TEST(Form1SceneLoop, ANegativeDisplayTimeHoldsForOneYieldWhateverItsSize) {
+  Show show;
+  show.Add(Scene("a.jpg", -1));
+  show.Add(Scene("b.jpg", std::numeric_limits<std::int32_t>::min()));
+  show.Add(Scene("c.jpg", 1000));
+  show.options.until_ms = 1500;
+  show.Run();
+  const auto shown = show.Shown();
+  ASSERT_GE(shown.size(), 4u);
+  EXPECT_EQ(shown[0], std::make_pair(0u, kRed));
+  EXPECT_EQ(shown[1].second, kGreen);
+  EXPECT_LE(shown[1].first, 1u);
+  EXPECT_EQ(shown[2].second, kBlue);
+  EXPECT_LE(shown[2].first, 2u);  // not 24.8 days
+  EXPECT_EQ(shown[3].second, kRed);
+  EXPECT_GE(shown[3].first, 1000u);
 }
 
 TEST(Form1SceneLoop, SceneCountOnePassesIntoItselfWithItsSoundEveryTime) {

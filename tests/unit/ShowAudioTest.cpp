@@ -2,6 +2,7 @@
 // in a scratch folder, their playing time on the virtual clock.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -45,9 +46,25 @@ class ShowAudio {
         static_cast<std::int32_t>(module1.PackageRecord.Scenes.size());
   }
 
+  // Extraction's record as if every named file had been written, unless a test says otherwise.
+  void RecordEveryName() {
+    if (!record_every_name) return;
+    const package::Package& show = module1.PackageRecord;
+    auto add = [this](const std::string& name) {
+      if (!name.empty()) module1.ExtractedFiles.try_emplace(name, module1.TempFolder + name);
+    };
+    add(show.MusicFileName);
+    for (const package::SceneRecord& scene : show.Scenes) {
+      add(scene.PictureFileName);
+      add(scene.SoundFileName);
+    }
+  }
+  bool record_every_name = true;
+
   // Runs the show and returns its audio calls as "tick call argument", the folder shortened
   // to "T/".
   std::vector<std::string> Run() {
+    RecordEveryName();
     host = std::make_unique<platform::HeadlessHost>(options);
     presentation::RunPresentation(form, module1, effects, *host);
     std::vector<std::string> calls;
@@ -168,6 +185,33 @@ TEST(ShowAudioTest, UnopenableMusicLeavesTheKeepAliveIdle) {
                               "3501 PlaySound 0x40",
                           }))
         << name;
+  }
+}
+
+TEST(ShowAudioTest, MediaExtractionDidNotWriteAreNeverOpened) {
+  ShowAudio show;
+  show.Add(Scene(1000, "s.wav"));
+  show.options.until_ms = 1500;
+  show.record_every_name = false;
+  show.module1.ExtractedFiles["p.jpg"] = show.module1.TempFolder + "p.jpg";
+  // Neither the music nor the sound was written: no "open" and no sound, the rest as before.
+  const Calls calls = show.Run();
+  for (const std::string& call : calls) {
+    EXPECT_EQ(call.find("open"), std::string::npos) << call;
+    EXPECT_EQ(call.find("s.wav"), std::string::npos) << call;
+  }
+  EXPECT_TRUE(std::any_of(calls.begin(), calls.end(), [](const std::string& call) {  // NOLINT
+    return call.ends_with("mci play bgm");
+  })) << ::testing::PrintToString(calls);
+}
+
+TEST(ShowAudioTest, AMusicNameWithAQuoteCannotAddToTheOpenCommand) {
+  ShowAudio show;
+  show.module1.PackageRecord.MusicFileName = "m.mid\" alias x wait";
+  show.Add(Scene(1000));
+  show.options.until_ms = 100;
+  for (const std::string& call : show.Run()) {
+    EXPECT_EQ(call.find("open"), std::string::npos) << call;
   }
 }
 

@@ -1,0 +1,105 @@
+#include "platform/sdl/InputGrabs.h"
+
+#include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+
+namespace scenesaver::platform {
+
+namespace {
+
+::Display* X(void* display) { return static_cast<::Display*>(display); }
+
+}  // namespace
+
+InputGrabs::InputGrabs(SDL_Window* window) : window_(window) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) return;
+  display_ = info.info.x11.display;
+  xwindow_ = info.info.x11.window;
+  XWindowAttributes attributes{};
+  if (XGetWindowAttributes(X(display_), xwindow_, &attributes) != 0) {
+    XSelectInput(
+        X(display_), xwindow_,
+        attributes.your_event_mask | VisibilityChangeMask | StructureNotifyMask | FocusChangeMask);
+  }
+  XFlush(X(display_));
+  SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+}
+
+InputGrabs::~InputGrabs() { Release(); }
+
+void InputGrabs::Hold() {
+  if (display_ == nullptr || Held()) return;
+  if (!keyboard_) {
+    keyboard_ = XGrabKeyboard(X(display_), xwindow_, True, GrabModeAsync, GrabModeAsync,
+                              CurrentTime) == GrabSuccess;
+  }
+  if (!pointer_) {
+    // Owner events: the show's other windows (the covers) still see their own motion.
+    constexpr unsigned kPointerEvents = ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
+    pointer_ = XGrabPointer(X(display_), xwindow_, True, kPointerEvents, GrabModeAsync,
+                            GrabModeAsync, None, None, CurrentTime) == GrabSuccess;
+  }
+  XFlush(X(display_));
+}
+
+void InputGrabs::Release() {
+  if (display_ == nullptr) return;
+  if (keyboard_) XUngrabKeyboard(X(display_), CurrentTime);
+  if (pointer_) XUngrabPointer(X(display_), CurrentTime);
+  keyboard_ = pointer_ = false;
+  XFlush(X(display_));
+}
+
+InputGrabs::Displacement InputGrabs::Classify(const SDL_Event& event) {
+  if (event.type == SDL_WINDOWEVENT && event.window.windowID == SDL_GetWindowID(window_)) {
+    switch (event.window.event) {
+      case SDL_WINDOWEVENT_HIDDEN:
+      case SDL_WINDOWEVENT_MINIMIZED:
+        keyboard_ = pointer_ = false;
+        return Displacement::kUnmapped;
+      case SDL_WINDOWEVENT_FOCUS_LOST:
+        return Displacement::kCovered;
+      default:
+        return Displacement::kNone;
+    }
+  }
+  if (event.type != SDL_SYSWMEVENT || event.syswm.msg == nullptr ||
+      event.syswm.msg->subsystem != SDL_SYSWM_X11) {
+    return Displacement::kNone;
+  }
+  const XEvent& x = event.syswm.msg->msg.x11.event;
+  switch (x.type) {
+    case UnmapNotify:
+      if (x.xunmap.window != xwindow_) break;
+      keyboard_ = pointer_ = false;
+      return Displacement::kUnmapped;
+    case VisibilityNotify:
+      if (x.xvisibility.window != xwindow_) break;
+      if (x.xvisibility.state == VisibilityUnobscured) break;
+      return Displacement::kCovered;
+    case FocusOut:
+      // A grab of ours that ended without our asking: the window (or its frame) stopped being
+      // viewable.
+      if (x.xfocus.window == xwindow_ && x.xfocus.mode == NotifyUngrab) keyboard_ = false;
+      break;
+    default:
+      break;
+  }
+  return Displacement::kNone;
+}
+
+void InputGrabs::Restore() {
+  if ((SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED) != 0) SDL_RestoreWindow(window_);
+  SDL_ShowWindow(window_);
+  SDL_RaiseWindow(window_);
+  if (display_ != nullptr) {
+    XMapRaised(X(display_), xwindow_);
+    XFlush(X(display_));
+  }
+  Hold();
+}
+
+}  // namespace scenesaver::platform

@@ -1,0 +1,130 @@
+#!/usr/bin/env bash
+# The lock's state is read once, as the show starts, in a real X server:
+# 1. A value of -1 puts the password in use: a key brings the prompt instead of ending the show.
+# 2. Deleting the password, writing 0 into the value file and opening the folder to everyone
+#    while the show runs opens nothing: an empty entry is refused, the password stored when the
+#    show began ends it with status 0 and no tempN folder.
+# 3. An unparseable value file puts the password in use and says so on standard error.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+build=${BUILD_DIR:-$here/../../build}
+player=$build/startup/scenesaver
+demo=$build/demo.scr
+for tool in xvfb-run xdotool import; do
+  command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed"; exit 1; }
+done
+[ -x "$player" ] || { echo "FAIL: $player is not built"; exit 1; }
+[ -f "$demo" ] || { echo "FAIL: $demo is not built"; exit 1; }
+
+if [ -z "${LOCK_STATE_E2E_IN_XVFB:-}" ]; then
+  exec env LOCK_STATE_E2E_IN_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24" bash ${E2E_TRACE:+-x} "$0" "$@"
+fi
+export LSAN_OPTIONS="suppressions=$here/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+if ldd "$player" 2>/dev/null | grep -q libasan; then
+  export SDL_RENDER_DRIVER=software SDL_FRAMEBUFFER_ACCELERATION=0
+fi
+
+work=$(mktemp -d)
+pid=
+cleanup() {
+  if [ -n "$pid" ]; then kill -KILL "$pid" 2>/dev/null || true; fi
+  chmod -R u+rwx "$work" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+export HOME=$work/home XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config
+export SDL_AUDIODRIVER=dummy
+config=$XDG_CONFIG_HOME/scenesaver
+private=$XDG_RUNTIME_DIR/scenesaver
+setup_lock() {
+  rm -rf "$XDG_CONFIG_HOME"
+  mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$config"
+  chmod 700 "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME" "$config"
+  printf '%s\n' "$1" >"$config/ScreenSaveUsePassword"
+  # The hash of "secret".
+  printf '%s\n' '$argon2id$v=19$m=65536,t=2,p=1$losJMXpCl3dPXDc7NZWR2w$x0XOhxKKRr2hpmQtJlzJzH3R8RwP4lKrWg0fCrs68WU' \
+    >"$config/password"
+  chmod 600 "$config/ScreenSaveUsePassword" "$config/password"
+}
+
+fail() {
+  echo "FAIL: $*"
+  cat "$work/stderr" 2>/dev/null || true
+  exit 1
+}
+pixel() { import -window root -crop "1x1+$1+$2" -depth 8 rgb:- | od -An -tu1 | xargs; }
+prompt_up() { [ "$(pixel 236 278)" = "48 48 48" ]; }
+wake_prompt() {
+  for _ in $(seq 30); do
+    xdotool key BackSpace
+    for _ in $(seq 5); do
+      prompt_up && return 0
+      sleep 0.1
+    done
+    kill -0 "$pid" 2>/dev/null || fail "the show ended while waking it ($1)"
+  done
+  fail "no password prompt appeared ($1)"
+}
+start() {
+  "$player" /S 2>"$work/stderr" &
+  pid=$!
+  for _ in $(seq 100); do
+    compgen -G "$private/temp*" >/dev/null && return
+    kill -0 "$pid" 2>/dev/null || fail "the show ended before it began"
+    sleep 0.05
+  done
+  fail "no tempN folder appeared"
+}
+expect_exit_zero() {
+  for _ in $(seq 50); do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      local status=0
+      wait "$pid" || status=$?
+      pid=
+      [ "$status" -eq 0 ] || fail "exit status $status after $1"
+      ! compgen -G "$private/temp*" >/dev/null || fail "a tempN folder stayed after $1"
+      return
+    fi
+    sleep 0.1
+  done
+  fail "the show still runs after $1"
+}
+unlock() {
+  xdotool type --delay 10 secret
+  xdotool key Return
+  expect_exit_zero "$1"
+}
+cp "$demo" "$work/demo.scr"
+player=$work/demo.scr
+
+# 1
+setup_lock -1
+start
+wake_prompt "with the value -1"
+unlock "the password with the value -1"
+echo "lock state: -1 is in use"
+
+# 2
+setup_lock 1
+start
+sleep 1
+rm -f "$config/password"
+printf '0\n' >"$config/ScreenSaveUsePassword"
+chmod 777 "$config"
+wake_prompt "after the files changed"
+xdotool key Return  # the empty entry a deleted password would accept
+sleep 2.6           # the check, then the lock-out
+kill -0 "$pid" 2>/dev/null || fail "an empty entry ended the show after the password was deleted"
+wake_prompt "after the refused empty entry"
+unlock "the password stored when the show began"
+echo "lock state: changes during the show open nothing"
+
+# 3
+setup_lock abc
+start
+wake_prompt "with an unparseable value"
+grep -q "ScreenSaveUsePassword: not a number" "$work/stderr" ||
+  fail "no word on standard error about the unparseable value"
+[ "$(wc -l <"$work/stderr")" -eq 1 ] || fail "more than one line on standard error"
+unlock "the password with an unparseable value"
+echo "lock state: ok"
