@@ -10,10 +10,10 @@ build=${BUILD_DIR:-$here/../../build}
 player=$build/startup/scenesaver
 demo=$build/demo.scr
 for tool in xvfb-run convert python3; do
-  command -v "$tool" >/dev/null || { echo "skip: $tool is not installed"; exit 0; }
+  command -v "$tool" >/dev/null || { echo "skip: $tool is not installed"; exit 77; }
 done
-[ -x "$player" ] || { echo "skip: $player is not built"; exit 0; }
-[ -f "$demo" ] || { echo "skip: $demo is not built"; exit 0; }
+[ -x "$player" ] || { echo "skip: $player is not built"; exit 77; }
+[ -f "$demo" ] || { echo "skip: $demo is not built"; exit 77; }
 
 work=$(mktemp -d)
 trap '[ -n "${KEEP_WORK:-}" ] || rm -rf "$work"' EXIT

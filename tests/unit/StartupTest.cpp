@@ -250,6 +250,22 @@ TEST_F(StartupTest, ShowExtractsMusicPicturesAndSoundsThenLeavesNothing) {
   EXPECT_EQ(left, (std::vector<std::string>{"temp1", "temp2"}));
 }
 
+TEST_F(StartupTest, ScenesPastTheSceneCountAreNotExtracted) {
+  Package package = WithScenes({
+      Scene("a.jpg", "picture A", "a.wav", "sound A"),
+      Scene("b.jpg", "picture B", "b.wav", "sound B"),
+      Scene("c.jpg", "picture C", "c.wav", "sound C"),
+  });
+  package.SceneCount = 2;  // the array holds one scene more than the show counts
+  WritePlayer(package);
+  Observed run;
+  EXPECT_EQ(Start("/S", run), startup::kExitNormal);
+  EXPECT_EQ(run.extracted, (std::map<std::string, std::string>{{"a.jpg", "picture A"},
+                                                                {"a.wav", "sound A"},
+                                                                {"b.jpg", "picture B"},
+                                                                {"b.wav", "sound B"}}));
+}
+
 TEST_F(StartupTest, HostileNamesInThePackageTouchNothingOutsideTheFolder) {
   ASSERT_TRUE(platform::OpenPrivateFolder());
   TestSandbox::WriteBytes(box_.Path("run/scenesaver/x"), "victim");

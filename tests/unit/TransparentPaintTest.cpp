@@ -120,6 +120,31 @@ TEST(TransparentPaint, ClipsToTheDestinationOnEverySideAndToTheSource) {
   EXPECT_EQ(dst.Pixel(1, 2), kBack);
 }
 
+TEST(TransparentPaint, NegativeSourceOffsetsSkipTheMissingPixelsAndKeepBothSidesAligned) {
+  const Surface sprite = FramedSprite(6, 6);
+  for (const auto& [sx, sy] : {std::pair{-2, 0}, std::pair{0, -3}, std::pair{-1, -1},
+                               std::pair{-5, -2}, std::pair{-7, 0}}) {
+    for (const auto& [x, y] : {std::pair{0, 0}, std::pair{1, 2}, std::pair{-1, -1}}) {
+      Surface dst = Filled(7, 7, kBack);
+      TransparentPaint(dst, x, y, 6, 6, sprite, sx, sy, kKey);
+      for (int dy = 0; dy < 7; ++dy) {
+        for (int dx = 0; dx < 7; ++dx) {
+          // Destination (dx, dy) is offset (dx - x, dy - y) into the rectangle, which reads
+          // source pixel (sx + that); pixels outside either surface or the rectangle stay.
+          const int ox = dx - x, oy = dy - y;
+          const int px = sx + ox, py = sy + oy;
+          const bool drawn = ox >= 0 && oy >= 0 && ox < 6 && oy < 6 && px >= 0 && py >= 0 &&
+                             px < 6 && py < 6;
+          const std::uint32_t s = drawn ? sprite.Pixel(px, py) : kKey;
+          EXPECT_EQ(dst.Pixel(dx, dy), s == kKey ? kBack : s)
+              << "source " << sx << "," << sy << " at " << x << "," << y << " pixel " << dx
+              << "," << dy;
+        }
+      }
+    }
+  }
+}
+
 TEST(TransparentPaint, EmptyOrNegativeSizesDrawNothing) {
   Surface dst = Filled(4, 4, kBack);
   const Surface opaque = Filled(4, 4, 1);
