@@ -38,13 +38,15 @@ std::optional<std::string> RunAsUnprivilegedUser(Body body) {
       ::_exit(2);
     }
     const std::string out = body();
-    const bool written = ::write(fds[1], out.data(), out.size()) == static_cast<ssize_t>(out.size());
+    const bool written =
+        ::write(fds[1], out.data(), out.size()) == static_cast<ssize_t>(out.size());
     ::_exit(written ? 0 : 3);
   }
   ::close(fds[1]);
   std::string out;
   char buf[256];
-  for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;) out.append(buf, static_cast<size_t>(n));
+  for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;)
+    out.append(buf, static_cast<size_t>(n));
   ::close(fds[0]);
   int status = 0;
   if (::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "ScratchFolder.h"
 #include "platform/picture/JpegLayout.h"
 #include "platform/picture/PictureDecoder.h"
 
@@ -21,32 +22,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 using raster::Surface;
 
-// A scratch folder for the test's files, removed afterwards.
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "decode-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
-  ~ScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-  std::string Write(const std::string& name, const Bytes& bytes) const {
-    const std::string file = (path_ / name).string();
-    std::ofstream(file, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-    return file;
-  }
-
- private:
-  std::filesystem::path path_;
-};
+using testing_support::ScratchFolder;
 
 // The test picture: a 16 x 8 image, left half (200, 40, 10), right half (20, 90, 220).
 constexpr int kW = 16, kH = 8;
@@ -266,10 +242,9 @@ TEST(DecodePicture, MissingEmptyForeignAndDamagedFilesFailNamingTheFile) {
   const Bytes jpeg = EncodeJpeg(0);
   // Cut before the frame header there is no picture; cut inside the scan data the decoder
   // gives up.
-  for (const auto& [keep, reason] : {std::pair{std::size_t{3}, "has no pixels"},
-                                     std::pair{std::size_t{40}, "has no pixels"},
-                                     std::pair{jpeg.size() / 2, "cannot decode"},
-                                     std::pair{jpeg.size() - 2, "truncated"}}) {
+  for (const auto& [keep, reason] :
+       {std::pair{std::size_t{3}, "has no pixels"}, std::pair{std::size_t{40}, "has no pixels"},
+        std::pair{jpeg.size() / 2, "cannot decode"}, std::pair{jpeg.size() - 2, "truncated"}}) {
     ExpectRefused(folder.Write("cut.jpg", Bytes(jpeg.begin(), jpeg.begin() + keep)), reason);
   }
   const Bytes png = EncodeWithSdl(true);

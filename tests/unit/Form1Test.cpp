@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "ScratchFolder.h"
 #include "platform/headless/HeadlessHost.h"
 #include "presentation/Form1.h"
 #include "presentation/Form1Input.h"
@@ -16,9 +17,9 @@ using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 
 namespace {
 
-using raster::Color;
 using platform::HeadlessHost;
 using platform::HeadlessOptions;
+using raster::Color;
 using raster::Surface;
 
 constexpr Color kBack = 0x000000;
@@ -181,6 +182,27 @@ TEST_P(Form1EffectOutsideTheTable, DrawsNothingUntilALaterPassage) {
 
 INSTANTIATE_TEST_SUITE_P(Numbers, Form1EffectOutsideTheTable, testing::Values(30, 255, -1));
 
+class Form1EffectInTheTable : public testing::TestWithParam<std::int32_t> {};
+
+TEST_P(Form1EffectInTheTable, RunsATransitionOfSeveralFramesBeforeTheNextScene) {
+  Show show;
+  show.Add(Scene("a.jpg", 1000, GetParam()));
+  show.Add(Scene("b.jpg", 5000));
+  show.options.until_ms = 4000;
+  show.Run();
+  const Shown shown = show.Shown();
+  ASSERT_FALSE(shown.empty());
+  EXPECT_EQ(shown.front(), (std::pair<std::uint32_t, Color>{0, kRed}));
+  const auto arrived = std::find_if(shown.begin(), shown.end(),
+                                    [](const auto& frame) { return frame.second == kGreen; });
+  ASSERT_NE(arrived, shown.end());
+  // Between the first scene and the arrival, the transition drew frames of its own.
+  EXPECT_GT(arrived - shown.begin(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(FirstAndLast, Form1EffectInTheTable,
+                         testing::Values(effects::kFirstEffect, effects::kLastEffect));
+
 TEST(Form1SceneLoop, ZeroDisplayTimeWaitsOneTickAndNegativeOneYield) {
   Show show;
   show.Add(Scene("a.jpg", 0));
@@ -228,9 +250,9 @@ TEST(Form1SceneLoop, TheArrivingScenesSoundStartsBeforeItsTransition) {
                                     [](const auto& frame) { return frame.second == kGreen; });
   ASSERT_NE(arrived, shown.end());
   EXPECT_GT(arrived->first, 101u);
-  EXPECT_GT(std::count_if(shown.begin(), arrived,
-                          [](const auto& frame) { return frame.first >= 101; }),
-            1);
+  EXPECT_GT(
+      std::count_if(shown.begin(), arrived, [](const auto& frame) { return frame.first >= 101; }),
+      1);
 }
 
 TEST(Form1Compose, TransparentFlagWithoutOverlayFlagPaintsOpaqueOnTheBackground) {
@@ -316,18 +338,7 @@ TEST(Form1Password, ValueZeroOrUnreadableAsksNothing) {
   }
 }
 
-class TempDir {
- public:
-  TempDir() {
-    char pattern[] = "/tmp/form1test-XXXXXX";
-    path_ = mkdtemp(pattern);
-  }
-  ~TempDir() { std::filesystem::remove_all(path_); }
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
-};
+using TempDir = testing_support::ScratchFolder;
 
 TEST(Form1Failure, NoScenesFailsBeforeTheWindowAndLeavesNoFolder) {
   TempDir parent;

@@ -6,10 +6,10 @@
 
 #include "AsUnprivilegedUser.h"
 #include "TestSandbox.h"
+#include "platform/SettingsReader.h"
 #include "platform/posix/InstanceLock.h"
 #include "platform/posix/PasswordStore.h"
 #include "platform/posix/PrivateFolder.h"
-#include "platform/SettingsReader.h"
 #include "platform/posix/UserConfig.h"
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)

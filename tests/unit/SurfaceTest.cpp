@@ -230,7 +230,7 @@ TEST(StretchBlt, ZeroExtentsAndExtremeArgumentsDoNotCrash) {
   EXPECT_EQ(Content(dst), Content(Filled(4, 4, 9)));
   // The source rectangle lies wholly left of and above the source: nothing is read.
   raster::StretchBlt(dst, INT_MIN, INT_MIN, INT_MAX, INT_MAX, src, INT_MIN, INT_MIN, INT_MIN,
-                       INT_MAX);
+                     INT_MAX);
   EXPECT_EQ(Content(dst), Content(Filled(4, 4, 9)));
   // Mirrored over the band from -1 to INT_MAX - 2, a source just as long: the destination's
   // pixels sample the far end of the source rectangle, which lies past the source's edge.
@@ -239,7 +239,7 @@ TEST(StretchBlt, ZeroExtentsAndExtremeArgumentsDoNotCrash) {
   // Both rectangles run 2^31 pixels back from INT_MAX, to -1: mirrored on both sides, so a
   // one-to-one copy, destination pixel 0 reading source pixel 0.
   raster::StretchBlt(dst, INT_MAX, INT_MAX, INT_MIN, INT_MIN, src, INT_MAX, INT_MAX, INT_MIN,
-                       INT_MIN);
+                     INT_MIN);
   EXPECT_EQ(Content(dst), Content(src));
   // With an empty surface on either side nothing happens.
   Surface before = dst;
