@@ -32,15 +32,56 @@ std::uint64_t BytesLength(const ByteArray& array, const char* field) {
   return ArrayHeaderLength(array.present, array.bytes.size(), field) + array.bytes.size();
 }
 
-std::uint64_t SceneLength(const SceneRecord& scene) {
-  return TextLength(scene.PictureFileName, "PictureFileName") +
-         TextLength(scene.SoundFileName, "SoundFileName") + 4 * 4 + 2 * 2 +
-         BytesLength(scene.PictureData, "PictureData") + BytesLength(scene.SoundData, "SoundData");
-}
+// Adds up the serialized length of the fields it visits, checking that the format can hold them.
+class LengthCounter {
+ public:
+  template <typename F>
+  bool Long(std::int32_t, F) {
+    length += 4;
+    return true;
+  }
+  template <typename F>
+  bool Integer(std::int16_t, F) {
+    length += 2;
+    return true;
+  }
+  template <typename F>
+  bool Text(const AnsiString& text, F field) {
+    length += TextLength(text, std::string(field.name).c_str());
+    return true;
+  }
+  template <typename F>
+  bool Bytes(const ByteArray& array, F field) {
+    length += BytesLength(array, std::string(field.name).c_str());
+    return true;
+  }
+  std::uint64_t length = 0;
+};
 
 class Writer {
  public:
   explicit Writer(std::vector<std::uint8_t>& out) : out_(out) {}
+
+  template <typename F>
+  bool Long(std::int32_t value, F) {
+    Long(value);
+    return true;
+  }
+  template <typename F>
+  bool Integer(std::int16_t value, F) {
+    Integer(value);
+    return true;
+  }
+  template <typename F>
+  bool Text(const AnsiString& text, F) {
+    Text(text);
+    return true;
+  }
+  template <typename F>
+  bool Bytes(const ByteArray& array, F) {
+    Bytes(array);
+    return true;
+  }
 
   void Long(std::int32_t value) {
     const auto v = static_cast<std::uint32_t>(value);
@@ -74,38 +115,20 @@ class Writer {
 }  // namespace
 
 std::uint64_t SerializedLength(const Package& record) {
-  std::uint64_t length = 4 + 4 + 4 + 2 + 4;
-  length += TextLength(record.MusicFileName, "MusicFileName");
-  length += BytesLength(record.MusicData, "MusicData");
-  length += ArrayHeaderLength(record.ScenesPresent, record.Scenes.size(), "Scenes");
-  for (const SceneRecord& scene : record.Scenes) length += SceneLength(scene);
-  return length + 4;
+  LengthCounter counter;
+  VisitHeaderFields(record, counter);
+  counter.length += ArrayHeaderLength(record.ScenesPresent, record.Scenes.size(), "Scenes");
+  for (const SceneRecord& scene : record.Scenes) VisitSceneFields(scene, counter);
+  return counter.length + 4;  // PackageLength
 }
 
 std::vector<std::uint8_t> SerializePackage(const Package& record) {
   std::vector<std::uint8_t> out;
   out.reserve(SerializedLength(record));  // also validates the whole record first
   Writer w(out);
-  w.Long(record.PictureWidth);
-  w.Long(record.PictureHeight);
-  w.Long(record.BackgroundColor);
-  w.Integer(record.HasSettings);
-  w.Long(record.SceneCount);
-  w.Text(record.MusicFileName);
-  w.Bytes(record.MusicData);
+  VisitHeaderFields(record, w);
   w.ArrayHeader(record.ScenesPresent, record.Scenes.size(), record.ScenesLowerBound);
-  for (const SceneRecord& scene : record.Scenes) {
-    w.Text(scene.PictureFileName);
-    w.Text(scene.SoundFileName);
-    w.Long(scene.DisplayTime);
-    w.Long(scene.PictureLeft);
-    w.Long(scene.PictureTop);
-    w.Long(scene.EffectNumber);
-    w.Integer(scene.OverlayFlag);
-    w.Integer(scene.TransparentFlag);
-    w.Bytes(scene.PictureData);
-    w.Bytes(scene.SoundData);
-  }
+  for (const SceneRecord& scene : record.Scenes) VisitSceneFields(scene, w);
   w.Long(record.PackageLength);
   return out;
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "package/PackageFields.h"
 #include "package/PackageRecord.h"
 
 namespace scenesaver::package {
@@ -16,30 +17,6 @@ namespace scenesaver::package {
 struct PackageProblem {
   std::uint64_t offset = 0;
   std::string message;
-};
-
-// Where each field of one scene starts, relative to the package's first byte.
-struct SceneLayout {
-  std::uint64_t PictureFileName = 0;
-  std::uint64_t SoundFileName = 0;
-  std::uint64_t DisplayTime = 0;
-  std::uint64_t PictureLeft = 0;
-  std::uint64_t PictureTop = 0;
-  std::uint64_t EffectNumber = 0;
-  std::uint64_t OverlayFlag = 0;
-  std::uint64_t TransparentFlag = 0;
-  std::uint64_t PictureData = 0;
-  std::uint64_t SoundData = 0;
-};
-
-// Where each variable-position field starts, relative to the package's first byte. Only the
-// fields that were reached are filled in; `scenes` holds the scenes read completely.
-struct PackageLayout {
-  std::uint64_t MusicFileName = 0;
-  std::uint64_t MusicData = 0;
-  std::uint64_t Scenes = 0;
-  std::uint64_t PackageLength = 0;
-  std::vector<SceneLayout> scenes;
 };
 
 struct LoadResult {

@@ -113,16 +113,9 @@ class PackageParser {
   const std::optional<PackageProblem>& problem() const { return problem_; }
 
   void Parse(Package& record, PackageLayout& layout) {
-    if (!Long(record.PictureWidth, "PictureWidth") ||
-        !Long(record.PictureHeight, "PictureHeight") ||
-        !Long(record.BackgroundColor, "BackgroundColor") ||
-        !Integer(record.HasSettings, "HasSettings") || !Long(record.SceneCount, "SceneCount")) {
-      return;
-    }
-    layout.MusicFileName = Relative();
-    if (!Text(record.MusicFileName, "MusicFileName")) return;
-    layout.MusicData = Relative();
-    if (!Bytes(record.MusicData, "MusicData")) return;
+    const std::string no_prefix;
+    FieldReader<PackageLayout> header{*this, layout, no_prefix};
+    if (!VisitHeaderFields(record, header)) return;
     layout.Scenes = Relative();
     std::int32_t count = 0;
     bool present = false;
@@ -148,27 +141,34 @@ class PackageParser {
 
  private:
   bool Scene(SceneRecord& scene, SceneLayout& where, const std::string& prefix) {
-    where.PictureFileName = Relative();
-    if (!Text(scene.PictureFileName, prefix + "PictureFileName")) return false;
-    where.SoundFileName = Relative();
-    if (!Text(scene.SoundFileName, prefix + "SoundFileName")) return false;
-    where.DisplayTime = Relative();
-    if (!Long(scene.DisplayTime, prefix + "DisplayTime")) return false;
-    where.PictureLeft = Relative();
-    if (!Long(scene.PictureLeft, prefix + "PictureLeft")) return false;
-    where.PictureTop = Relative();
-    if (!Long(scene.PictureTop, prefix + "PictureTop")) return false;
-    where.EffectNumber = Relative();
-    if (!Long(scene.EffectNumber, prefix + "EffectNumber")) return false;
-    where.OverlayFlag = Relative();
-    if (!Integer(scene.OverlayFlag, prefix + "OverlayFlag")) return false;
-    where.TransparentFlag = Relative();
-    if (!Integer(scene.TransparentFlag, prefix + "TransparentFlag")) return false;
-    where.PictureData = Relative();
-    if (!Bytes(scene.PictureData, prefix + "PictureData")) return false;
-    where.SoundData = Relative();
-    return Bytes(scene.SoundData, prefix + "SoundData");
+    FieldReader<SceneLayout> fields{*this, where, prefix};
+    return VisitSceneFields(scene, fields);
   }
+
+  // Reads the fields the field list names, recording where each variable one starts.
+  template <typename Layout>
+  struct FieldReader {
+    PackageParser& parser;
+    Layout& layout;
+    const std::string& prefix;
+
+    bool Mark(const Field<Layout>& field) {
+      if (field.offset != nullptr) layout.*field.offset = parser.Relative();
+      return true;
+    }
+    bool Long(std::int32_t& value, const Field<Layout>& field) {
+      return Mark(field) && parser.Long(value, prefix + std::string(field.name));
+    }
+    bool Integer(std::int16_t& value, const Field<Layout>& field) {
+      return Mark(field) && parser.Integer(value, prefix + std::string(field.name));
+    }
+    bool Text(AnsiString& text, const Field<Layout>& field) {
+      return Mark(field) && parser.Text(text, prefix + std::string(field.name));
+    }
+    bool Bytes(ByteArray& array, const Field<Layout>& field) {
+      return Mark(field) && parser.Bytes(array, prefix + std::string(field.name));
+    }
+  };
 
   std::uint64_t Relative() const { return cursor_.pos() - start_; }
 
@@ -327,15 +327,13 @@ LoadResult Load(ByteSource& source) {
 }  // namespace
 
 LoadResult LoadPackageFromFile(const std::string& path) {
-  std::string error;
-  const std::optional<platform::RandomAccessFile> file =
-      platform::RandomAccessFile::Open(path, error);
+  const base::Result<platform::RandomAccessFile> file = platform::RandomAccessFile::Open(path);
   if (!file) {
     LoadResult result;
-    result.problem = PackageProblem{0, error};
+    result.problem = PackageProblem{0, file.error()};
     return result;
   }
-  FileSource source(*file);
+  FileSource source(file.value());
   return Load(source);
 }
 

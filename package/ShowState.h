@@ -20,6 +20,8 @@ struct ShowState {
   std::string TempFolder;
   // Raised by input, polled by the scene loop and every transition.
   std::int16_t QuitFlag = base::kFalse;
+  // Set when the show ended with a failure message, so that the process reports it.
+  bool FailedAtRunTime = false;
 };
 
 }  // namespace scenesaver::package

@@ -9,13 +9,14 @@
 #include <string>
 #include <utility>
 
+#include "base/Result.h"
+
 namespace scenesaver::platform {
 
 class RandomAccessFile {
  public:
-  // Opens a regular file for reading. On failure returns nullopt and sets `error` to a
-  // description naming the file.
-  static std::optional<RandomAccessFile> Open(const std::string& path, std::string& error);
+  // Opens a regular file for reading; a failure's reason names the file.
+  static base::Result<RandomAccessFile> Open(const std::string& path);
   RandomAccessFile(RandomAccessFile&& other) noexcept
       : handle_(std::exchange(other.handle_, kNoHandle)), size_(other.size_) {}
   RandomAccessFile& operator=(RandomAccessFile&& other) noexcept {
@@ -46,8 +47,8 @@ class RandomAccessFile {
 };
 
 // Writes `bytes` to a fresh file beside `path`, flushes it to disk and renames it over `path`.
-// Returns nullopt on success, else a description naming `path`; nothing is left behind.
-std::optional<std::string> ReplaceFileAtomically(const std::string& path,
-                                                 std::span<const std::uint8_t> bytes);
+// A failure's reason names `path`; nothing is left behind.
+base::Result<void> ReplaceFileAtomically(const std::string& path,
+                                         std::span<const std::uint8_t> bytes);
 
 }  // namespace scenesaver::platform

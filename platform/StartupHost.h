@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/Result.h"
 #include "platform/Messages.h"
 #include "platform/SettingsForm.h"
 #include "platform/ShowHost.h"
@@ -18,8 +19,12 @@ class StartupHost : public Messages {
   virtual void PwdChangePasswordA(std::string_view key_name, std::int64_t parent_window) = 0;
   // Shows the settings dialog modally; returns when it hides or is closed.
   virtual void ShowSettingsModal(SettingsForm& form) = 0;
-  // The presentation window's services, created on first use.
-  virtual ShowHost& Show() = 0;
+  // The presentation window's services, created on first use; the reason when there is no
+  // display or window to show on.
+  virtual base::Result<ShowHost*> Show() = 0;
+  // Tells the user why the program stops, in one line where a command line's user sees it
+  // (standard error), without a window.
+  virtual void ReportFailure(std::string_view text) = 0;
 };
 
 }  // namespace scenesaver::platform

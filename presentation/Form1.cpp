@@ -11,6 +11,7 @@
 #include "base/Numbers.h"
 #include "base/RuntimeFailure.h"
 #include "base/Ticks.h"
+#include "package/PackageText.h"
 
 namespace scenesaver::presentation {
 
@@ -33,7 +34,11 @@ const package::SceneRecord& SceneOrFailure(const package::Package& show, std::in
 void LoadScenePicture(const package::ShowState& module1, const package::SceneRecord& scene,
                       raster::Surface& picture, platform::ShowHost& host) {
   base::Result<raster::Surface> loaded = host.LoadPicture(module1.TempFolder + scene.PictureFileName);
-  if (!loaded) throw base::RuntimeFailure(loaded.error(), kSource);
+  if (!loaded) {
+    // The stored name tells the author which picture; the temporary path alone does not.
+    throw base::RuntimeFailure(
+        "picture '" + package::AnsiToUtf8(scene.PictureFileName) + "': " + loaded.error(), kSource);
+  }
   const raster::Color back_color = picture.BackColor();
   picture = std::move(loaded).value();
   picture.SetBackColor(back_color);
@@ -258,6 +263,7 @@ void RunPresentation(State& form, package::ShowState& module1, effects::State& e
   } catch (const std::exception& failure) {
     description = failure.what();
   }
+  module1.FailedAtRunTime = true;
   // The cursor comes back first so that the message box can be answered.
   RestoreCursor(host);
   ReportFailure(host, description, source);

@@ -23,7 +23,10 @@ std::array<std::uint8_t, kSize> Encode(bool music_enabled, bool sound_enabled) {
 }
 
 std::optional<std::string> Write(const std::string& path, bool music_enabled, bool sound_enabled) {
-  return platform::ReplaceFileAtomically(path, Encode(music_enabled, sound_enabled));
+  const base::Result<void> written =
+      platform::ReplaceFileAtomically(path, Encode(music_enabled, sound_enabled));
+  if (!written) return written.error();
+  return std::nullopt;
 }
 
 }  // namespace scenesaver::settings

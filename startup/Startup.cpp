@@ -43,18 +43,16 @@ int RunShow(package::ShowState& module1, std::optional<platform::OwnedFolder>& p
   }
   // S4: the folder lives until the end of this function; its destructor removes whatever is
   // left of it, also when a step below fails.
-  std::optional<platform::ExtractFolder> folder;
-  Guarded([&] { folder = platform::ExtractFolder::CreateNumbered(private_folder->path); });
-  // Without a folder the show still runs, finding none of its files: "temp0" is never made, so
-  // nothing is read from elsewhere (an empty TempFolder would make the names relative).
-  module1.TempFolder = folder ? folder->Path() : private_folder->path + "temp0/";
-  // S5, S6
-  if (folder) Guarded([&] { ExtractPackageFiles(module1.PackageRecord, *folder); });
-  // S7
-  effects::State effects;
-  Guarded([&] { windows.form1_load(module1, effects, host.Show()); });
-  if (folder) Guarded([&] { windows.form1_unload(module1, *folder); });
-  return kExitNormal;
+  std::optional<platform::ExtractFolder> folder = MakeTemporaryFolder(*private_folder);
+  // S5 to S7
+  const base::Result<void> shown = ExtractAndPresent(
+      module1, folder ? &*folder : nullptr, private_folder->path, [&] { return host.Show(); },
+      windows);
+  if (!shown) {
+    Guarded([&] { host.ReportFailure(shown.error()); });
+    return kExitNoDisplay;
+  }
+  return module1.FailedAtRunTime ? kExitShowFailed : kExitNormal;
 }
 
 // C1, C2
@@ -77,6 +75,39 @@ void RunPasswordChange(std::string_view argument_text, platform::StartupHost& ho
 }
 
 }  // namespace
+
+std::optional<platform::ExtractFolder> MakeTemporaryFolder(
+    const platform::OwnedFolder& private_folder) {
+  std::optional<platform::ExtractFolder> folder;
+  Guarded([&] { folder = platform::ExtractFolder::CreateNumbered(private_folder.path); });
+  return folder;
+}
+
+base::Result<void> ExtractAndPresent(package::ShowState& show, platform::ExtractFolder* folder,
+                                     const std::string& private_folder_path,
+                                     const ShowHostSource& show_host, const Windows& windows) {
+  // Without a folder the show still runs, finding none of its files: "temp0" is never made, so
+  // nothing is read from elsewhere (an empty TempFolder would make the names relative).
+  show.TempFolder = folder != nullptr ? folder->Path() : private_folder_path + "temp0/";
+  // S5, S6
+  if (folder != nullptr) Guarded([&] { ExtractPackageFiles(show.PackageRecord, *folder); });
+  // S7
+  effects::State effects;
+  std::optional<base::Result<platform::ShowHost*>> host;
+  Guarded([&] { host = show_host(); });
+  if (host && *host) Guarded([&] { windows.form1_load(show, effects, *host->value()); });
+  if (folder != nullptr) Guarded([&] { windows.form1_unload(show, *folder); });
+  if (!host) return base::Error{"the presentation window cannot be created"};
+  if (!*host) return base::Error{host->error()};
+  return {};
+}
+
+void ReadSettingsInto(package::ShowState& show, const std::string& settings_path) {
+  show.SettingsFilePath = settings_path;
+  const platform::StoredSettings settings = platform::ReadSettingsFile(show.SettingsFilePath);
+  show.MusicEnabled = settings.music;
+  show.SoundEnabled = settings.sound;
+}
 
 ProgramFiles ProgramFilesFor(const std::string& program_path) {
 #ifdef _WIN32
@@ -113,14 +144,8 @@ int Main(std::string_view argument_text, platform::StartupHost& host,
   const ProgramFiles files = ProgramFilesFor(program_path);
   // 3
   Guarded([&] { module1.PackageRecord = package::LoadPackageFromFile(files.package_path).record; });
-  // 4
-  Guarded([&] { module1.SettingsFilePath = files.settings_path; });
-  // 5
-  Guarded([&] {
-    const platform::StoredSettings settings = platform::ReadSettingsFile(module1.SettingsFilePath);
-    module1.MusicEnabled = settings.music;
-    module1.SoundEnabled = settings.sound;
-  });
+  // 4, 5
+  Guarded([&] { ReadSettingsInto(module1, files.settings_path); });
   // 6
   switch (ModeOf(argument_text)) {
     case StartMode::kShow:

@@ -3,12 +3,14 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "effects/EffectModule.h"
 #include "platform/StartupHost.h"
 #include "platform/ExtractFolder.h"
+#include "platform/PrivateFolder.h"
 #include "package/ShowState.h"
 
 namespace scenesaver::startup {
@@ -29,8 +31,28 @@ struct Windows {
   static Windows Real();
 };
 
+// The show mode's steps shared by the player and scenepack's play and render, after the package
+// is loaded:
+// The settings file at `settings_path`, read into the show's music and sound flags.
+void ReadSettingsInto(package::ShowState& show, const std::string& settings_path);
+// A fresh numbered temporary folder inside the private folder; nullopt when none can be made.
+std::optional<platform::ExtractFolder> MakeTemporaryFolder(
+    const platform::OwnedFolder& private_folder);
+// The package's files extracted into `folder`, the presentation on the host `show_host` gives
+// (asked for only when the presentation starts), then the clean-up. Without a folder (null) the
+// show still runs, finding none of its files. Fails, after the clean-up, with the reason when
+// the host has no display or window to show on.
+using ShowHostSource = std::function<base::Result<platform::ShowHost*>()>;
+base::Result<void> ExtractAndPresent(package::ShowState& show, platform::ExtractFolder* folder,
+                                     const std::string& private_folder_path,
+                                     const ShowHostSource& show_host,
+                                     const Windows& windows = Windows::Real());
+
 inline constexpr int kExitNormal = 0;
 inline constexpr int kExitNoWindowsDirectory = 1;
+// The show could not be shown: no display, or no window to draw in.
+inline constexpr int kExitNoDisplay = 1;
+inline constexpr int kExitShowFailed = 1;  // the show ended with a failure message
 
 // Runs the start-up for the argument text (the command line after the program's name).
 // `program_path` is the running program's real file. Returns the process exit code.

@@ -99,6 +99,7 @@ void HeadlessHost::Refresh(const raster::Surface& picture1) {
   frame.tick_ms = now_;
   if (options_.keep_frames) frame.picture = picture1;
   if (!options_.out_dir.empty()) WriteFrame(picture1, index);
+  if (options_.frame_sink) options_.frame_sink(picture1, now_);
 }
 
 void HeadlessHost::WriteFrame(const raster::Surface& picture1, std::size_t index) {

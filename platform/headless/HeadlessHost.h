@@ -35,6 +35,9 @@ struct HeadlessOptions {
   std::vector<PasswordVerdict> verdicts;
   // Decodes picture files; the default is the real decoder.
   PictureLoader picture_loader;
+  // Receives every refreshed Picture1 with the tick it was shown at, as it happens (for a
+  // consumer that streams the frames instead of keeping them).
+  std::function<void(const raster::Surface&, std::uint32_t)> frame_sink;
 };
 
 // A sound call as the show made it.
@@ -103,6 +106,8 @@ class HeadlessHost final : public ShowHost {
   // Writes audio.csv and flushes frames.csv (also done on destruction); false when a frame or
   // a log could not be written.
   bool FlushOutput();
+  // Moves the end of the show: once the clock has passed `tick`, every yield raises quit.
+  void EndAfter(std::uint32_t tick) { options_.until_ms = tick; }
 
  private:
   std::optional<std::uint32_t> NextInputTick() const;

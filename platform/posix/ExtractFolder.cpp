@@ -76,33 +76,25 @@ std::optional<ExtractFolder> ExtractFolder::CreateNumbered(const std::string& pa
     if (folder.path_.empty() || folder.path_.back() != '/') folder.path_ += '/';
     folder.path_ += name + "/";
     folder.name_ = std::move(name);
-    folder.parent_fd_ = parent_fd.Release();
-    folder.dir_fd_ = dir_fd.Release();
+    folder.parent_fd_ = std::move(parent_fd);
+    folder.dir_fd_ = std::move(dir_fd);
     return folder;
   }
   return std::nullopt;
 }
 
-ExtractFolder::ExtractFolder(ExtractFolder&& other) noexcept
-    : path_(std::move(other.path_)),
-      name_(std::move(other.name_)),
-      parent_fd_(std::exchange(other.parent_fd_, -1)),
-      dir_fd_(std::exchange(other.dir_fd_, -1)),
-      removed_(std::exchange(other.removed_, true)),
-      created_(std::move(other.created_)) {
-  other.created_.clear();
-}
+// A moved-from folder holds no descriptor, so its clean-up does nothing.
+ExtractFolder::ExtractFolder(ExtractFolder&& other) noexcept = default;
 
 ExtractFolder& ExtractFolder::operator=(ExtractFolder&& other) noexcept {
   if (this != &other) {
-    Close();
+    Close();  // this folder's own files go before it takes the other's
     path_ = std::move(other.path_);
     name_ = std::move(other.name_);
-    parent_fd_ = std::exchange(other.parent_fd_, -1);
-    dir_fd_ = std::exchange(other.dir_fd_, -1);
-    removed_ = std::exchange(other.removed_, true);
+    parent_fd_ = std::move(other.parent_fd_);
+    dir_fd_ = std::move(other.dir_fd_);
+    removed_ = other.removed_;
     created_ = std::move(other.created_);
-    other.created_.clear();
   }
   return *this;
 }
@@ -110,27 +102,23 @@ ExtractFolder& ExtractFolder::operator=(ExtractFolder&& other) noexcept {
 ExtractFolder::~ExtractFolder() { Close(); }
 
 void ExtractFolder::Close() {
-  if (dir_fd_ >= 0) {
+  if (dir_fd_.Valid()) {
     while (!created_.empty()) DeleteFile(created_.begin()->first);
     RemoveFolder();
-    ::close(dir_fd_);
-    dir_fd_ = -1;
   }
-  if (parent_fd_ >= 0) {
-    ::close(parent_fd_);
-    parent_fd_ = -1;
-  }
+  dir_fd_.Reset();
+  parent_fd_.Reset();
   created_.clear();
 }
 
 bool ExtractFolder::WriteFile(std::string_view name, std::span<const std::uint8_t> bytes) {
-  if (dir_fd_ < 0 || removed_ || !IsSafeName(name)) return false;
+  if (!dir_fd_.Valid() || removed_ || !IsSafeName(name)) return false;
   const std::string file(name);
   // A later write replaces an earlier file of this run; anything else of that name stays and
   // makes the write fail (O_EXCL), so nothing foreign is ever replaced.
   if (Holds(name)) DeleteFile(name);
   UniqueFd fd(
-      ::openat(dir_fd_, file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+      ::openat(dir_fd_.Get(), file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
   if (!fd.Valid()) return false;
   struct stat st {};
   ::fstat(fd.Get(), &st);
@@ -140,30 +128,30 @@ bool ExtractFolder::WriteFile(std::string_view name, std::span<const std::uint8_
 
 bool ExtractFolder::DeleteFile(std::string_view name) {
   const auto it = created_.find(name);
-  if (it == created_.end() || dir_fd_ < 0) return false;
+  if (it == created_.end() || !dir_fd_.Valid()) return false;
   // `name` may view the map's own key, so copy what is needed before erasing the entry.
   const std::string file = it->first;
   const FileId id = std::move(it->second);
   created_.erase(it);
   struct stat st {};
-  if (::fstatat(dir_fd_, file.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
+  if (::fstatat(dir_fd_.Get(), file.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
   // Only the very file this run created, still a plain file.
   if (!S_ISREG(st.st_mode) || st.st_dev != id.device || st.st_ino != id.inode) return false;
-  if (!id.handle.empty() && HandleOf(dir_fd_, file) != id.handle) return false;
-  return ::unlinkat(dir_fd_, file.c_str(), 0) == 0;
+  if (!id.handle.empty() && HandleOf(dir_fd_.Get(), file) != id.handle) return false;
+  return ::unlinkat(dir_fd_.Get(), file.c_str(), 0) == 0;
 }
 
 bool ExtractFolder::RemoveFolder() {
-  if (removed_ || parent_fd_ < 0 || dir_fd_ < 0) return false;
+  if (removed_ || !parent_fd_.Valid() || !dir_fd_.Valid()) return false;
   // Only the folder this object made, even if something else now carries its name.
   struct stat mine {};
   struct stat named {};
-  if (::fstat(dir_fd_, &mine) != 0 ||
-      ::fstatat(parent_fd_, name_.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
+  if (::fstat(dir_fd_.Get(), &mine) != 0 ||
+      ::fstatat(parent_fd_.Get(), name_.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
       mine.st_dev != named.st_dev || mine.st_ino != named.st_ino) {
     return false;
   }
-  if (::unlinkat(parent_fd_, name_.c_str(), AT_REMOVEDIR) != 0) return false;
+  if (::unlinkat(parent_fd_.Get(), name_.c_str(), AT_REMOVEDIR) != 0) return false;
   removed_ = true;
   return true;
 }

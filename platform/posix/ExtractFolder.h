@@ -16,6 +16,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/posix/UniqueFd.h"
+
 namespace scenesaver::platform {
 
 class ExtractFolder {
@@ -55,8 +57,8 @@ class ExtractFolder {
   void Close();
   std::string path_;
   std::string name_;  // "temp" + N, inside the parent
-  int parent_fd_ = -1;
-  int dir_fd_ = -1;
+  UniqueFd parent_fd_;
+  UniqueFd dir_fd_;
   bool removed_ = false;
   std::map<std::string, FileId, std::less<>> created_;  // files this run wrote, by name
 };

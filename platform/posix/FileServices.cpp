@@ -76,18 +76,15 @@ int WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
 
 }  // namespace
 
-std::optional<RandomAccessFile> RandomAccessFile::Open(const std::string& path,
-                                                       std::string& error) {
+base::Result<RandomAccessFile> RandomAccessFile::Open(const std::string& path) {
   // O_NONBLOCK: opening a FIFO must not wait for a writer; regular files ignore it.
   UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (!fd.Valid()) {
-    error = "cannot open " + path + ": " + std::strerror(errno);
-    return std::nullopt;
+    return base::Error{"cannot open " + path + ": " + std::strerror(errno)};
   }
   struct stat info {};
   if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-    error = path + " is not a regular file";
-    return std::nullopt;
+    return base::Error{path + " is not a regular file"};
   }
   return RandomAccessFile(fd.Release(), static_cast<std::uint64_t>(info.st_size));
 }
@@ -108,22 +105,22 @@ bool RandomAccessFile::ReadAt(std::uint64_t offset, std::uint8_t* dst, std::size
   return true;
 }
 
-std::optional<std::string> ReplaceFileAtomically(const std::string& path,
-                                                 std::span<const std::uint8_t> bytes) {
-  if (path.empty() || path.back() == '/') return Describe(path, EISDIR);
+base::Result<void> ReplaceFileAtomically(const std::string& path,
+                                         std::span<const std::uint8_t> bytes) {
+  if (path.empty() || path.back() == '/') return base::Error{Describe(path, EISDIR)};
   std::string temp_path;
   UniqueFd fd(CreateSibling(path, temp_path));
-  if (!fd.Valid()) return Describe(path, errno);
+  if (!fd.Valid()) return base::Error{Describe(path, errno)};
   PendingFile pending(temp_path);
   if (const int error = WriteAll(fd.Get(), bytes.data(), bytes.size())) {
-    return Describe(path, error);
+    return base::Error{Describe(path, error)};
   }
   // The data must be on disk before the rename makes it the file.
-  if (::fsync(fd.Get()) != 0) return Describe(path, errno);
-  if (const int error = fd.Close()) return Describe(path, error);
-  if (::rename(pending.Path().c_str(), path.c_str()) != 0) return Describe(path, errno);
+  if (::fsync(fd.Get()) != 0) return base::Error{Describe(path, errno)};
+  if (const int error = fd.Close()) return base::Error{Describe(path, error)};
+  if (::rename(pending.Path().c_str(), path.c_str()) != 0) return base::Error{Describe(path, errno)};
   pending.Commit();
-  return std::nullopt;
+  return {};
 }
 
 }  // namespace scenesaver::platform

@@ -3,7 +3,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
-#include <stdexcept>
+#include <cstdio>
 
 #include "platform/sdl/GtkDialogs.h"
 #include "platform/sdl/SdlShowHost.h"
@@ -55,10 +55,17 @@ void DesktopHost::PwdChangePasswordA(std::string_view key_name, std::int64_t par
 
 void DesktopHost::ShowSettingsModal(SettingsForm& form) { GtkSettingsDialogModal(form); }
 
-ShowHost& DesktopHost::Show() {
-  if (!show_) show_ = MakeSdlShowHost();
-  if (!show_) throw std::runtime_error("the presentation window cannot be created");
-  return *show_;
+base::Result<ShowHost*> DesktopHost::Show() {
+  if (!show_) {
+    base::Result<std::unique_ptr<ShowHost>> made = MakeSdlShowHost();
+    if (!made) return base::Error{made.error()};
+    show_ = std::move(made).value();
+  }
+  return show_.get();
+}
+
+void DesktopHost::ReportFailure(std::string_view text) {
+  std::fprintf(stderr, "scenesaver: %.*s\n", static_cast<int>(text.size()), text.data());
 }
 
 }  // namespace scenesaver::platform

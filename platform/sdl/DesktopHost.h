@@ -20,8 +20,8 @@ class DesktopHost final : public StartupHost {
   std::int64_t GetForegroundWindow() override;
   void PwdChangePasswordA(std::string_view key_name, std::int64_t parent_window) override;
   void ShowSettingsModal(SettingsForm& form) override;
-  // Throws std::runtime_error when the presentation window cannot be created.
-  ShowHost& Show() override;
+  base::Result<ShowHost*> Show() override;
+  void ReportFailure(std::string_view text) override;
 
  private:
   std::unique_ptr<ShowHost> show_;

@@ -180,7 +180,8 @@ class SdlShowHost final : public ShowHost {
 
   Point GetCursorPos() override { return cursor_; }
 
-  void SetScreenSaverRunning(bool running) override { screen_saver_running_ = running; }
+  // Linux has no system-wide screen-saver-running state to set.
+  void SetScreenSaverRunning(bool /*running*/) override {}
 
   base::Result<raster::Surface> LoadPicture(const std::string& path) override {
     return DecodePicture(path);
@@ -363,22 +364,22 @@ class SdlShowHost final : public ShowHost {
   bool topmost_ = false;
   bool terminating_ = false;
   bool blank_ = false;  // after a failure message: the window shows black only
-  bool screen_saver_running_ = false;
   // Outlives each prompt, so that a lock-out after a refusal holds in the next one too.
   PasswordPromptState prompt_state_{VerifyPassword, [] { return SDL_GetTicks(); }};
 };
 
 }  // namespace
 
-std::unique_ptr<ShowHost> MakeSdlShowHost(SdlShowOptions options) {
+base::Result<std::unique_ptr<ShowHost>> MakeSdlShowHost(SdlShowOptions options) {
   try {
-    return std::make_unique<SdlShowHost>(std::move(options));
+    return std::unique_ptr<ShowHost>(std::make_unique<SdlShowHost>(std::move(options)));
   } catch (const std::exception& failure) {
-    std::fprintf(stderr, "scenesaver: %s\n", failure.what());
-    return nullptr;
+    return base::Error{failure.what()};
   }
 }
 
-std::unique_ptr<ShowHost> MakeSdlShowHost() { return MakeSdlShowHost(SdlShowOptions{}); }
+base::Result<std::unique_ptr<ShowHost>> MakeSdlShowHost() {
+  return MakeSdlShowHost(SdlShowOptions{});
+}
 
 }  // namespace scenesaver::platform

@@ -30,8 +30,8 @@ struct SdlShowOptions {
   std::string present_log;
 };
 
-// The window appears with ShowWindow. nullptr when there is no display to show it on.
-std::unique_ptr<ShowHost> MakeSdlShowHost(SdlShowOptions options);
-std::unique_ptr<ShowHost> MakeSdlShowHost();
+// The window appears with ShowWindow. The reason when there is no display to show it on.
+base::Result<std::unique_ptr<ShowHost>> MakeSdlShowHost(SdlShowOptions options);
+base::Result<std::unique_ptr<ShowHost>> MakeSdlShowHost();
 
 }  // namespace scenesaver::platform

@@ -57,22 +57,19 @@ class PendingFile {
 
 }  // namespace
 
-std::optional<RandomAccessFile> RandomAccessFile::Open(const std::string& path,
-                                                       std::string& error) {
+base::Result<RandomAccessFile> RandomAccessFile::Open(const std::string& path) {
   const std::wstring wide = win32::WideFromAnsi(path);
   const HANDLE file =
       wide.empty() ? INVALID_HANDLE_VALUE
                    : ::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
-    error = "cannot open " + path + ": " + SystemMessage(::GetLastError());
-    return std::nullopt;
+    return base::Error{"cannot open " + path + ": " + SystemMessage(::GetLastError())};
   }
   RandomAccessFile opened(reinterpret_cast<std::intptr_t>(file), 0);
   LARGE_INTEGER size{};
   if (::GetFileType(file) != FILE_TYPE_DISK || !::GetFileSizeEx(file, &size) || size.QuadPart < 0) {
-    error = path + " is not a regular file";
-    return std::nullopt;
+    return base::Error{path + " is not a regular file"};
   }
   opened.size_ = static_cast<std::uint64_t>(size.QuadPart);
   return opened;
@@ -97,11 +94,11 @@ bool RandomAccessFile::ReadAt(std::uint64_t offset, std::uint8_t* dst, std::size
   return true;
 }
 
-std::optional<std::string> ReplaceFileAtomically(const std::string& path,
-                                                 std::span<const std::uint8_t> bytes) {
+base::Result<void> ReplaceFileAtomically(const std::string& path,
+                                         std::span<const std::uint8_t> bytes) {
   const std::wstring wide = win32::WideFromAnsi(path);
   if (wide.empty() || wide.back() == L'\\' || wide.back() == L'/') {
-    return Describe(path, ERROR_DIRECTORY);
+    return base::Error{Describe(path, ERROR_DIRECTORY)};
   }
   const std::wstring stem = wide + L"." + std::to_wstring(::GetCurrentProcessId()) + L".";
   std::optional<PendingFile> pending;
@@ -112,27 +109,27 @@ std::optional<std::string> ReplaceFileAtomically(const std::string& path,
     if (handle != INVALID_HANDLE_VALUE) {
       pending.emplace(candidate, handle);
     } else if (::GetLastError() != ERROR_FILE_EXISTS) {
-      return Describe(path, ::GetLastError());
+      return base::Error{Describe(path, ::GetLastError())};
     }
   }
-  if (!pending) return Describe(path, ERROR_FILE_EXISTS);
+  if (!pending) return base::Error{Describe(path, ERROR_FILE_EXISTS)};
   DWORD written = 0;
   if (bytes.size() > 0xFFFF'FFFFu ||
       !::WriteFile(pending->Handle(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
                    nullptr) ||
       written != bytes.size()) {
-    return Describe(path, ::GetLastError());
+    return base::Error{Describe(path, ::GetLastError())};
   }
   // The data must be on disk before the rename makes it the file.
   if (!::FlushFileBuffers(pending->Handle()) || !pending->CloseFile()) {
-    return Describe(path, ::GetLastError());
+    return base::Error{Describe(path, ::GetLastError())};
   }
   if (!::MoveFileExW(pending->Path().c_str(), wide.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return Describe(path, ::GetLastError());
+    return base::Error{Describe(path, ::GetLastError())};
   }
   pending->Commit();
-  return std::nullopt;
+  return {};
 }
 
 }  // namespace scenesaver::platform

@@ -1,14 +1,28 @@
 // Show() apart from the rest of the host: the one place where the start-up reaches the
 // presentation window's services.
+#include <cstdio>
+#include <exception>
+
 #include "platform/win32/Win32ShowHost.h"
 #include "platform/win32/Win32StartupHost.h"
 
 namespace scenesaver::platform::win32 {
 
-ShowHost& Win32StartupHost::Show() {
-  // MakeWin32ShowHost throws when the window cannot be made.
-  if (!show_) show_ = MakeWin32ShowHost();
-  return *show_;
+base::Result<ShowHost*> Win32StartupHost::Show() {
+  if (!show_) {
+    // MakeWin32ShowHost throws when the window cannot be made; the reason stays here.
+    try {
+      show_ = MakeWin32ShowHost();
+    } catch (const std::exception& failure) {
+      return base::Error{failure.what()};
+    }
+  }
+  return show_.get();
+}
+
+// A program with windows has no console; the line reaches standard error where one was given.
+void Win32StartupHost::ReportFailure(std::string_view text) {
+  std::fprintf(stderr, "scenesaver: %.*s\n", static_cast<int>(text.size()), text.data());
 }
 
 }  // namespace scenesaver::platform::win32

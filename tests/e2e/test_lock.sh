@@ -80,13 +80,18 @@ alive_with_folder() {
   kill -0 "$pid" 2>/dev/null || fail "the show ended $1"
   compgen -G "$private/temp*" >/dev/null || fail "the tempN folder went away $1"
 }
-expect_exit_zero() {
+expect_exit_zero() { expect_exit 0 "$1"; }
+
+# expect_exit STATUS WHAT: the show ends with STATUS and leaves no tempN folder.
+expect_exit() {
+  local want=$1
+  shift
   for _ in $(seq 50); do
     if ! kill -0 "$pid" 2>/dev/null; then
       local status=0
       wait "$pid" || status=$?
       pid=
-      [ "$status" -eq 0 ] || fail "exit status $status after $1"
+      [ "$status" -eq "$want" ] || fail "exit status $status, not $want, after $1"
       ! compgen -G "$private/temp*" >/dev/null || fail "a tempN folder stayed after $1"
       return
     fi
@@ -136,7 +141,7 @@ alive_with_folder "after a wrong password following a failure"
 wait_for_prompt "asked again after the refusal"
 xdotool type --delay 10 secret
 xdotool key Return
-expect_exit_zero "the right password after a failure"
+expect_exit 1 "the right password after a failure"  # the show failed
 echo "lock: failure path ok"
 
 # 2. 10,000 random events at the prompt.

@@ -38,10 +38,12 @@ class FakeStartupHost final : public platform::StartupHost {
     ++settings_dialogs;
     form.Form_Load();
   }
-  platform::ShowHost& Show() override {
+  base::Result<platform::ShowHost*> Show() override {
     ++show_requests;
-    return show;
+    if (!show_available) return base::Error{"no display"};
+    return &show;
   }
+  void ReportFailure(std::string_view text) override { failures.emplace_back(text); }
 
   // True when nothing at all was asked of the host.
   bool Untouched() const {
@@ -55,6 +57,8 @@ class FakeStartupHost final : public platform::StartupHost {
   std::vector<PasswordChange> password_changes;
   int settings_dialogs = 0;
   int show_requests = 0;
+  bool show_available = true;
+  std::vector<std::string> failures;
   FakeShowHost show;
 };
 

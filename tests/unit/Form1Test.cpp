@@ -358,6 +358,25 @@ TEST(Form1Failure, NoScenesFailsBeforeTheWindowAndLeavesNoFolder) {
   EXPECT_FALSE(std::filesystem::exists(folder->Path()));
 }
 
+TEST(Form1Failure, APictureThatCannotBeDecodedIsNamedByItsStoredNameAndMarksTheShowFailed) {
+  Show show;
+  show.module1.TempFolder = "/nonexistent/temp1/";
+  show.Add(Scene("a.jpg", 100));
+  show.Add(Scene("\x83\x65\x83\x58\x83\x67.jpg", 100));  // テスト.jpg in code page 932
+  HeadlessHost& host = show.Run();
+  ASSERT_EQ(host.Messages().size(), 1u);
+  EXPECT_NE(host.Messages()[0].find("picture 'テスト.jpg': cannot decode /nonexistent/temp1/"),
+            std::string::npos)
+      << host.Messages()[0];
+  EXPECT_TRUE(show.module1.FailedAtRunTime);
+
+  Show fine;
+  fine.Add(Scene("a.jpg", 100));
+  fine.options.until_ms = 300;
+  fine.Run();
+  EXPECT_FALSE(fine.module1.FailedAtRunTime);
+}
+
 TEST(Form1Failure, UnreadablePictureReportsAndRestoresSoTheCleanUpRemovesEverything) {
   TempDir parent;
   auto folder = platform::ExtractFolder::CreateNumbered(parent.Path());

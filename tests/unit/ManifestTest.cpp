@@ -123,6 +123,72 @@ TEST(Manifest, ErrorsNameTheManifestTheKeyAndTheProblem) {
   EXPECT_NE(show.Read("size = [640, 480, 1]").error.find("[WIDTH, HEIGHT]"), std::string::npos);
 }
 
+TEST(Manifest, FriendlierEdges) {
+  const ShowFolder show;
+  EXPECT_EQ(show.Read(kHeader).error,
+            show.Read(kHeader).error.substr(0, show.Read(kHeader).error.find(": ")) +
+                ": scenes: the show has no scenes (add a [[scenes]] table)");
+  const std::string scene = "[[scenes]]\npicture = \"media/a.jpg\"\n";
+  for (const char* size : {"1024X768", "1024 x 768", "1024×768"}) {
+    const auto r = show.Read("size = \"" + std::string(size) + "\"\n" + scene);
+    ASSERT_EQ(r.error, "") << size;
+    EXPECT_EQ(r.package.PictureWidth, 1024);
+    EXPECT_EQ(r.package.PictureHeight, 768);
+  }
+  struct Case {
+    std::string body;
+    std::string says;
+  };
+  const Case cases[] = {
+      {scene + "effect = \"EffectZoomInFromCenter\"\n",
+       "scenes[0].effect: unknown effect name 'EffectZoomInFromCenter'; did you mean "
+       "EffectZoomInFromCentre?"},
+      {scene + "effect = \"effectwipefromleft\"\n", "did you mean EffectWipeFromLeft?"},
+      {scene + "effect = \"Sideways\"\n", "(known names: EffectOpenToLeftAndRight, "},
+      {scene + "fit = \"stretch\"\n", "scenes[0].fit: 'stretch' is not one of none, contain"},
+      {"fit = 1\n" + scene, "fit: must be a string"},
+      {scene + "position = \"left\"\n", "scenes[0].position: 'left' is not \"centre\""},
+      {scene + "position = \"centre\"\ntop = 3\n", "give either position or left and top"},
+      {"jpeg_quality = 101\n" + scene, "jpeg_quality: 101 is out of range (1 to 100)"},
+  };
+  for (const Case& c : cases) {
+    const auto r = show.Read(kHeader + c.body);
+    EXPECT_NE(r.error.find(c.says), std::string::npos) << "got: " << r.error;
+  }
+}
+
+TEST(Manifest, FitAndPositionAreReadPerSceneWithAShowWideDefault) {
+  const ShowFolder show;
+  const auto r = show.Read(std::string(kHeader) + R"(
+fit = "cover"
+jpeg_quality = 80
+[[scenes]]
+picture = "media/a.jpg"
+[[scenes]]
+picture = "media/a.jpg"
+fit = "none"
+position = "center"
+[[scenes]]
+picture = "media/b.jpg"
+fit = "shrink"
+left = 4
+[[scenes]]
+picture = "media/b.jpg"
+fit = "none"
+)");
+  ASSERT_EQ(r.error, "");
+  ASSERT_EQ(r.placements.size(), 4u);
+  EXPECT_EQ(r.placements[0].fit, scenepack::Fit::kCover);
+  EXPECT_TRUE(r.placements[0].centred);  // a fit other than none centres
+  EXPECT_EQ(r.placements[1].fit, scenepack::Fit::kNone);
+  EXPECT_TRUE(r.placements[1].centred);
+  EXPECT_EQ(r.placements[2].fit, scenepack::Fit::kShrink);
+  EXPECT_FALSE(r.placements[2].centred);  // left given
+  EXPECT_FALSE(r.placements[3].centred);  // as before: the top-left corner
+  EXPECT_EQ(r.placements[0].source, "media/a.jpg");
+  EXPECT_EQ(r.jpeg_quality, 80);
+}
+
 TEST(Manifest, SharedPictureWithTheSameBytesIsAccepted) {
   const ShowFolder show;
   const auto r = show.Read(std::string(kHeader) +

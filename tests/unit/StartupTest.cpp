@@ -310,6 +310,32 @@ TEST_F(StartupTest, NoFolderIsLeftWhenTheShowFails) {
   EXPECT_TRUE(TempFolders().empty());
 }
 
+TEST_F(StartupTest, NoDisplayEndsTheShowWithItsReasonAndAFailingStatus) {
+  WritePlayer(WithScenes({Scene("a.jpg", "A", "a.wav", "B")}));
+  host_.show_available = false;
+  Observed run;
+  EXPECT_EQ(Start("/S", run), startup::kExitNoDisplay);
+  EXPECT_NE(startup::kExitNoDisplay, startup::kExitNormal);
+  EXPECT_EQ(run.form1_loads, 0);
+  EXPECT_EQ(host_.failures, std::vector<std::string>{"no display"});
+  EXPECT_TRUE(host_.messages.empty()) << "no dialog where there is no display";
+  EXPECT_TRUE(TempFolders().empty());
+}
+
+TEST_F(StartupTest, AShowThatEndsWithAFailureMessageExitsWithStatusOne) {
+  WritePlayer(WithScenes({Scene("a.jpg", "A", "", "")}));
+  startup::Windows windows = startup::Windows::Real();
+  bool fail = true;
+  windows.form1_load = [&fail](package::ShowState& module1, effects::State&, platform::ShowHost&) {
+    module1.FailedAtRunTime = fail;
+  };
+  EXPECT_EQ(startup::Main("/S", host_, box_.Path("demo.scr"), windows), startup::kExitShowFailed);
+  EXPECT_NE(startup::kExitShowFailed, startup::kExitNormal);
+  EXPECT_TRUE(TempFolders().empty());
+  fail = false;
+  EXPECT_EQ(startup::Main("/S", host_, box_.Path("demo.scr"), windows), startup::kExitNormal);
+}
+
 TEST_F(StartupTest, WithoutPackageTheShowStillRunsOnAnEmptyRecord) {
   Observed run;
   Start("/S", run);  // no demo.scr at all

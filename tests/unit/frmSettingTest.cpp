@@ -53,7 +53,10 @@ class FakeStartupHost : public platform::StartupHost {
     for (int i = 0; i < settings::kOptionCount; ++i) seen.push_back(form.Option1Value(i));
     if (on_show) on_show(form);
   }
-  platform::ShowHost& Show() override { throw std::logic_error("no show in settings mode"); }
+  base::Result<platform::ShowHost*> Show() override {
+    return base::Error{"no show in settings mode"};
+  }
+  void ReportFailure(std::string_view) override {}
 
   std::vector<std::string> messages;
   std::vector<std::string> captions;

@@ -29,28 +29,37 @@ struct ManifestError : std::runtime_error {
 
 class ManifestReader {
  public:
-  explicit ManifestReader(const fs::path& manifest)
-      : manifest_(manifest), folder_(manifest.parent_path()) {}
+  ManifestReader(std::string label, fs::path folder)
+      : label_(std::move(label)), folder_(std::move(folder)) {}
 
   std::vector<std::string> warnings;
+  std::vector<ScenePlacement> placements;
+  MediaNames names;
+  std::vector<std::string> renamed;
+  int jpeg_quality = 92;
 
-  package::Package Read() {
+  // `text` is the manifest, or nothing to read the file named by the label.
+  package::Package Read(const std::optional<std::string>& text) {
     toml::table root;
     try {
-      root = toml::parse_file(manifest_.string());
+      root = text ? toml::parse(*text, label_) : toml::parse_file(label_);
     } catch (const toml::parse_error& e) {
       std::ostringstream where;
       where << "line " << e.source().begin.line << ", column " << e.source().begin.column;
       Fail(where.str(), std::string(e.description()));
     }
-    CheckKeys(
-        root, "",
-        {"size", "background", "has_settings", "music", "music_name", "scenes", "scene_count"});
+    CheckKeys(root, "",
+              {"size", "background", "has_settings", "music", "music_name", "scenes", "scene_count",
+               "fit", "jpeg_quality"});
     package::Package p;
     ReadSize(root, p);
     if (const toml::node* n = root.get("background")) p.BackgroundColor = Background(*n);
     if (const toml::node* n = root.get("has_settings")) p.HasSettings = Flag(*n, "has_settings");
-    ReadMedia(root, "music", "music_name", p.MusicFileName, p.MusicData);
+    if (const toml::node* n = root.get("fit")) default_fit_ = FitOf(*n, "fit");
+    if (const toml::node* n = root.get("jpeg_quality")) {
+      jpeg_quality = static_cast<int>(Integer(*n, "jpeg_quality", 1, 100));
+    }
+    names.music = ReadMedia(root, "music", "music_name", p.MusicData);
     if (const toml::node* n = root.get("scenes")) {
       const toml::array* scenes = n->as_array();
       if (!scenes) Fail("scenes", "must be a list of [[scenes]] tables");
@@ -62,28 +71,28 @@ class ManifestReader {
       }
     }
     p.ScenesPresent = !p.Scenes.empty();
-    if (p.Scenes.empty()) warnings.push_back(manifest_.string() + ": the show has no scenes");
+    if (p.Scenes.empty()) Fail("scenes", "the show has no scenes (add a [[scenes]] table)");
     p.SceneCount = static_cast<std::int32_t>(p.Scenes.size());
     if (const toml::node* n = root.get("scene_count")) {
       p.SceneCount = static_cast<std::int32_t>(Integer(*n, "scene_count", 0, kInt32Max));
     }
-    CheckDistinctNames(p);
-    std::uint64_t length = 0;
-    try {
-      length = package::SerializedLength(p);  // refuses what the package cannot hold
-    } catch (const std::invalid_argument& e) {
-      Fail("package", e.what());
-    }
-    if (length > static_cast<std::uint64_t>(kInt32Max)) {
-      Fail("package", "larger than 2^31 - 1 bytes (" + std::to_string(length) + ")");
-    }
-    p.PackageLength = static_cast<std::int32_t>(length);
+    StoredNames stored = NameStoredMedia(p, names);
+    if (!stored.error.empty()) throw ManifestError(label_ + ": " + stored.error);
+    renamed = std::move(stored.renamed);
+    if (const std::string problem = SetPackageLength(p); !problem.empty()) Fail("package", problem);
     return p;
   }
 
  private:
   [[noreturn]] void Fail(const std::string& where, const std::string& what) const {
-    throw ManifestError(manifest_.string() + ": " + where + ": " + what);
+    throw ManifestError(label_ + ": " + where + ": " + what);
+  }
+
+  Fit FitOf(const toml::node& node, const std::string& where) const {
+    const std::string name = Text(node, where);
+    const std::optional<Fit> fit = FitFromName(name);
+    if (!fit) Fail(where, "'" + name + "' is not one of none, contain, cover, shrink");
+    return *fit;
   }
 
   void CheckKeys(const toml::table& table, const std::string& where,
@@ -132,15 +141,14 @@ class ManifestReader {
     const toml::node* n = root.get("size");
     if (!n) Fail("size", "missing (for example size = [800, 600])");
     if (const auto text = n->value_exact<std::string>()) {
-      unsigned w = 0, h = 0;
-      char x = 0, extra = 0;
-      std::istringstream in(*text);
-      if (!(in >> w >> x >> h) || x != 'x' || (in >> extra)) {
-        Fail("size", "'" + *text + "' is not of the form WIDTHxHEIGHT");
+      const std::optional<PixelSize> size = ParseSizeText(*text);
+      if (!size) Fail("size", "'" + *text + "' is not of the form WIDTHxHEIGHT");
+      if (size->width < 1 || size->width > kMaxSize || size->height < 1 ||
+          size->height > kMaxSize) {
+        Fail("size", "out of range (1 to 32767)");
       }
-      if (w < 1 || w > kMaxSize || h < 1 || h > kMaxSize) Fail("size", "out of range (1 to 32767)");
-      p.PictureWidth = static_cast<std::int32_t>(w);
-      p.PictureHeight = static_cast<std::int32_t>(h);
+      p.PictureWidth = size->width;
+      p.PictureHeight = size->height;
       return;
     }
     const toml::array* a = n->as_array();
@@ -155,51 +163,55 @@ class ManifestReader {
     return *v;
   }
 
-  package::AnsiString StoredName(const std::string& utf8, const std::string& where) const {
-    const std::optional<package::AnsiString> name = package::Utf8ToAnsi(utf8);
-    if (!name) Fail(where, "'" + utf8 + "' cannot be written in code page 932");
-    if (name->size() > 65535) Fail(where, "longer than 65,535 bytes");
-    if (name->find_first_of("/\\") != std::string::npos || *name == "." || *name == ".." ||
-        name->find('\0') != std::string::npos) {
-      Fail(where, "'" + utf8 + "' is not a plain file name");
-    }
-    return *name;
-  }
-
-  // A media file and its stored name: `path_key` names the file (relative to the manifest),
-  // `name_key` overrides the stored name, which is the file's own name by default.
-  void ReadMedia(const toml::table& table, const std::string& path_key, const std::string& name_key,
-                 package::AnsiString& name, package::ByteArray& data,
-                 const std::string& prefix = "") {
+  // A media file and the name it asks for: `path_key` names the file (relative to the
+  // manifest), `name_key` chooses the stored name, which is the file's own name by default.
+  MediaName ReadMedia(const toml::table& table, const std::string& path_key,
+                      const std::string& name_key, package::ByteArray& data,
+                      const std::string& prefix = "", std::string* source = nullptr) {
     const toml::node* path_node = table.get(path_key);
     const toml::node* name_node = table.get(name_key);
-    std::string utf8_name;
+    MediaName name;
     if (path_node) {
       const std::string relative = Text(*path_node, prefix + path_key);
       const fs::path path = folder_ / relative;
       std::string error;
       if (!ReadWholeFile(path, data.bytes, error)) Fail(prefix + path_key, error);
       data.present = true;
-      utf8_name = fs::path(relative).filename().string();
+      name.wanted = fs::path(relative).filename().string();
+      if (source) *source = relative;
     }
-    if (name_node) utf8_name = Text(*name_node, prefix + name_key);
-    if (utf8_name.empty()) {
-      if (data.present) Fail(prefix + name_key, "a file needs a non-empty stored name");
-      name.clear();
-      return;
+    if (name_node) {
+      name.wanted = Text(*name_node, prefix + name_key);
+      name.chosen = true;
     }
-    name = StoredName(utf8_name, prefix + (name_node ? name_key : path_key));
+    return name;
   }
 
   package::SceneRecord Scene(const toml::table& t, const std::string& where) {
     CheckKeys(t, where,
               {"picture", "picture_name", "sound", "sound_name", "display_ms", "left", "top",
-               "effect", "overlay", "transparent"});
+               "effect", "overlay", "transparent", "fit", "position"});
     package::SceneRecord s;
     const std::string prefix = where + ".";
     if (!t.get("picture") && !t.get("picture_name")) Fail(where, "needs a picture");
-    ReadMedia(t, "picture", "picture_name", s.PictureFileName, s.PictureData, prefix);
-    ReadMedia(t, "sound", "sound_name", s.SoundFileName, s.SoundData, prefix);
+    ScenePlacement placement;
+    names.pictures.push_back(
+        ReadMedia(t, "picture", "picture_name", s.PictureData, prefix, &placement.source));
+    names.sounds.push_back(ReadMedia(t, "sound", "sound_name", s.SoundData, prefix));
+    placement.fit = default_fit_;
+    if (const toml::node* n = t.get("fit")) placement.fit = FitOf(*n, prefix + "fit");
+    const bool placed = t.get("left") != nullptr || t.get("top") != nullptr;
+    if (const toml::node* n = t.get("position")) {
+      const std::string position = Text(*n, prefix + "position");
+      if (position != "centre" && position != "center") {
+        Fail(prefix + "position", "'" + position + "' is not \"centre\" (or give left and top)");
+      }
+      if (placed) Fail(prefix + "position", "give either position or left and top, not both");
+      placement.centred = true;
+    } else {
+      placement.centred = placement.fit != Fit::kNone && !placed;
+    }
+    placements.push_back(placement);
     if (const toml::node* n = t.get("display_ms")) {
       s.DisplayTime = static_cast<std::int32_t>(Integer(*n, prefix + "display_ms", 0, kInt32Max));
     } else {
@@ -215,8 +227,11 @@ class ManifestReader {
       if (const auto name = n->value_exact<std::string>()) {
         const std::optional<int> number = EffectNumber(*name);
         if (!number) {
+          const std::string_view guess = ClosestEffectName(*name);
           Fail(prefix + "effect",
-               "unknown effect name '" + *name + "' (known names: " + EffectNameList() + ")");
+               "unknown effect name '" + *name + "'" +
+                   (guess.empty() ? " (known names: " + EffectNameList() + ")"
+                                  : "; did you mean " + std::string(guess) + "?"));
         }
         s.EffectNumber = *number;
       } else {
@@ -227,39 +242,36 @@ class ManifestReader {
     if (const toml::node* n = t.get("transparent")) {
       s.TransparentFlag = Flag(*n, prefix + "transparent");
       if (s.TransparentFlag != 0 && s.OverlayFlag == 0) {
-        warnings.push_back(manifest_.string() + ": " + prefix +
-                           "transparent: has no effect without overlay");
+        warnings.push_back(label_ + ": " + prefix + "transparent: has no effect without overlay");
       }
     }
     return s;
   }
 
-  // The player extracts each file name once, so one name must always carry the same data.
-  void CheckDistinctNames(const package::Package& p) const {
-    std::map<package::AnsiString, std::pair<const package::ByteArray*, std::string>> seen;
-    auto check = [&](const package::AnsiString& name, const package::ByteArray& data,
-                     const std::string& where) {
-      if (name.empty() || !data.present) return;
-      const auto [it, inserted] = seen.try_emplace(name, &data, where);
-      if (!inserted && it->second.first->bytes != data.bytes) {
-        Fail(where, "stored name '" + package::AnsiToUtf8(name) + "' is also used by " +
-                        it->second.second + " for a different file");
-      }
-    };
-    check(p.MusicFileName, p.MusicData, "music");
-    for (std::size_t i = 0; i < p.Scenes.size(); ++i) {
-      const std::string where = "scenes[" + std::to_string(i) + "].";
-      check(p.Scenes[i].PictureFileName, p.Scenes[i].PictureData, where + "picture");
-      check(p.Scenes[i].SoundFileName, p.Scenes[i].SoundData, where + "sound");
-    }
-  }
-
-  fs::path manifest_;
+  std::string label_;
   fs::path folder_;
+  Fit default_fit_ = Fit::kNone;
 };
 
-// A TOML basic string.
-std::string Quoted(const std::string& text) {
+ManifestResult ReadWith(ManifestReader& reader, const std::optional<std::string>& text) {
+  ManifestResult result;
+  try {
+    result.package = reader.Read(text);
+    result.placements = std::move(reader.placements);
+    result.names = std::move(reader.names);
+    result.renamed = std::move(reader.renamed);
+    result.jpeg_quality = reader.jpeg_quality;
+  } catch (const ManifestError& e) {
+    result.error = e.what();
+    result.package = {};
+  }
+  result.warnings = std::move(reader.warnings);
+  return result;
+}
+
+}  // namespace
+
+std::string TomlQuoted(const std::string& text) {
   std::string out = "\"";
   for (const char c : text) {
     const auto u = static_cast<unsigned char>(c);
@@ -277,6 +289,8 @@ std::string Quoted(const std::string& text) {
   return out + "\"";
 }
 
+namespace {
+
 std::string FlagText(std::int16_t flag) {
   if (flag == -1) return "true";
   if (flag == 0) return "false";
@@ -287,25 +301,64 @@ std::string FlagText(std::int16_t flag) {
 void MediaText(std::ostringstream& out, const std::string& path_key, const std::string& name_key,
                const package::AnsiString& name, const std::string& path) {
   const std::string utf8_name = package::AnsiToUtf8(name);
-  if (!path.empty()) out << path_key << " = " << Quoted(path) << "\n";
+  if (!path.empty()) out << path_key << " = " << TomlQuoted(path) << "\n";
   if (path.empty() ? !name.empty() : std::filesystem::path(path).filename().string() != utf8_name) {
-    out << name_key << " = " << Quoted(utf8_name) << "\n";
+    out << name_key << " = " << TomlQuoted(utf8_name) << "\n";
   }
 }
 
 }  // namespace
 
 ManifestResult ReadManifest(const std::filesystem::path& manifest) {
-  ManifestResult result;
-  ManifestReader reader(manifest);
-  try {
-    result.package = reader.Read();
-  } catch (const ManifestError& e) {
-    result.error = e.what();
-    result.package = {};
+  ManifestReader reader(manifest.string(), manifest.parent_path());
+  return ReadWith(reader, std::nullopt);
+}
+
+ManifestResult ReadManifestText(const std::string& text, const std::string& label,
+                                const std::filesystem::path& folder) {
+  ManifestReader reader(label, folder);
+  return ReadWith(reader, text);
+}
+
+StoredNames NameStoredMedia(package::Package& p, const MediaNames& names) {
+  // The player extracts each file name once, so one name must always carry the same data.
+  std::vector<StoredNameRequest> requests;
+  requests.push_back(
+      {names.music.wanted, names.music.chosen, "music", "music", "music_name", &p.MusicData});
+  char stem[32];
+  for (std::size_t i = 0; i < p.Scenes.size(); ++i) {
+    const std::string where = "scenes[" + std::to_string(i) + "].";
+    const MediaName picture = i < names.pictures.size() ? names.pictures[i] : MediaName{};
+    const MediaName sound = i < names.sounds.size() ? names.sounds[i] : MediaName{};
+    std::snprintf(stem, sizeof stem, "photo-%04zu", i + 1);
+    requests.push_back({picture.wanted, picture.chosen, stem, where + "picture",
+                        where + "picture_name", &p.Scenes[i].PictureData});
+    std::snprintf(stem, sizeof stem, "sound-%04zu", i + 1);
+    requests.push_back({sound.wanted, sound.chosen, stem, where + "sound", where + "sound_name",
+                        &p.Scenes[i].SoundData});
   }
-  result.warnings = std::move(reader.warnings);
-  return result;
+  StoredNames stored = AssignStoredNames(requests);
+  if (!stored.error.empty()) return stored;
+  p.MusicFileName = stored.names[0];
+  for (std::size_t i = 0; i < p.Scenes.size(); ++i) {
+    p.Scenes[i].PictureFileName = stored.names[1 + 2 * i];
+    p.Scenes[i].SoundFileName = stored.names[2 + 2 * i];
+  }
+  return stored;
+}
+
+std::string SetPackageLength(package::Package& p) {
+  std::uint64_t length = 0;
+  try {
+    length = package::SerializedLength(p);  // refuses what the package cannot hold
+  } catch (const std::invalid_argument& e) {
+    return e.what();
+  }
+  if (length > static_cast<std::uint64_t>(kInt32Max)) {
+    return "larger than 2^31 - 1 bytes (" + std::to_string(length) + ")";
+  }
+  p.PackageLength = static_cast<std::int32_t>(length);
+  return {};
 }
 
 std::string ManifestText(const package::Package& p, const MediaPaths& paths,

@@ -52,12 +52,12 @@ std::optional<platform::SdlShowOptions> ShowOptionsFor(const PlayArguments& args
 int Play(const PlayArguments& args) {
   const std::optional<platform::SdlShowOptions> options = ShowOptionsFor(args);
   if (!options) return 1;
-  const std::unique_ptr<platform::ShowHost> host = platform::MakeSdlShowHost(*options);
+  base::Result<std::unique_ptr<platform::ShowHost>> host = platform::MakeSdlShowHost(*options);
   if (!host) {
-    std::cerr << "scenepack play: no display to show on\n";
+    std::cerr << "scenepack play: no display to show on: " << host.error() << '\n';
     return 1;
   }
-  if (const auto problem = RunShowOf(args.saver, *host)) {
+  if (const auto problem = RunShowOf(args.saver, *host.value())) {
     std::cerr << "scenepack play: " << *problem << '\n';
     return 1;
   }

@@ -1,41 +1,33 @@
 #include "tools/scenepack/ShowRun.h"
 
-#include "effects/EffectModule.h"
-#include "platform/posix/ExtractFolder.h"
-#include "platform/posix/PrivateFolder.h"
-#include "platform/SettingsReader.h"
-#include "presentation/Form1.h"
-#include "startup/Extraction.h"
-#include "package/ShowState.h"
 #include "package/PackageFormat.h"
+#include "package/ShowState.h"
+#include "platform/ExtractFolder.h"
+#include "platform/PrivateFolder.h"
 #include "startup/Startup.h"
 
 namespace scenesaver::scenepack {
 
-std::optional<std::string> RunShowOf(const std::string& saver_path, platform::ShowHost& host) {
-  package::ShowState module1;
+std::optional<std::string> RunShowOf(const std::string& saver_path, platform::ShowHost& host,
+                                     const ShowLoaded& loaded_callback) {
+  package::ShowState show;
   package::LoadResult loaded = package::LoadPackageFromFile(saver_path);
   if (loaded.problem) {
     return saver_path + ": " + loaded.problem->message + " (at byte " +
            std::to_string(loaded.problem->offset) + ")";
   }
-  module1.PackageRecord = std::move(loaded.record);
-  module1.SettingsFilePath = startup::ProgramFilesFor(saver_path).settings_path;
-  const platform::StoredSettings settings = platform::ReadSettingsFile(module1.SettingsFilePath);
-  module1.MusicEnabled = settings.music;
-  module1.SoundEnabled = settings.sound;
+  show.PackageRecord = std::move(loaded.record);
+  startup::ReadSettingsInto(show, startup::ProgramFilesFor(saver_path).settings_path);
+  if (loaded_callback) loaded_callback(show);
 
   const std::optional<platform::OwnedFolder> private_folder = platform::OpenPrivateFolder();
   if (!private_folder) return std::string("no private folder for the temporary files");
-  std::optional<platform::ExtractFolder> folder =
-      platform::ExtractFolder::CreateNumbered(private_folder->path);
+  std::optional<platform::ExtractFolder> folder = startup::MakeTemporaryFolder(*private_folder);
   if (!folder) return "cannot make a temporary folder in " + private_folder->path;
-  module1.TempFolder = folder->Path();
-  startup::ExtractPackageFiles(module1.PackageRecord, *folder);
-
-  effects::State effects;
-  presentation::Form_Load(module1, effects, host);
-  presentation::Form_Unload(module1, *folder);
+  const base::Result<void> shown = startup::ExtractAndPresent(
+      show, &*folder, private_folder->path,
+      [&]() -> base::Result<platform::ShowHost*> { return &host; });
+  if (!shown) return shown.error();
   return std::nullopt;
 }
 

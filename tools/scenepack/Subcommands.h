@@ -18,5 +18,7 @@ void RegisterInspect(CLI::App& app, int& exit_code);
 void RegisterExtract(CLI::App& app, int& exit_code);
 void RegisterRender(CLI::App& app, int& exit_code);
 void RegisterPlay(CLI::App& app, int& exit_code);
+void RegisterInit(CLI::App& app, int& exit_code);
+void RegisterExport(CLI::App& app, int& exit_code);
 
 }  // namespace scenesaver::scenepack

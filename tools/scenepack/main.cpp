@@ -1,4 +1,4 @@
-// scenepack: builds, inspects, extracts, renders and plays scene-show saver files.
+// scenepack: builds, inspects, extracts, renders, plays and exports scene-show saver files.
 #include <CLI/CLI.hpp>
 #include <string>
 #include <vector>
@@ -7,17 +7,22 @@
 #include "tools/scenepack/Subcommands.h"
 
 int main(int argc, char** argv) {
-  CLI::App app{"scenepack: builds, inspects, extracts, renders and plays scene-show savers"};
+  CLI::App app{
+      "scenepack: builds (from a manifest or a folder of photos), inspects, extracts, renders, "
+      "plays and exports scene-show savers"};
   app.require_subcommand(1);
   app.footer(
       "Run `scenepack SUBCOMMAND --help` for the options of each. Exit status 2: bad usage.");
   int exit_code = 0;
   for (const scenesaver::scenepack::Registrar registrar :
-       {scenesaver::scenepack::RegisterBuild, scenesaver::scenepack::RegisterInspect, scenesaver::scenepack::RegisterExtract,
-        scenesaver::scenepack::RegisterRender, scenesaver::scenepack::RegisterPlay}) {
+       {scenesaver::scenepack::RegisterBuild, scenesaver::scenepack::RegisterInspect,
+        scenesaver::scenepack::RegisterExtract, scenesaver::scenepack::RegisterRender,
+        scenesaver::scenepack::RegisterPlay, scenesaver::scenepack::RegisterInit,
+        scenesaver::scenepack::RegisterExport}) {
     registrar(app, exit_code);
   }
-  const std::vector<std::string> args = scenesaver::scenepack::WithDoubleDashHackSwitches(argc, argv);
+  const std::vector<std::string> args =
+      scenesaver::scenepack::WithDoubleDashHackSwitches(argc, argv);
   std::vector<const char*> arg_pointers;
   arg_pointers.reserve(args.size());
   for (const std::string& arg : args) arg_pointers.push_back(arg.c_str());

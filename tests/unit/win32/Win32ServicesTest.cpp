@@ -94,8 +94,8 @@ TEST(Win32FileServices, SettingsFileIsReplacedWholeAndReadBack) {
   const Sandbox sandbox;
   const std::string path = (sandbox / "show.set").string();
   EXPECT_EQ(platform::ReadSettingsFile(path).music, -1);  // missing: on
-  ASSERT_FALSE(platform::ReplaceFileAtomically(path, std::vector<std::uint8_t>{0xFF, 0xFF, 0, 0}));
-  ASSERT_FALSE(platform::ReplaceFileAtomically(path, std::vector<std::uint8_t>{0, 0, 0xFF, 0xFF}));
+  ASSERT_TRUE(platform::ReplaceFileAtomically(path, std::vector<std::uint8_t>{0xFF, 0xFF, 0, 0}));
+  ASSERT_TRUE(platform::ReplaceFileAtomically(path, std::vector<std::uint8_t>{0, 0, 0xFF, 0xFF}));
   const platform::StoredSettings settings = platform::ReadSettingsFile(path);
   EXPECT_EQ(settings.music, 0);
   EXPECT_EQ(settings.sound, -1);
@@ -103,24 +103,24 @@ TEST(Win32FileServices, SettingsFileIsReplacedWholeAndReadBack) {
   EXPECT_EQ(std::distance(fs::directory_iterator(sandbox / ""), fs::directory_iterator()), 1);
   const auto failure =
       platform::ReplaceFileAtomically((sandbox / "missing" / "x.set").string(), Bytes("x"));
-  ASSERT_TRUE(failure);
-  EXPECT_NE(failure->find("x.set"), std::string::npos);
+  ASSERT_FALSE(failure);
+  EXPECT_NE(failure.error().find("x.set"), std::string::npos);
 }
 
 TEST(Win32FileServices, ReadsAtAnyOffsetAndRefusesFolders) {
   const Sandbox sandbox;
   std::ofstream(sandbox / "p.scr", std::ios::binary) << "0123456789";
-  std::string error;
-  const auto file = platform::RandomAccessFile::Open((sandbox / "p.scr").string(), error);
-  ASSERT_TRUE(file) << error;
-  EXPECT_EQ(file->Size(), 10u);
+  const auto file = platform::RandomAccessFile::Open((sandbox / "p.scr").string());
+  ASSERT_TRUE(file) << file.error();
+  EXPECT_EQ(file.value().Size(), 10u);
   std::uint8_t buffer[3] = {};
-  ASSERT_TRUE(file->ReadAt(7, buffer, 3));
+  ASSERT_TRUE(file.value().ReadAt(7, buffer, 3));
   EXPECT_EQ(std::string(buffer, buffer + 3), "789");
-  EXPECT_FALSE(file->ReadAt(8, buffer, 3));  // past the end
-  EXPECT_FALSE(platform::RandomAccessFile::Open(sandbox.Path(), error));
-  EXPECT_FALSE(platform::RandomAccessFile::Open((sandbox / "none.scr").string(), error));
-  EXPECT_NE(error.find("none.scr"), std::string::npos);
+  EXPECT_FALSE(file.value().ReadAt(8, buffer, 3));  // past the end
+  EXPECT_FALSE(platform::RandomAccessFile::Open(sandbox.Path()));
+  const auto missing = platform::RandomAccessFile::Open((sandbox / "none.scr").string());
+  ASSERT_FALSE(missing);
+  EXPECT_NE(missing.error().find("none.scr"), std::string::npos);
 }
 
 TEST(Win32InstanceLock, ASecondInstanceSeesTheFirst) {
