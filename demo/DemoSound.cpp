@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 #include <random>
+#include <string_view>
 
 #include "demo/DemoMedia.h"
 
@@ -52,10 +53,15 @@ std::vector<std::uint8_t> Wav(const std::vector<double>& samples, int rate) {
     u16(v & 0xFFFF);
     u16(v >> 16);
   };
+  // Tags go in byte by byte: GCC 12 misreads an initializer-list insert into an empty vector
+  // as an overflow (-Wstringop-overflow) at -O2 and above.
+  auto tag = [&](std::string_view name) {
+    for (const char c : name) out.push_back(static_cast<std::uint8_t>(c));
+  };
   const auto data = static_cast<std::uint32_t>(samples.size() * 2);
-  out.insert(out.end(), {'R', 'I', 'F', 'F'});
+  tag("RIFF");
   u32(36 + data);
-  out.insert(out.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
+  tag("WAVEfmt ");
   u32(16);
   u16(1);  // PCM
   u16(1);  // mono
@@ -63,7 +69,7 @@ std::vector<std::uint8_t> Wav(const std::vector<double>& samples, int rate) {
   u32(static_cast<std::uint32_t>(rate * 2));
   u16(2);
   u16(16);
-  out.insert(out.end(), {'d', 'a', 't', 'a'});
+  tag("data");
   u32(data);
   const double peak = std::max(
       1e-9, *std::max_element(samples.begin(), samples.end(),

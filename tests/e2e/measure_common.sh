@@ -7,7 +7,7 @@ measure_here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 # measure_init SCREEN BUILD_DIR ARGS...: sets $build, $scenepack, $player and $work; re-runs the
 # calling script (with ARGS) in a fresh Xvfb of SCREEN (WIDTHxHEIGHTxDEPTH) unless already in one.
-# Exits 0 with a message when a tool or the build is missing.
+# Exits 77 (a skip) with a message when a tool or the build is missing.
 measure_init() {
   local screen=$1
   build=$2
@@ -16,9 +16,9 @@ measure_init() {
   player=$build/startup/scenesaver
   local tool
   for tool in xvfb-run xdotool convert python3; do
-    command -v "$tool" >/dev/null || { echo "skip: $tool is not installed"; exit 0; }
+    command -v "$tool" >/dev/null || { echo "skip: $tool is not installed"; exit 77; }
   done
-  [ -x "$scenepack" ] && [ -x "$player" ] || { echo "skip: build first (scripts/build build)"; exit 0; }
+  [ -x "$scenepack" ] && [ -x "$player" ] || { echo "skip: build first (scripts/build build)"; exit 77; }
   if [ "${MEASURE_IN_XVFB:-}" != "$screen" ]; then
     exec env MEASURE_IN_XVFB="$screen" xvfb-run -a -s "-screen 0 $screen" bash "$0" "$@"
   fi

@@ -13,7 +13,7 @@ source "$(dirname "$0")/measure_common.sh"
 measure_init 1024x768x24 "${1:-${BUILD_DIR:-build}}" "$@"
 media=$build/demo/media
 [ -f "$media/tune.mid" ] && [ -f "$media/chime.wav" ] ||
-  { echo "skip: the demo's media have not been built (scripts/build build)"; exit 0; }
+  { echo "skip: the demo's media have not been built (scripts/build build)"; exit 77; }
 
 convert -size 640x480 gradient:red-blue "$work/a.jpg"
 convert -size 640x480 gradient:green-yellow "$work/b.jpg"

@@ -8,10 +8,10 @@ build=${BUILD_DIR:-build}
 saver=$build/demo.scr
 scenepack=$build/tools/scenepack/scenepack
 for tool in xvfb-run xdotool xev xwininfo import convert compare identify; do
-  command -v "$tool" >/dev/null || { echo "skip: $tool is not installed"; exit 0; }
+  command -v "$tool" >/dev/null || { echo "skip: $tool is not installed"; exit 77; }
 done
-[ -x "$saver" ] || { echo "skip: $saver has not been built"; exit 0; }
-[ -x "$scenepack" ] || { echo "skip: $scenepack has not been built"; exit 0; }
+[ -x "$saver" ] || { echo "skip: $saver has not been built"; exit 77; }
+[ -x "$scenepack" ] || { echo "skip: $scenepack has not been built"; exit 77; }
 
 if [ -z "${HACK_E2E_IN_XVFB:-}" ]; then
   exec env HACK_E2E_IN_XVFB=1 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"

@@ -12,10 +12,10 @@ build=${BUILD_DIR:-$here/../../build}
 player=$build/startup/scenesaver
 demo=$build/demo.scr
 for tool in xvfb-run xdotool import convert display python3; do
-  command -v "$tool" >/dev/null || { echo "skip: $tool is not installed"; exit 0; }
+  command -v "$tool" >/dev/null || { echo "skip: $tool is not installed"; exit 77; }
 done
-[ -x "$player" ] || { echo "skip: $player is not built"; exit 0; }
-[ -f "$demo" ] || { echo "skip: $demo is not built"; exit 0; }
+[ -x "$player" ] || { echo "skip: $player is not built"; exit 77; }
+[ -f "$demo" ] || { echo "skip: $demo is not built"; exit 77; }
 
 if [ -z "${LOCK_E2E_IN_XVFB:-}" ]; then
   exec env LOCK_E2E_IN_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24" bash ${E2E_TRACE:+-x} "$0" "$@"

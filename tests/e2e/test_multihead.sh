@@ -7,10 +7,10 @@ build=${BUILD_DIR:-build}
 saver=$build/demo.scr
 scenepack=$build/tools/scenepack/scenepack
 for tool in xvfb-run xdotool display import convert compare identify; do
-  command -v "$tool" >/dev/null || { echo "skip: $tool is not installed"; exit 0; }
+  command -v "$tool" >/dev/null || { echo "skip: $tool is not installed"; exit 77; }
 done
-[ -x "$saver" ] || { echo "skip: $saver has not been built"; exit 0; }
-[ -x "$scenepack" ] || { echo "skip: $scenepack has not been built"; exit 0; }
+[ -x "$saver" ] || { echo "skip: $saver has not been built"; exit 77; }
+[ -x "$scenepack" ] || { echo "skip: $scenepack has not been built"; exit 77; }
 
 if [ -z "${MULTIHEAD_E2E_IN_XVFB:-}" ]; then
   exec env MULTIHEAD_E2E_IN_XVFB=1 xvfb-run -a \
@@ -108,9 +108,17 @@ printf '%s\n' '$argon2id$v=19$m=65536,t=2,p=1$losJMXpCl3dPXDc7NZWR2w$x0XOhxKKRr2
 chmod 600 "$XDG_CONFIG_HOME/scenesaver/ScreenSaveUsePassword" "$XDG_CONFIG_HOME/scenesaver/password"
 start_show
 xdotool key space
-sleep 1
-kill -0 "$pid" 2>/dev/null || fail "the show ended without the password"
-import -display "$primary" -window root "$shots/multihead-prompt-primary.png"
+# The prompt's box (560 x 220, centred on the primary screen) is dark grey inside its frame.
+prompt_seen=
+for _ in $(seq 50); do
+  kill -0 "$pid" 2>/dev/null || fail "the show ended without the password"
+  import -display "$primary" -window root "$shots/multihead-prompt-primary.png"
+  inside=$(convert "$shots/multihead-prompt-primary.png" -crop 1x1+236+278 -depth 8 rgb:- |
+    od -An -tu1 | xargs)
+  if [ "$inside" = "48 48 48" ]; then prompt_seen=1; break; fi
+  sleep 0.2
+done
+[ -n "$prompt_seen" ] || fail "no password prompt on the primary screen ($shots/multihead-prompt-primary.png)"
 import -display "$other" -window root "$shots/multihead-prompt-other.png"
 for shot in "$shots/multihead-prompt-primary.png" "$shots/multihead-prompt-other.png"; do
   seen=$(desktop_pixels "$shot")

@@ -7,9 +7,9 @@ set -euo pipefail
 build=${BUILD_DIR:-build}
 saver=$build/demo.scr
 scenepack=$build/tools/scenepack/scenepack
-[ -x "$scenepack" ] || { echo "skip: $scenepack has not been built"; exit 0; }
-[ -f "$saver" ] || { echo "skip: $saver has not been built"; exit 0; }
-command -v identify >/dev/null || { echo "skip: identify is not installed"; exit 0; }
+[ -x "$scenepack" ] || { echo "skip: $scenepack has not been built"; exit 77; }
+[ -f "$saver" ] || { echo "skip: $saver has not been built"; exit 77; }
+command -v identify >/dev/null || { echo "skip: identify is not installed"; exit 77; }
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

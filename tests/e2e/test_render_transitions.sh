@@ -6,9 +6,9 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=${BUILD_DIR:-build}
 scenepack=$build/tools/scenepack/scenepack
 player=$build/startup/scenesaver
-[ -x "$scenepack" ] && [ -x "$player" ] || { echo "skip: scenepack or scenesaver not built"; exit 0; }
+[ -x "$scenepack" ] && [ -x "$player" ] || { echo "skip: scenepack or scenesaver not built"; exit 77; }
 command -v convert >/dev/null && command -v compare >/dev/null ||
-  { echo "skip: imagemagick is not installed"; exit 0; }
+  { echo "skip: imagemagick is not installed"; exit 77; }
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -6,8 +6,8 @@ set -euo pipefail
 build=${BUILD_DIR:-build}
 source_dir=${SOURCE_DIR:-.}
 scenepack=$build/tools/scenepack/scenepack
-[ -x "$scenepack" ] || { echo "skip: $scenepack has not been built"; exit 0; }
-command -v python3 >/dev/null || { echo "skip: python3 is not installed"; exit 0; }
+[ -x "$scenepack" ] || { echo "skip: $scenepack has not been built"; exit 77; }
+command -v python3 >/dev/null || { echo "skip: python3 is not installed"; exit 77; }
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -5,9 +5,9 @@
 set -euo pipefail
 saver=${BUILD_DIR:-build}/demo.scr
 for tool in xvfb-run xdotool import convert strace; do
-  command -v "$tool" >/dev/null || { echo "skip: $tool is not installed"; exit 0; }
+  command -v "$tool" >/dev/null || { echo "skip: $tool is not installed"; exit 77; }
 done
-[ -x "$saver" ] || { echo "skip: $saver has not been built"; exit 0; }
+[ -x "$saver" ] || { echo "skip: $saver has not been built"; exit 77; }
 
 if [ -z "${SETTINGS_E2E_IN_XVFB:-}" ]; then
   exec env SETTINGS_E2E_IN_XVFB=1 xvfb-run -a -s "-screen 0 800x600x24" bash "$0" "$@"

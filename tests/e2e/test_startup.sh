@@ -7,9 +7,9 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 player=${BUILD_DIR:-$here/../../build}/startup/scenesaver
 for tool in xvfb-run xdotool import convert python3; do
-  command -v "$tool" >/dev/null || { echo "skip: $tool is not installed"; exit 0; }
+  command -v "$tool" >/dev/null || { echo "skip: $tool is not installed"; exit 77; }
 done
-[ -x "$player" ] || { echo "skip: $player is not built"; exit 0; }
+[ -x "$player" ] || { echo "skip: $player is not built"; exit 77; }
 
 work=$(mktemp -d)
 trap '[ -n "${KEEP_WORK:-}" ] || rm -rf "$work"' EXIT

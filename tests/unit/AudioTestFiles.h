@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "ScratchFolder.h"
+
 namespace scenesaver::audio_test {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -107,31 +109,6 @@ inline Bytes Wave(std::uint32_t rate, std::uint16_t channels, std::uint32_t fram
   return out;
 }
 
-class ScratchDir {
- public:
-  ScratchDir() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "scenesaver-audio.XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp");
-    path_ = pattern;
-  }
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-  ~ScratchDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  std::string Write(const std::string& name, const Bytes& bytes) const {
-    const std::string path = (path_ / name).string();
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-    return path;
-  }
-  std::string Path(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  std::filesystem::path path_;
-};
+using ScratchDir = testing_support::ScratchFolder;
 
 }  // namespace scenesaver::audio_test

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "ScratchFolder.h"
 #include "platform/picture/JpegLayout.h"
 #include "platform/picture/PictureDecoder.h"
 
@@ -21,32 +22,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 using raster::Surface;
 
-// A scratch folder for the test's files, removed afterwards.
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "decode-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
-  ~ScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-  std::string Write(const std::string& name, const Bytes& bytes) const {
-    const std::string file = (path_ / name).string();
-    std::ofstream(file, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-    return file;
-  }
-
- private:
-  std::filesystem::path path_;
-};
+using testing_support::ScratchFolder;
 
 // The test picture: a 16 x 8 image, left half (200, 40, 10), right half (20, 90, 220).
 constexpr int kW = 16, kH = 8;
@@ -218,15 +194,37 @@ TEST(DecodePicture, EverySeedOfTheFuzzCorpusDecodesOrFailsCleanly) {
   const std::filesystem::path seeds =
       std::filesystem::path(SCENESAVER_SOURCE_DIR) / "tests/fuzz/corpus/picture";
   int decoded = 0;
+  int refused = 0;
   for (const auto& entry : std::filesystem::directory_iterator(seeds)) {
-    Surface s;
-    if (!DecodeKeepingBackColor(entry.path().string(), s)) ++decoded;
+    const std::string path = entry.path().string();
+    Surface s(2, 2, 0x42);
+    s.Cls();
+    const auto failure = DecodeKeepingBackColor(path, s);
+    if (failure) {
+      // Cleanly: a message naming the file, and the surface as it was.
+      ++refused;
+      EXPECT_NE(failure->find(path), std::string::npos) << *failure;
+      EXPECT_EQ(s.Width(), 2) << path;
+      EXPECT_EQ(s.Height(), 2) << path;
+      EXPECT_EQ(std::vector<std::uint32_t>(s.Pixels().begin(), s.Pixels().end()),
+                std::vector<std::uint32_t>(4, 0x42))
+          << path;
+    } else {
+      ++decoded;
+      EXPECT_GT(s.Width(), 0) << path;
+      EXPECT_GT(s.Height(), 0) << path;
+      EXPECT_EQ(s.Pixels().size(),
+                static_cast<std::size_t>(s.Width()) * static_cast<std::size_t>(s.Height()))
+          << path;
+    }
   }
   EXPECT_GE(decoded, 6);
+  EXPECT_GE(refused, 1) << "the seeds include damaged pictures";
 }
 
 // Expects a failure that names the file, with the surface left as it was.
 void ExpectRefused(const std::string& path, const std::string& reason) {
+  ASSERT_FALSE(reason.empty()) << "every refusal names its reason";
   Surface s(2, 2, 0x42);
   const auto failure = DecodeKeepingBackColor(path, s);
   ASSERT_NE(failure, std::nullopt) << path;
@@ -242,16 +240,19 @@ TEST(DecodePicture, MissingEmptyForeignAndDamagedFilesFailNamingTheFile) {
   ExpectRefused(folder.Write("empty.jpg", {}), "not a JPEG");
   ExpectRefused(folder.Write("text.jpg", {'h', 'e', 'l', 'l', 'o'}), "not a JPEG");
   const Bytes jpeg = EncodeJpeg(0);
-  for (const std::size_t keep :
-       {std::size_t{3}, std::size_t{40}, jpeg.size() / 2, jpeg.size() - 2}) {
-    ExpectRefused(folder.Write("cut.jpg", Bytes(jpeg.begin(), jpeg.begin() + keep)), "");
+  // Cut before the frame header there is no picture; cut inside the scan data the decoder
+  // gives up.
+  for (const auto& [keep, reason] :
+       {std::pair{std::size_t{3}, "has no pixels"}, std::pair{std::size_t{40}, "has no pixels"},
+        std::pair{jpeg.size() / 2, "cannot decode"}, std::pair{jpeg.size() - 2, "truncated"}}) {
+    ExpectRefused(folder.Write("cut.jpg", Bytes(jpeg.begin(), jpeg.begin() + keep)), reason);
   }
-  ExpectRefused(folder.Write("cut.jpg", Bytes(jpeg.begin(), jpeg.end() - 2)), "truncated");
   const Bytes png = EncodeWithSdl(true);
-  ExpectRefused(folder.Write("cut.png", Bytes(png.begin(), png.begin() + png.size() / 2)), "");
+  ExpectRefused(folder.Write("cut.png", Bytes(png.begin(), png.begin() + png.size() / 2)),
+                "cannot decode");
   Bytes gif = kGif;
   gif.resize(40);
-  ExpectRefused(folder.Write("cut.gif", gif), "");
+  ExpectRefused(folder.Write("cut.gif", gif), "header is damaged");
 }
 
 // Rewrites the width and height in the frame header of a JPEG.

@@ -5,6 +5,8 @@
 #include <cstdint>
 
 #include "EffectsTestSupport.h"
+#include "base/Numbers.h"
+#include "base/RuntimeFailure.h"
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 
@@ -137,6 +139,23 @@ TEST(EffectsFrame, TableNamesAndIntervals) {
   EXPECT_EQ(effects::DescribeTransition(25).name, "EffectShrinkThenGrow");
   EXPECT_EQ(effects::DescribeTransition(29).name, "EffectPushFromBottom");
   EXPECT_TRUE(effects::DescribeTransition(30).name.empty());
+}
+
+}  // namespace
+
+namespace {
+
+// The effects' coordinates go through px(): to the nearest integer, ties to the even one, and
+// anything outside the 32-bit range is an overflow, right up to the last representable value.
+TEST(EffectsCoordinates, PxRoundsTiesToEvenAndRefusesOnlyValuesPastTheRange) {
+  EXPECT_EQ(scenesaver::base::px(2.5), 2);
+  EXPECT_EQ(scenesaver::base::px(3.5), 4);
+  EXPECT_EQ(scenesaver::base::px(-2.5), -2);
+  EXPECT_EQ(scenesaver::base::px(2147483647.0), 2147483647);
+  EXPECT_EQ(scenesaver::base::px(-2147483648.0), -2147483647 - 1);
+  EXPECT_EQ(scenesaver::base::px(2147483647.4), 2147483647);
+  EXPECT_THROW(scenesaver::base::px(2147483647.5), scenesaver::base::RuntimeFailure);
+  EXPECT_THROW(scenesaver::base::px(-2147483649.0), scenesaver::base::RuntimeFailure);
 }
 
 }  // namespace

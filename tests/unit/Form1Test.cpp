@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <limits>
@@ -7,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "ScratchFolder.h"
 #include "platform/headless/HeadlessHost.h"
 #include "presentation/Form1.h"
 #include "presentation/Form1Input.h"
@@ -230,6 +232,27 @@ TEST_P(Form1EffectOutsideTheTable, DrawsNothingUntilALaterPassage) {
 
 INSTANTIATE_TEST_SUITE_P(Numbers, Form1EffectOutsideTheTable, testing::Values(30, 255, -1));
 
+class Form1EffectInTheTable : public testing::TestWithParam<std::int32_t> {};
+
+TEST_P(Form1EffectInTheTable, RunsATransitionOfSeveralFramesBeforeTheNextScene) {
+  Show show;
+  show.Add(Scene("a.jpg", 1000, GetParam()));
+  show.Add(Scene("b.jpg", 5000));
+  show.options.until_ms = 4000;
+  show.Run();
+  const Shown shown = show.Shown();
+  ASSERT_FALSE(shown.empty());
+  EXPECT_EQ(shown.front(), (std::pair<std::uint32_t, Color>{0, kRed}));
+  const auto arrived = std::find_if(shown.begin(), shown.end(),
+                                    [](const auto& frame) { return frame.second == kGreen; });
+  ASSERT_NE(arrived, shown.end());
+  // Between the first scene and the arrival, the transition drew frames of its own.
+  EXPECT_GT(arrived - shown.begin(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(FirstAndLast, Form1EffectInTheTable,
+                         testing::Values(effects::kFirstEffect, effects::kLastEffect));
+
 TEST(Form1SceneLoop, ZeroDisplayTimeWaitsOneTickAndNegativeOneYield) {
   Show show;
   show.Add(Scene("a.jpg", 0));
@@ -260,6 +283,26 @@ TEST(Form1SceneLoop, InputDuringTheHoldStillStartsTheSoundAndRunsTheTransition) 
   EXPECT_GE(host.CursorCount(), 0);
   EXPECT_FALSE(host.ScreenSaverRunning());
   EXPECT_EQ(host.PasswordPrompts(), 0);
+}
+
+TEST(Form1SceneLoop, TheArrivingScenesSoundStartsBeforeItsTransition) {
+  Show show;
+  show.Add(Scene("a.jpg", 100, 5));
+  show.Add(Scene("b.jpg", 5000, 0, "b.wav"));
+  show.options.until_ms = 3000;
+  show.Run();
+  const auto calls = show.Calls();
+  ASSERT_FALSE(calls.empty());
+  EXPECT_EQ(calls[0], "101 PlaySound /tmp/show/b.wav 131075");
+  // The transition's frames come after the sound started, and take time.
+  const Shown shown = show.Shown();
+  const auto arrived = std::find_if(shown.begin(), shown.end(),
+                                    [](const auto& frame) { return frame.second == kGreen; });
+  ASSERT_NE(arrived, shown.end());
+  EXPECT_GT(arrived->first, 101u);
+  EXPECT_GT(
+      std::count_if(shown.begin(), arrived, [](const auto& frame) { return frame.first >= 101; }),
+      1);
 }
 
 TEST(Form1Compose, TransparentFlagWithoutOverlayFlagPaintsOpaqueOnTheBackground) {
@@ -345,18 +388,7 @@ TEST(Form1Password, ValueZeroOrUnreadableAsksNothing) {
   }
 }
 
-class TempDir {
- public:
-  TempDir() {
-    char pattern[] = "/tmp/form1test-XXXXXX";
-    path_ = mkdtemp(pattern);
-  }
-  ~TempDir() { std::filesystem::remove_all(path_); }
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
-};
+using TempDir = testing_support::ScratchFolder;
 
 TEST(Form1Failure, NoScenesFailsBeforeTheWindowAndLeavesNoFolder) {
   TempDir parent;
@@ -547,9 +579,18 @@ TEST(Form1Input, MouseMoveEndsOnlyAwayFromTheStartPosition) {
   host.cursor = start;
   input.MouseMove();
   EXPECT_EQ(quit, 0);
-  host.cursor = {100, 49};
-  input.MouseMove();
-  EXPECT_EQ(quit, -1);
+  // One pixel in any direction, along either axis alone, ends the show.
+  for (const platform::Point moved : {platform::Point{100, 49}, platform::Point{100, 51},
+                                      platform::Point{99, 50}, platform::Point{101, 50}}) {
+    quit = 0;
+    host.cursor = moved;
+    input.MouseMove();
+    EXPECT_EQ(quit, -1) << moved.x << "," << moved.y;
+    host.cursor = start;
+    quit = 0;
+    input.MouseMove();
+    EXPECT_EQ(quit, 0) << "back at the start after " << moved.x << "," << moved.y;
+  }
   quit = 0;
   input.KeyDown();
   EXPECT_EQ(quit, -1);

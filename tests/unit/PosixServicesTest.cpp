@@ -4,11 +4,12 @@
 
 #include <filesystem>
 
+#include "AsUnprivilegedUser.h"
 #include "TestSandbox.h"
+#include "platform/SettingsReader.h"
 #include "platform/posix/InstanceLock.h"
 #include "platform/posix/PasswordStore.h"
 #include "platform/posix/PrivateFolder.h"
-#include "platform/SettingsReader.h"
 #include "platform/posix/UserConfig.h"
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)
@@ -100,14 +101,19 @@ TEST(SettingsReaderTest, ReadsBothFlagsWithDefaultsForMissingAndShortFiles) {
 }
 
 TEST(SettingsReaderTest, UnreadableFileTurnsBothOff) {
-  if (::geteuid() == 0) GTEST_SKIP() << "file modes do not stop root";
   TestSandbox box;
+  // Only the file's own mode may stop the reader: the folders on the way stay open to all.
+  ::chmod(box.Root().c_str(), 0755);
   const std::string path = box.Path("demo.set");
   TestSandbox::WriteBytes(path, std::string("\xFF\xFF\xFF\xFF", 4));
+  const auto read = [&] {
+    const auto settings = platform::ReadSettingsFile(path);
+    return std::to_string(settings.music) + " " + std::to_string(settings.sound);
+  };
+  ::chmod(path.c_str(), 0644);
+  EXPECT_EQ(testing_support::RunAsUnprivilegedUser(read), "-1 -1");
   ::chmod(path.c_str(), 0);
-  const auto settings = platform::ReadSettingsFile(path);
-  EXPECT_EQ(settings.music, 0);
-  EXPECT_EQ(settings.sound, 0);
+  EXPECT_EQ(testing_support::RunAsUnprivilegedUser(read), "0 0");
 }
 
 TEST(UserConfigTest, UsePasswordValueRoundTripsAndRejectsJunk) {
@@ -127,8 +133,13 @@ TEST(UserConfigTest, UsePasswordValueRoundTripsAndRejectsJunk) {
   }
   TestSandbox::WriteBytes(file, " 7\n");
   EXPECT_EQ(platform::ReadScreenSaveUsePassword(), 7u);
-  ::chmod(file.c_str(), 0666);  // others could switch the password off
-  EXPECT_EQ(platform::ReadScreenSaveUsePassword(), std::nullopt);
+  // Whoever else could write the file could switch the password off; reading it is harmless.
+  for (const mode_t mode : {0666, 0620, 0602}) {
+    ::chmod(file.c_str(), mode);
+    EXPECT_EQ(platform::ReadScreenSaveUsePassword(), std::nullopt) << std::oct << mode;
+  }
+  ::chmod(file.c_str(), 0644);
+  EXPECT_EQ(platform::ReadScreenSaveUsePassword(), 7u);
 }
 
 TEST(PasswordStoreTest, StoresArgon2idAndVerifies) {
@@ -153,9 +164,14 @@ TEST(PasswordStoreTest, UntrustedFileNeverVerifies) {
   const std::string file = box.Path("config/scenesaver/password");
   const std::string hash = TestSandbox::ReadBytes(file);
 
-  ::chmod(file.c_str(), 0640);
-  EXPECT_EQ(platform::VerifyPassword("secret"), platform::PasswordCheck::kUnreadable);
+  // Any permission at all for the group or others makes the hash untrusted.
+  for (const mode_t mode : {0640, 0620, 0610, 0604, 0602, 0601}) {
+    ::chmod(file.c_str(), mode);
+    EXPECT_EQ(platform::VerifyPassword("secret"), platform::PasswordCheck::kUnreadable)
+        << std::oct << mode;
+  }
   ::chmod(file.c_str(), 0600);
+  EXPECT_EQ(platform::VerifyPassword("secret"), platform::PasswordCheck::kAccepted);
   ASSERT_EQ(::chown(file.c_str(), ::geteuid() + 1, static_cast<gid_t>(-1)) == 0, ::geteuid() == 0);
   if (::geteuid() == 0) {
     EXPECT_EQ(platform::VerifyPassword("secret"), platform::PasswordCheck::kUnreadable);

@@ -5,10 +5,10 @@
 
 #include "FakeStartupHost.h"
 #include "TestSandbox.h"
+#include "package/PackageFormat.h"
 #include "platform/posix/InstanceLock.h"
 #include "platform/posix/PrivateFolder.h"
 #include "startup/CommandLine.h"
-#include "package/PackageFormat.h"
 #include "startup/Startup.h"
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)
@@ -50,7 +50,7 @@ struct Observed {
   int form1_loads = 0;
   int form1_unloads = 0;
   int settings_shown = 0;
-  package::ShowState seen;                           // the module state as Form_Load received it
+  package::ShowState seen;                       // the module state as Form_Load received it
   std::map<std::string, std::string> extracted;  // file name -> bytes, during the show
 };
 
@@ -69,8 +69,7 @@ class StartupTest : public ::testing::Test {
 
   int Start(std::string_view argument_text, Observed& run) {
     startup::Windows windows;
-    windows.form1_load = [&run](package::ShowState& module1, effects::State&,
-                                platform::ShowHost&) {
+    windows.form1_load = [&run](package::ShowState& module1, effects::State&, platform::ShowHost&) {
       ++run.form1_loads;
       run.seen = module1;
       if (module1.TempFolder.empty()) return;
@@ -82,7 +81,8 @@ class StartupTest : public ::testing::Test {
     windows.form1_unload = [&run](const package::ShowState&, platform::ExtractFolder&) {
       ++run.form1_unloads;
     };
-    windows.settings_show_modal = [&run](const package::ShowState& module1, platform::StartupHost&) {
+    windows.settings_show_modal = [&run](const package::ShowState& module1,
+                                         platform::StartupHost&) {
       ++run.settings_shown;
       run.seen = module1;
     };
@@ -248,6 +248,22 @@ TEST_F(StartupTest, ShowExtractsMusicPicturesAndSoundsThenLeavesNothing) {
   std::vector<std::string> left = TempFolders();
   std::sort(left.begin(), left.end());
   EXPECT_EQ(left, (std::vector<std::string>{"temp1", "temp2"}));
+}
+
+TEST_F(StartupTest, ScenesPastTheSceneCountAreNotExtracted) {
+  Package package = WithScenes({
+      Scene("a.jpg", "picture A", "a.wav", "sound A"),
+      Scene("b.jpg", "picture B", "b.wav", "sound B"),
+      Scene("c.jpg", "picture C", "c.wav", "sound C"),
+  });
+  package.SceneCount = 2;  // the array holds one scene more than the show counts
+  WritePlayer(package);
+  Observed run;
+  EXPECT_EQ(Start("/S", run), startup::kExitNormal);
+  EXPECT_EQ(run.extracted, (std::map<std::string, std::string>{{"a.jpg", "picture A"},
+                                                               {"a.wav", "sound A"},
+                                                               {"b.jpg", "picture B"},
+                                                               {"b.wav", "sound B"}}));
 }
 
 TEST_F(StartupTest, HostileNamesInThePackageTouchNothingOutsideTheFolder) {

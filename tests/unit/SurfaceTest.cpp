@@ -46,10 +46,22 @@ void ModelBitBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, i
   }
 }
 
-// Source offset sampled by destination offset k of n from a source extent of m.
+// A non-negative fraction, kept exact.
+struct Fraction {
+  std::int64_t num;
+  std::int64_t den;  // > 0
+};
+
+// Source pixel under the centre of destination pixel k of n, the source extent m stretched over
+// the n destination pixels: the centre lies at (k + 1/2) * m / n source pixels from the start
+// (from the far end when mirrored); pixel p covers (p, p + 1], so a centre exactly on the line
+// between two pixels takes the one before it.
 std::int64_t ModelSample(std::int64_t k, std::int64_t n, std::int64_t m, bool mirror) {
-  if (mirror) k = n - 1 - k;
-  return ((2 * k + 1) * m - 1) / (2 * n);
+  Fraction centre{(2 * k + 1) * m, 2 * n};
+  if (mirror) centre.num = 2 * n * m - centre.num;
+  std::int64_t p = 0;
+  while ((p + 1) * centre.den < centre.num) ++p;  // p + 1 < centre
+  return p;
 }
 
 void ModelStretchBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx, int sy,
@@ -216,12 +228,27 @@ TEST(StretchBlt, ZeroExtentsAndExtremeArgumentsDoNotCrash) {
   raster::StretchBlt(dst, 0, 0, 0, 4, src, 0, 0, 4, 4);
   raster::StretchBlt(dst, 0, 0, 4, 4, src, 0, 0, 4, 0);
   EXPECT_EQ(Content(dst), Content(Filled(4, 4, 9)));
+  // The source rectangle lies wholly left of and above the source: nothing is read.
   raster::StretchBlt(dst, INT_MIN, INT_MIN, INT_MAX, INT_MAX, src, INT_MIN, INT_MIN, INT_MIN,
-                       INT_MAX);
+                     INT_MAX);
+  EXPECT_EQ(Content(dst), Content(Filled(4, 4, 9)));
+  // Mirrored over the band from -1 to INT_MAX - 2, a source just as long: the destination's
+  // pixels sample the far end of the source rectangle, which lies past the source's edge.
   raster::StretchBlt(dst, INT_MAX, INT_MAX, INT_MIN, INT_MIN, src, 0, 0, INT_MAX, INT_MAX);
+  EXPECT_EQ(Content(dst), Content(Filled(4, 4, 9)));
+  // Both rectangles run 2^31 pixels back from INT_MAX, to -1: mirrored on both sides, so a
+  // one-to-one copy, destination pixel 0 reading source pixel 0.
+  raster::StretchBlt(dst, INT_MAX, INT_MAX, INT_MIN, INT_MIN, src, INT_MAX, INT_MAX, INT_MIN,
+                     INT_MIN);
+  EXPECT_EQ(Content(dst), Content(src));
+  // With an empty surface on either side nothing happens.
+  Surface before = dst;
   Surface empty;
   raster::StretchBlt(dst, 0, 0, 4, 4, empty, 0, 0, 4, 4);
+  EXPECT_EQ(Content(dst), Content(before));
   raster::StretchBlt(empty, 0, 0, 4, 4, src, 0, 0, 4, 4);
+  EXPECT_EQ(empty.Width(), 0);
+  EXPECT_TRUE(empty.Pixels().empty());
 }
 
 TEST(StretchBlt, OntoItsOwnSurfaceReadsTheOriginalPixels) {

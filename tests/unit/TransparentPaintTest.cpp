@@ -4,15 +4,15 @@
 #include <cstdint>
 #include <vector>
 
-#include "presentation/TransparentBltFunc.h"
 #include "base/RuntimeFailure.h"
+#include "presentation/TransparentBltFunc.h"
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 
 namespace {
 
-using raster::Surface;
 using presentation::TransparentPaint;
+using raster::Surface;
 
 constexpr std::uint32_t kKey = 0x00336699;
 constexpr std::uint32_t kBack = 0x00ABCDEF;
@@ -120,6 +120,31 @@ TEST(TransparentPaint, ClipsToTheDestinationOnEverySideAndToTheSource) {
   EXPECT_EQ(dst.Pixel(1, 2), kBack);
 }
 
+TEST(TransparentPaint, NegativeSourceOffsetsSkipTheMissingPixelsAndKeepBothSidesAligned) {
+  const Surface sprite = FramedSprite(6, 6);
+  for (const auto& [sx, sy] : {std::pair{-2, 0}, std::pair{0, -3}, std::pair{-1, -1},
+                               std::pair{-5, -2}, std::pair{-7, 0}}) {
+    for (const auto& [x, y] : {std::pair{0, 0}, std::pair{1, 2}, std::pair{-1, -1}}) {
+      Surface dst = Filled(7, 7, kBack);
+      TransparentPaint(dst, x, y, 6, 6, sprite, sx, sy, kKey);
+      for (int dy = 0; dy < 7; ++dy) {
+        for (int dx = 0; dx < 7; ++dx) {
+          // Destination (dx, dy) is offset (dx - x, dy - y) into the rectangle, which reads
+          // source pixel (sx + that); pixels outside either surface or the rectangle stay.
+          const int ox = dx - x, oy = dy - y;
+          const int px = sx + ox, py = sy + oy;
+          const bool drawn =
+              ox >= 0 && oy >= 0 && ox < 6 && oy < 6 && px >= 0 && py >= 0 && px < 6 && py < 6;
+          const std::uint32_t s = drawn ? sprite.Pixel(px, py) : kKey;
+          EXPECT_EQ(dst.Pixel(dx, dy), s == kKey ? kBack : s)
+              << "source " << sx << "," << sy << " at " << x << "," << y << " pixel " << dx << ","
+              << dy;
+        }
+      }
+    }
+  }
+}
+
 TEST(TransparentPaint, EmptyOrNegativeSizesDrawNothing) {
   Surface dst = Filled(4, 4, kBack);
   const Surface opaque = Filled(4, 4, 1);
@@ -134,12 +159,9 @@ TEST(TransparentPaint, OversizedPixelCountsFailBeforeDrawing) {
   Surface dst = Filled(4, 4, kBack);
   const Surface opaque = Filled(4, 4, 1);
   // w * h * 3 overflows while w * h fits; then w * h itself; then -h.
-  EXPECT_THROW(TransparentPaint(dst, 0, 0, 30000, 30000, opaque, 0, 0, kKey),
-               base::RuntimeFailure);
-  EXPECT_THROW(TransparentPaint(dst, 0, 0, 65536, 65536, opaque, 0, 0, kKey),
-               base::RuntimeFailure);
-  EXPECT_THROW(TransparentPaint(dst, 0, 0, 0, INT_MIN, opaque, 0, 0, kKey),
-               base::RuntimeFailure);
+  EXPECT_THROW(TransparentPaint(dst, 0, 0, 30000, 30000, opaque, 0, 0, kKey), base::RuntimeFailure);
+  EXPECT_THROW(TransparentPaint(dst, 0, 0, 65536, 65536, opaque, 0, 0, kKey), base::RuntimeFailure);
+  EXPECT_THROW(TransparentPaint(dst, 0, 0, 0, INT_MIN, opaque, 0, 0, kKey), base::RuntimeFailure);
   EXPECT_EQ(Content(dst), Content(Filled(4, 4, kBack)));
   // The largest triple that fits is no failure (and is clipped to the small surfaces).
   EXPECT_NO_THROW(TransparentPaint(dst, 0, 0, 715827882, 1, opaque, 0, 0, kKey));

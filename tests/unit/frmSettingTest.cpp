@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "ScratchFolder.h"
 #include "settings/SettingsFile.h"
 #include "settings/frmSetting.h"
 
@@ -26,32 +27,7 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "frmSettingTest.XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp");
-    path_ = pattern;
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  ~TempDir() {
-    std::error_code ignored;
-    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
-    fs::remove_all(path_, ignored);
-  }
-  const fs::path& Path() const { return path_; }
-  std::vector<std::string> Entries() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(path_)) {
-      names.push_back(entry.path().filename().string());
-    }
-    return names;
-  }
-
- private:
-  fs::path path_;
-};
+using TempDir = testing_support::ScratchFolder;
 
 Bytes ReadBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -94,7 +70,7 @@ class FrmSettingTest : public ::testing::Test {
   package::ShowState state_;
   FakeStartupHost host_;
   TempDir dir_;
-  fs::path file_ = dir_.Path() / "demo.set";
+  fs::path file_ = dir_.Root() / "demo.set";
 
   void SetUp() override { state_.SettingsFilePath = file_.string(); }
 
@@ -231,7 +207,7 @@ TEST_F(FrmSettingTest, AWriteProtectedFolderTellsTheUserAndKeepsTheOldFile) {
   WriteBytes(file_, old);
   auto form = LoadedForm(-1, -1);
   {
-    WriteProtectedFolder protect(dir_.Path());
+    WriteProtectedFolder protect(dir_.Root());
     if (!protect.Active()) GTEST_SKIP() << "this file system cannot write-protect the folder";
     EXPECT_FALSE(form.Command1_Click(settings::kCommandOk));
   }
@@ -248,7 +224,7 @@ TEST_F(FrmSettingTest, AWriteProtectedFolderTellsTheUserAndKeepsTheOldFile) {
 // Two more ways a write fails: the folder does not exist, or the settings path is a directory
 // (the failure then comes at the rename, after the new file was made).
 TEST_F(FrmSettingTest, AMissingFolderIsReportedWithTheReason) {
-  state_.SettingsFilePath = (dir_.Path() / "missing" / "demo.set").string();
+  state_.SettingsFilePath = (dir_.Root() / "missing" / "demo.set").string();
   auto form = LoadedForm(-1, -1);
   EXPECT_FALSE(form.Command1_Click(settings::kCommandOk));
   ASSERT_EQ(host_.messages.size(), 1u);

@@ -1,6 +1,7 @@
 #include "tools/scenepack/HackSwitches.h"
 
 #include <string_view>
+#include <utility>
 
 namespace scenesaver::scenepack {
 
@@ -18,7 +19,10 @@ std::vector<std::string> WithDoubleDashHackSwitches(int argc, const char* const*
   for (int i = 0; i < argc; ++i) {
     // argv[0] is the program's own name.
     const bool rewrite = i > 0 && IsSingleDashHackSwitch(argv[i]);
-    out.push_back(rewrite ? "-" + std::string(argv[i]) : std::string(argv[i]));
+    // Appending rather than "-" + argv[i]: GCC 12 at -O3 misreads that as an overlapping copy.
+    std::string arg = rewrite ? std::string("-") : std::string();
+    arg += argv[i];
+    out.push_back(std::move(arg));
   }
   return out;
 }

@@ -9,9 +9,9 @@ build=${BUILD_DIR:?the Windows build folder}
 source_dir=${SOURCE_DIR:?the source folder}
 player=$build/startup/scenesaver.exe
 for tool in wine xvfb-run xdotool import convert python3; do
-  command -v "$tool" >/dev/null || { echo "skip: $tool is not installed"; exit 0; }
+  command -v "$tool" >/dev/null || { echo "skip: $tool is not installed"; exit 77; }
 done
-[ -f "$player" ] || { echo "skip: $player has not been built"; exit 0; }
+[ -f "$player" ] || { echo "skip: $player has not been built"; exit 77; }
 
 if [ -z "${WINE_E2E_IN_XVFB:-}" ]; then
   exec env WINE_E2E_IN_XVFB=1 xvfb-run -a -s "-screen 0 800x600x24" bash "$0" "$@"
