@@ -7,8 +7,8 @@
 set -euo pipefail
 build=${BUILD_DIR:-build}
 source_dir=${SOURCE_DIR:-.}
-scenepack=$build/tools/scenepack/scenepack
-player=$build/startup/scenesaver
+scenepack=$(realpath -m "$build/tools/scenepack/scenepack")
+player=$(realpath -m "$build/startup/scenesaver")
 fail() { echo "FAIL: $*"; exit 1; }
 [ -x "$scenepack" ] && [ -x "$player" ] || fail "build scenepack and scenesaver first"
 for tool in convert vips ldd; do
@@ -55,7 +55,7 @@ expect 1 "notes.jpg': not a picture" build --photos "$work/photos" --player "$pl
 mv "$work/photos/notes.jpg" "$work/notes.jpg"
 
 # The default output is beside the folder; the build never asks the screen for the size.
-(cd "$work" && DISPLAY= "$OLDPWD/$scenepack" build --photos photos --player "$OLDPWD/$player" \
+(cd "$work" && DISPLAY= "$scenepack" build --photos photos --player "$player" \
   --size 800x600 --effects 0 --seconds 1 >"$work/out" 2>&1) || { cat "$work/out"; fail "build"; }
 grep -qF "a-rotated.jpg' stored as JPEG, 450x600 (rotated upright, resized)" "$work/out" ||
   { cat "$work/out"; fail "the rotated photo is not reported"; }
@@ -90,10 +90,10 @@ check 2002 "400,300=FF00FF 260,300=FF00FF 240,300=000000 150,300=000000 50,300=0
 check 3003 "2,2=00FFFF 797,597=00FFFF 400,300=00FFFF"
 
 # init writes the show as a manifest that builds the same saver.
-(cd "$work" && "$OLDPWD/$scenepack" init photos --size 800x600 --effects 0 --seconds 1 \
+(cd "$work" && "$scenepack" init photos --size 800x600 --effects 0 --seconds 1 \
   >show.toml) || fail "init"
 grep -qF 'picture = "photos/a-rotated.jpg"' "$work/show.toml" || fail "init: paths"
-(cd "$work" && "$OLDPWD/$scenepack" build show.toml --player "$OLDPWD/$player" >/dev/null) ||
+(cd "$work" && "$scenepack" build show.toml --player "$player" >/dev/null) ||
   fail "build of the manifest from init"
 cmp "$work/show.scr" "$work/photos.scr" || fail "init's manifest builds another saver"
 
