@@ -50,7 +50,7 @@ TEST(Fit, PlansAtLandscapePortraitSquareSmallerAndLargerPictures) {
                               std::to_string(static_cast<int>(c.fit));
     EXPECT_EQ(plan.scaled, c.scaled)
         << label << " scaled " << plan.scaled.width << "x" << plan.scaled.height;
-    EXPECT_EQ(Offset(plan.crop_left, plan.crop_top), c.crop) << label;
+    EXPECT_EQ((Offset{plan.crop_left, plan.crop_top}), c.crop) << label;
     EXPECT_EQ(plan.stored, c.stored) << label;
     // The stored rectangle always lies inside the scaled picture.
     EXPECT_LE(plan.crop_left + plan.stored.width, plan.scaled.width) << label;
@@ -69,12 +69,12 @@ TEST(Fit, APictureOfTheAreasSizeNeedsNoResizeInAnyFit) {
 }
 
 TEST(Fit, CentringLeavesAnOddPixelRightAndBelowAndOverhangsEvenly) {
-  EXPECT_EQ(Centred({800, 533}, kArea), Offset(0, 33));  // 67 rows: 33 above, 34 below
-  EXPECT_EQ(Centred({450, 600}, kArea), Offset(175, 0));
-  EXPECT_EQ(Centred({794, 600}, kArea), Offset(3, 0));
-  EXPECT_EQ(Centred({1, 1}, {2, 2}), Offset(0, 0));
-  EXPECT_EQ(Centred({900, 600}, kArea), Offset(-50, 0));
-  EXPECT_EQ(Centred({901, 603}, kArea), Offset(-51, -2));  // one more column off the left
+  EXPECT_EQ(Centred({800, 533}, kArea), (Offset{0, 33}));  // 67 rows: 33 above, 34 below
+  EXPECT_EQ(Centred({450, 600}, kArea), (Offset{175, 0}));
+  EXPECT_EQ(Centred({794, 600}, kArea), (Offset{3, 0}));
+  EXPECT_EQ(Centred({1, 1}, {2, 2}), (Offset{0, 0}));
+  EXPECT_EQ(Centred({900, 600}, kArea), (Offset{-50, 0}));
+  EXPECT_EQ(Centred({901, 603}, kArea), (Offset{-51, -2}));  // one more column off the left
 }
 
 TEST(Fit, WhollyOutsideOnlyWhenNoPixelIsInTheArea) {
@@ -93,13 +93,13 @@ TEST(Fit, SizeTextAcceptsXOfEitherCaseAndTheTimesSignWithOrWithoutSpaces) {
   using scenesaver::scenepack::ParseSizeText;
   for (const char* text : {"1024x768", "1024X768", "1024×768", "1024 x 768", " 1024 × 768 "}) {
     ASSERT_TRUE(ParseSizeText(text)) << text;
-    EXPECT_EQ(*ParseSizeText(text), PixelSize(1024, 768)) << text;
+    EXPECT_EQ(*ParseSizeText(text), (PixelSize{1024, 768})) << text;
   }
   for (const char* text : {"1024*768", "1024x", "x768", "1024x768x1", "-1x5", "1024 768", "",
                            "10 24x768", "1024x768px", "99999999999x1", "1024\xC3x768"}) {
     EXPECT_FALSE(ParseSizeText(text)) << text;
   }
-  EXPECT_EQ(*ParseSizeText("0x0"), PixelSize(0, 0));  // the range is the caller's to check
+  EXPECT_EQ(*ParseSizeText("0x0"), (PixelSize{0, 0}));  // the range is the caller's to check
 }
 
 }  // namespace

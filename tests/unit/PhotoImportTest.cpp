@@ -87,7 +87,7 @@ TEST(PhotoImport, EveryExifOrientationComesOutUpright) {
     const Bytes jpeg = Take(stored.jpegsave_buffer(VImage::option()->set("Q", 95)));
     const ImportedPicture picture = ImportPicture(jpeg, Settings({800, 600}));
     ASSERT_EQ(picture.error, "") << orientation;
-    EXPECT_EQ(picture.size, PixelSize(64, 32)) << orientation;
+    EXPECT_EQ(picture.size, (PixelSize{64, 32})) << orientation;
     if (orientation == 1) {
       EXPECT_FALSE(picture.converted);  // nothing to do: the file itself is stored
       continue;
@@ -111,14 +111,14 @@ TEST(PhotoImport, FitsResizeAndCropAroundTheCentre) {
   const Bytes jpeg = Take(Quarters().jpegsave_buffer(VImage::option()->set("Q", 95)));
   ImportedPicture picture = ImportPicture(jpeg, Settings({32, 32}, Fit::kContain));
   ASSERT_EQ(picture.error, "");
-  EXPECT_EQ(picture.size, PixelSize(32, 16));
+  EXPECT_EQ(picture.size, (PixelSize{32, 16}));
   EXPECT_EQ(Decode(picture.bytes).width(), 32);
   EXPECT_NE(picture.changes.find("resized"), std::string::npos);
 
   // Cover into 32x32: scaled to 64x32 (no change of scale), then the middle 32 columns kept.
   picture = ImportPicture(jpeg, Settings({32, 32}, Fit::kCover));
   ASSERT_EQ(picture.error, "");
-  EXPECT_EQ(picture.size, PixelSize(32, 32));
+  EXPECT_EQ(picture.size, (PixelSize{32, 32}));
   const VImage cover = Decode(picture.bytes);
   EXPECT_EQ(Colour(cover, 2, 2), 0xFF0000u);   // the left edge is red, 16 columns in
   EXPECT_EQ(Colour(cover, 29, 2), 0x00FF00u);  // the right edge is green
@@ -127,7 +127,7 @@ TEST(PhotoImport, FitsResizeAndCropAroundTheCentre) {
   // Shrink leaves a smaller picture alone, byte for byte.
   picture = ImportPicture(jpeg, Settings({100, 100}, Fit::kShrink));
   EXPECT_FALSE(picture.converted);
-  EXPECT_EQ(picture.size, PixelSize(64, 32));
+  EXPECT_EQ(picture.size, (PixelSize{64, 32}));
 }
 
 TEST(PhotoImport, LosslessSourcesStayLosslessAndFormatsThePlayerLacksAreConverted) {
