@@ -297,10 +297,9 @@ class SdlShowHost final : public ShowHost {
         if (input_ends_show) handlers_->MouseMove();
         break;
       case SDL_WINDOWEVENT:
-        if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
-          WindowTakenAway();
-        } else if (FullScreen() && (event.window.event == SDL_WINDOWEVENT_HIDDEN ||
-                                    event.window.event == SDL_WINDOWEVENT_MINIMIZED)) {
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE ||
+            (FullScreen() && (event.window.event == SDL_WINDOWEVENT_HIDDEN ||
+                              event.window.event == SDL_WINDOWEVENT_MINIMIZED))) {
           WindowTakenAway();
         } else if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
           if (presenter_ && !XErrorTrap::WindowLost()) presenter_->WindowResized();
