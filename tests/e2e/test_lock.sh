@@ -8,23 +8,8 @@
 #    include the letter t, so they cannot type the password by chance.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-build=${BUILD_DIR:-$here/../../build}
-player=$build/startup/scenesaver
-demo=$build/demo.scr
-for tool in xvfb-run xdotool import convert display python3; do
-  command -v "$tool" >/dev/null || { echo "skip: $tool is not installed"; exit 77; }
-done
-[ -x "$player" ] || { echo "skip: $player is not built"; exit 77; }
-[ -f "$demo" ] || { echo "skip: $demo is not built"; exit 77; }
-
-if [ -z "${LOCK_E2E_IN_XVFB:-}" ]; then
-  exec env LOCK_E2E_IN_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24" bash ${E2E_TRACE:+-x} "$0" "$@"
-fi
-
-export LSAN_OPTIONS="suppressions=$here/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-if ldd "$player" 2>/dev/null | grep -q libasan; then
-  export SDL_RENDER_DRIVER=software SDL_FRAMEBUFFER_ACCELERATION=0
-fi
+source "$here/lock_common.sh"
+lock_setup LOCK_E2E_IN_XVFB xdotool import convert display python3
 
 work=$(mktemp -d)
 pid=

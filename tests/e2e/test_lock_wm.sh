@@ -8,22 +8,8 @@
 # The right password then ends the show with status 0 and no tempN folder.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-build=${BUILD_DIR:-$here/../../build}
-player=$build/startup/scenesaver
-demo=$build/demo.scr
-for tool in xvfb-run xdotool import openbox xlogo wmctrl xprop python3; do
-  command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed"; exit 1; }
-done
-[ -x "$player" ] || { echo "FAIL: $player is not built"; exit 1; }
-[ -f "$demo" ] || { echo "FAIL: $demo is not built"; exit 1; }
-
-if [ -z "${LOCK_WM_E2E_IN_XVFB:-}" ]; then
-  exec env LOCK_WM_E2E_IN_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24" bash ${E2E_TRACE:+-x} "$0" "$@"
-fi
-export LSAN_OPTIONS="suppressions=$here/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-if ldd "$player" 2>/dev/null | grep -q libasan; then
-  export SDL_RENDER_DRIVER=software SDL_FRAMEBUFFER_ACCELERATION=0
-fi
+source "$here/lock_common.sh"
+lock_setup LOCK_WM_E2E_IN_XVFB xdotool import openbox xlogo wmctrl xprop python3
 
 work=$(mktemp -d)
 pid=
