@@ -17,6 +17,10 @@ class PresentationWindow {
   virtual void PlacePicture1(std::int32_t left, std::int32_t top, std::int32_t width,
                              std::int32_t height) = 0;
   virtual void ShowWindow() = 0;
+  // Covers every screen black at once and holds the input, before anything of the show is known,
+  // when the show is locked by the password; ShowWindow later shows the presentation there.
+  // True when the screens are covered; a platform without such a cover leaves it to ShowWindow.
+  virtual bool CoverScreens() { return false; }
   virtual void MakeTopmost() = 0;
   // ShowCursor: raises or lowers the display count and returns the new count.
   virtual int ShowCursor(bool show) = 0;

@@ -22,6 +22,9 @@ class StartupHost : public Messages {
   // The presentation window's services, created on first use; the reason when there is no
   // display or window to show on.
   virtual base::Result<ShowHost*> Show() = 0;
+  // The presentation's screens covered before the show reads its package, when the password is
+  // in use (PresentationWindow::CoverScreens); true when they are. By default nothing is.
+  virtual bool CoverScreensForShow() { return false; }
   // Tells the user why the program stops, in one line where a command line's user sees it
   // (standard error), without a window.
   virtual void ReportFailure(std::string_view text) = 0;

@@ -30,15 +30,37 @@ constexpr std::string_view kNoSettings = "設定項目はありません";
 constexpr std::string_view kNoSettingsCaption = "スクリーンセーバー";
 constexpr std::string_view kScreenSaverPasswordKey = "SCRSAVE";
 
-// S1 to S7. Returns the exit code.
+// The message that stops the show before it begins. Over covered screens it comes on the
+// cover, and the cover goes only with the password.
+void StopShowWithMessage(platform::StartupHost& host, bool covered, std::string_view text,
+                         std::string_view caption) {
+  platform::ShowHost* show = nullptr;
+  if (covered) {
+    Guarded([&] {
+      if (base::Result<platform::ShowHost*> shown = host.Show()) show = shown.value();
+    });
+  }
+  if (show == nullptr) {
+    Guarded([&] { host.MessageBox(text, caption, platform::MessageIcon::kInformation); });
+    return;
+  }
+  Guarded([&] { show->MessageBox(text, caption, platform::MessageIcon::kInformation); });
+  Guarded([&] {
+    show->ShowWindow();
+    show->MakeTopmost();
+    while (show->ReadScreenSaveUsePassword().value_or(0) != 0 &&
+           show->VerifyScreenSavePwd() != platform::PasswordVerdict::kAccepted) {
+    }
+  });
+}
+
+// S1 to S7. Returns the exit code. `covered`: the screens are covered already.
 int RunShow(package::ShowState& module1, std::optional<platform::OwnedFolder>& private_folder,
-            platform::StartupHost& host, const Windows& windows) {
+            platform::StartupHost& host, const Windows& windows, bool covered) {
   // S1-S3: the private folder stands in for the Windows directory.
   if (!private_folder) Guarded([&] { private_folder = platform::OpenPrivateFolder(); });
   if (!private_folder) {
-    Guarded([&] {
-      host.MessageBox(kCannotRun, kCannotRunCaption, platform::MessageIcon::kInformation);
-    });
+    StopShowWithMessage(host, covered, kCannotRun, kCannotRunCaption);
     return kExitNoWindowsDirectory;
   }
   // S4: the folder lives until the end of this function; its destructor removes whatever is
@@ -146,15 +168,21 @@ int Main(std::string_view argument_text, platform::StartupHost& host,
     return kExitNormal;
   }
 
+  const StartMode mode = ModeOf(argument_text);
+  // With the password in use the show covers the screens before it reads anything, so that the
+  // load, the extraction and any failure before the first scene happen behind the cover.
+  bool covered = false;
+  if (mode == StartMode::kShow) Guarded([&] { covered = host.CoverScreensForShow(); });
+
   const ProgramFiles files = ProgramFilesFor(program_path);
   // 3
   Guarded([&] { module1.PackageRecord = package::LoadPackageFromFile(files.package_path).record; });
   // 4, 5
   Guarded([&] { ReadSettingsInto(module1, files.settings_path); });
   // 6
-  switch (ModeOf(argument_text)) {
+  switch (mode) {
     case StartMode::kShow:
-      return RunShow(module1, private_folder, host, windows);
+      return RunShow(module1, private_folder, host, windows, covered);
     case StartMode::kSettings:
       RunSettings(module1, host, windows);
       break;

@@ -32,6 +32,19 @@ int XScreenOf(::Display* display, int display_index) {
 
 }  // namespace
 
+void BlackUnderneath(SDL_Window* window) {
+  ::Display* display = XDisplayOf(window);
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (display == nullptr || SDL_GetWindowWMInfo(window, &info) != SDL_TRUE) return;
+  const ::Window xwindow = info.info.x11.window;
+  XWindowAttributes attributes{};
+  if (XGetWindowAttributes(display, xwindow, &attributes) == 0) return;
+  XSetWindowBackground(display, xwindow, BlackPixelOfScreen(attributes.screen));
+  XClearWindow(display, xwindow);
+  XSync(display, False);
+}
+
 CoverWindows::~CoverWindows() { Drop(); }
 
 void CoverWindows::Drop() {

@@ -9,6 +9,10 @@
 
 namespace scenesaver::platform {
 
+// Has the X server itself fill `window` black wherever it is exposed before the show draws
+// there, clears it so, and waits until the server has done it.
+void BlackUnderneath(SDL_Window* window);
+
 class CoverWindows {
  public:
   // `show` is the show's own window; the covers share its X connection, so their input comes

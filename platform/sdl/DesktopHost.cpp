@@ -58,16 +58,25 @@ void DesktopHost::PwdChangePasswordA(std::string_view key_name, std::int64_t par
 void DesktopHost::ShowSettingsModal(SettingsForm& form) { GtkSettingsDialogModal(form); }
 
 base::Result<ShowHost*> DesktopHost::Show() {
+  if (show_failure_) return base::Error{*show_failure_};
   if (!show_) {
     SdlShowOptions options;
     std::string problem;
     options.scale = ReadScaleSetting(&problem);
     if (!problem.empty()) ReportFailure(problem);
     base::Result<std::unique_ptr<ShowHost>> made = MakeSdlShowHost(std::move(options));
-    if (!made) return base::Error{made.error()};
+    if (!made) {
+      show_failure_ = made.error();
+      return base::Error{made.error()};
+    }
     show_ = std::move(made).value();
   }
   return show_.get();
+}
+
+bool DesktopHost::CoverScreensForShow() {
+  const base::Result<ShowHost*> show = Show();
+  return show && show.value()->CoverScreens();
 }
 
 void DesktopHost::ReportFailure(std::string_view text) {

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "platform/StartupHost.h"
 
@@ -21,10 +23,13 @@ class DesktopHost final : public StartupHost {
   void PwdChangePasswordA(std::string_view key_name, std::int64_t parent_window) override;
   void ShowSettingsModal(SettingsForm& form) override;
   base::Result<ShowHost*> Show() override;
+  bool CoverScreensForShow() override;
   void ReportFailure(std::string_view text) override;
 
  private:
   std::unique_ptr<ShowHost> show_;
+  // Why the presentation could not be made, once it was tried: it is not tried again.
+  std::optional<std::string> show_failure_;
 };
 
 }  // namespace scenesaver::platform

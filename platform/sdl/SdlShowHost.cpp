@@ -157,6 +157,17 @@ class SdlShowHost final : public ShowHost {
     KeepInFront();
   }
 
+  // Everything ShowWindow does but the picture, which nothing has yet: the show's window black
+  // on the primary display, the covers on the others, the input held, all in front; the X
+  // server keeps them black by itself while the show reads its package.
+  bool CoverScreens() override {
+    if (!FullScreen() || !lock_.in_use) return false;
+    ShowWindow();
+    MakeTopmost();
+    BlackUnderneath(window_.get());
+    return true;
+  }
+
   void MakeTopmost() override {
     if (!window_ || !FullScreen()) return;
     SDL_SetWindowAlwaysOnTop(window_.get(), SDL_TRUE);

@@ -1,7 +1,8 @@
 # Sourced by the lock's end-to-end tests after setting `here`: the player and the demo, the
 # tools each test names, a private X server, and the renderer the sanitizer build needs.
 # lock_setup VARIABLE TOOL...: checks, then re-runs the calling script inside xvfb-run once
-# (VARIABLE marks the second run).
+# (VARIABLE marks the second run). The X server has one 1024x768 screen unless the caller set
+# `xvfb_screens` to other screen arguments.
 build=${BUILD_DIR:-$here/../../build}
 player=$build/startup/scenesaver
 demo=$build/demo.scr
@@ -15,7 +16,8 @@ lock_setup() {
   [ -x "$player" ] || { echo "skip: $player is not built"; exit 77; }
   [ -f "$demo" ] || { echo "skip: $demo is not built"; exit 77; }
   if [ -z "${!marker:-}" ]; then
-    exec env "$marker=1" xvfb-run -a -s "-screen 0 1024x768x24" bash ${E2E_TRACE:+-x} "$0"
+    exec env "$marker=1" xvfb-run -a -s "${xvfb_screens:--screen 0 1024x768x24}" \
+      bash ${E2E_TRACE:+-x} "$0"
   fi
   export LSAN_OPTIONS="suppressions=$here/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
   # The sanitized player draws with SDL's software renderer. grep reads all of readelf's

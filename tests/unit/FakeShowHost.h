@@ -39,6 +39,10 @@ class FakeShowHost final : public platform::ShowHost {
   std::optional<std::uint32_t> ReadScreenSaveUsePassword() override { return use_password; }
   platform::PasswordVerdict VerifyScreenSavePwd() override {
     ++password_prompts;
+    if (refusals_left > 0) {
+      --refusals_left;
+      return platform::PasswordVerdict::kRefused;
+    }
     return platform::PasswordVerdict::kAccepted;
   }
   void MessageBox(std::string_view text, std::string_view, platform::MessageIcon) override {
@@ -55,6 +59,7 @@ class FakeShowHost final : public platform::ShowHost {
   int windows_shown = 0;
   int cursor_count = 0;
   int password_prompts = 0;
+  int refusals_left = 0;  // prompts refused before one is accepted
   bool screen_saver_running = false;
   std::vector<std::string> loaded_pictures;
   std::vector<std::string> mci_commands;

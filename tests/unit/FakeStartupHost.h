@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -44,11 +45,16 @@ class FakeStartupHost final : public platform::StartupHost {
     return &show;
   }
   void ReportFailure(std::string_view text) override { failures.emplace_back(text); }
+  bool CoverScreensForShow() override {
+    ++cover_requests;
+    if (on_cover) on_cover();
+    return cover_available;
+  }
 
   // True when nothing at all was asked of the host.
   bool Untouched() const {
     return messages.empty() && foreground_queries == 0 && password_changes.empty() &&
-           settings_dialogs == 0 && show_requests == 0;
+           settings_dialogs == 0 && show_requests == 0 && cover_requests == 0;
   }
 
   std::int64_t foreground_window = 0;
@@ -59,6 +65,9 @@ class FakeStartupHost final : public platform::StartupHost {
   int show_requests = 0;
   bool show_available = true;
   std::vector<std::string> failures;
+  int cover_requests = 0;
+  bool cover_available = false;    // whether the screens can be covered
+  std::function<void()> on_cover;  // runs when the cover is asked for
   FakeShowHost show;
 };
 

@@ -361,6 +361,45 @@ TEST_F(StartupTest, NoPrivateFolderStopsTheShowWithItsMessage) {
   EXPECT_EQ(host_.password_changes.size(), 1u);
 }
 
+TEST_F(StartupTest, TheShowAsksForTheCoverBeforeItReadsItsPackage) {
+  WritePlayer(WithScenes({Scene("before.jpg", "A")}));
+  host_.cover_available = true;
+  // What the file holds once the cover is up is what the show gets.
+  host_.on_cover = [this] { WritePlayer(WithScenes({Scene("after.jpg", "B")})); };
+  Observed run;
+  EXPECT_EQ(Start("/S", run), startup::kExitNormal);
+  EXPECT_EQ(host_.cover_requests, 1);
+  ASSERT_EQ(run.seen.PackageRecord.Scenes.size(), 1u);
+  EXPECT_EQ(run.seen.PackageRecord.Scenes[0].PictureFileName, "after.jpg");
+  // The other modes cover nothing.
+  host_.on_cover = nullptr;
+  for (const char* text : {"/C", "/A 5", "/P", ""}) {
+    Start(text, run);
+    EXPECT_EQ(host_.cover_requests, 1) << text;
+  }
+}
+
+TEST_F(StartupTest, BehindTheCoverNoPrivateFolderIsToldThereAndEndsOnlyWithThePassword) {
+  TestSandbox::WriteBytes(box_.Path("plain"), "");
+  box_.Set("XDG_RUNTIME_DIR", box_.Path("plain/run"));
+  box_.Set("HOME", box_.Path("plain/home"));
+  WritePlayer(WithScenes({Scene("a.jpg", "A")}));
+  host_.cover_available = true;
+  host_.show.use_password = 1;
+  host_.show.refusals_left = 2;
+  Observed run;
+  EXPECT_EQ(Start("/S", run), startup::kExitNoWindowsDirectory);
+  EXPECT_EQ(run.form1_loads, 0);
+  EXPECT_TRUE(host_.messages.empty()) << "not over the desktop";
+  EXPECT_EQ(host_.show.messages, std::vector<std::string>{"実行できません"});
+  EXPECT_EQ(host_.show.password_prompts, 3);
+  // Where nothing could be covered, the message is the start-up's own.
+  host_.cover_available = false;
+  Start("/S", run);
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(host_.show.password_prompts, 3);
+}
+
 TEST_F(StartupTest, SecondInstanceEndsAtOnceWhateverItsSwitch) {
   Package package = WithScenes({Scene("a.jpg", "A")});
   package.HasSettings = -1;
