@@ -16,6 +16,8 @@ namespace {
 // True when `a` lies after `b` on the wrapping millisecond clock.
 bool After(std::uint32_t a, std::uint32_t b) { return static_cast<std::int32_t>(a - b) > 0; }
 
+constexpr int kYieldsPerMillisecond = 16;
+
 std::string FrameName(std::size_t index) {
   char name[32];
   std::snprintf(name, sizeof name, "frame-%06zu.png", index);
@@ -76,6 +78,14 @@ std::optional<std::uint32_t> HeadlessHost::NextInputTick() const {
 }
 
 void HeadlessHost::DoEvents() {
+  // On this clock only waits take time, so a show that yields without ever waiting (negative
+  // display times and cuts) would hold it still and draw frames without end. A real machine
+  // spends time on every yield: here each run of kYieldsPerMillisecond yields with no wait
+  // between them counts one millisecond. No other show yields that often between two waits.
+  if (++yields_without_wait_ >= kYieldsPerMillisecond) {
+    yields_without_wait_ = 0;
+    ++now_;
+  }
   bool key = false;
   while (next_quit_ < options_.quit_at_ms.size() && options_.quit_at_ms[next_quit_] <= now_) {
     ++next_quit_;
@@ -86,6 +96,7 @@ void HeadlessHost::DoEvents() {
 }
 
 void HeadlessHost::WaitForEventsUntil(std::uint32_t tick) {
+  yields_without_wait_ = 0;
   // Scripted input wakes the wait early, as a real key press would.
   if (const auto input = NextInputTick(); input && After(*input, now_) && After(tick, *input)) {
     tick = *input;

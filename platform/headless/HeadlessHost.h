@@ -115,6 +115,8 @@ class HeadlessHost final : public ShowHost {
 
   HeadlessOptions options_;
   std::uint32_t now_ = 0;
+  // Yields since the last wait; see DoEvents.
+  int yields_without_wait_ = 0;
   InputHandlers* handlers_ = nullptr;
   std::size_t next_quit_ = 0;  // index into the sorted quit_at_ms
   HeadlessAudio audio_;

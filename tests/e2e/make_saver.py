@@ -2,10 +2,11 @@
 """Makes a saver file for the end-to-end tests: a copy of the player with a package appended.
 
 make_saver.py PLAYER OUT [--settings] [--display-ms N] [--effect N] [--music FILE]
-              [--scene PICTURE_FILE[:SOUND_FILE]]... [--named-scene NAME]...
+              [--lower-bound N] [--scene PICTURE_FILE[:SOUND_FILE]]... [--named-scene NAME]...
 Each scene holds its picture for N ms (default one second) and leaves through transition
 --effect (default 0, a plain cut). A --named-scene names its picture NAME, as stored, and
-carries no picture data; named scenes follow the others.
+carries no picture data; named scenes follow the others. --lower-bound stores every byte
+array (music, pictures, sounds) with that first index instead of 0.
 """
 import argparse
 import os
@@ -17,10 +18,13 @@ def text(value: bytes) -> bytes:
     return struct.pack("<H", len(value)) + value
 
 
+LOWER_BOUND = 0
+
+
 def byte_array(data) -> bytes:
     if data is None:
         return struct.pack("<H", 0)
-    return struct.pack("<Hii", 1, len(data), 0) + data
+    return struct.pack("<Hii", 1, len(data), LOWER_BOUND) + data
 
 
 def scene(picture_path: str, sound_path, display_ms: int, effect: int) -> bytes:
@@ -41,12 +45,17 @@ def main() -> None:
     parser.add_argument("player")
     parser.add_argument("out")
     parser.add_argument("--settings", action="store_true")
+    # Negative times are stored as they are ("--display-ms=-1" keeps argparse from taking -1
+    # for an option).
     parser.add_argument("--display-ms", type=int, default=1000)
     parser.add_argument("--effect", type=int, default=0)
     parser.add_argument("--scene", action="append", default=[])
     parser.add_argument("--named-scene", action="append", default=[])
     parser.add_argument("--music")
+    parser.add_argument("--lower-bound", type=int, default=0)
     args = parser.parse_args()
+    global LOWER_BOUND
+    LOWER_BOUND = args.lower_bound
     scenes = [s.split(":", 1) + [None] for s in args.scene]
     count = len(scenes) + len(args.named_scene)
     body = struct.pack("<iiihi", 320, 240, 0, -1 if args.settings else 0, count)
