@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <utility>
 
-#include "platform/FileServices.h"
 #include "package/PackageFormat.h"
+#include "platform/FileServices.h"
 
 namespace scenesaver::package {
 namespace {
@@ -118,10 +119,12 @@ class PackageParser {
     if (!VisitHeaderFields(record, header)) return;
     layout.Scenes = Relative();
     std::int32_t count = 0;
+    std::int32_t lower_bound = 0;
     bool present = false;
-    if (!ArrayHeader(present, count, kMinimumSceneLength, "Scenes")) return;
+    if (!ArrayHeader(present, count, lower_bound, kMinimumSceneLength, "Scenes")) return;
     if (!ScenesFitInMemory(count, layout.Scenes)) return;
     record.ScenesPresent = present;
+    record.ScenesLowerBound = lower_bound;
     record.Scenes.reserve(static_cast<std::size_t>(count));
     layout.scenes.reserve(static_cast<std::size_t>(count));
     for (std::int32_t i = 0; i < count; ++i) {
@@ -232,16 +235,18 @@ class PackageParser {
     return true;
   }
 
-  // Reads a dimension count and, when it is 1, the element count and lower bound. Checks that
-  // `count` elements of at least `element_size` bytes can still follow.
-  bool ArrayHeader(bool& present, std::int32_t& count, std::uint64_t element_size,
-                   const std::string& field) {
+  // Reads a dimension count and, when it is 1, the element count and lower bound. Any lower
+  // bound is taken, as long as the last index stays a Long. Checks that `count` elements of at
+  // least `element_size` bytes can still follow.
+  bool ArrayHeader(bool& present, std::int32_t& count, std::int32_t& lower_bound,
+                   std::uint64_t element_size, const std::string& field) {
     const std::uint64_t at = cursor_.pos();
     std::int16_t dimensions = 0;
     if (!Integer(dimensions, field)) return false;
     if (dimensions == 0) {
       present = false;
       count = 0;
+      lower_bound = 0;
       return true;
     }
     if (dimensions != 1) {
@@ -249,12 +254,14 @@ class PackageParser {
                           std::to_string(static_cast<std::uint16_t>(dimensions)) +
                           " (an array has 0 or 1)");
     }
-    std::int32_t lower_bound = 0;
     if (!Long(count, field + " element count")) return false;
     if (!Long(lower_bound, field + " lower bound")) return false;
     if (count < 0) return Fail(at, field + ": negative element count " + std::to_string(count));
-    if (lower_bound != 0) {
-      return Fail(at, field + ": lower bound " + std::to_string(lower_bound) + " (0 expected)");
+    const std::int64_t last_index = std::int64_t{lower_bound} + count - 1;
+    if (last_index > std::numeric_limits<std::int32_t>::max()) {
+      return Fail(at, field + ": lower bound " + std::to_string(lower_bound) + " and " +
+                          std::to_string(count) + " elements run past index " +
+                          std::to_string(std::numeric_limits<std::int32_t>::max()));
     }
     // count < 2^31 and element_size is small, so the product cannot overflow 64 bits.
     if (static_cast<std::uint64_t>(count) * element_size > cursor_.remaining()) {
@@ -267,10 +274,11 @@ class PackageParser {
 
   bool Bytes(ByteArray& array, const std::string& field) {
     std::int32_t count = 0;
+    std::int32_t lower_bound = 0;
     bool present = false;
-    if (!ArrayHeader(present, count, 1, field)) return false;
+    if (!ArrayHeader(present, count, lower_bound, 1, field)) return false;
     array.present = present;
-    array.lower_bound = 0;
+    array.lower_bound = lower_bound;
     array.bytes.resize(static_cast<std::size_t>(count));
     if (Raw(array.bytes.data(), array.bytes.size(), field)) return true;
     array = ByteArray{};

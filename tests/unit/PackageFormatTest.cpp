@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <random>
 
 #include "PackageExamples.h"
@@ -235,16 +236,46 @@ TEST(PackageFormat, CountsLargerThanTheFileAreRefusedBeforeAllocating) {
   r = LoadPackageFromBytes(two_dimensions);
   ExpectProblem(r, picture, "dimension count 2");
 
-  std::vector<std::uint8_t> lower_bound = bytes;
-  lower_bound[picture + 6] = 1;
-  r = LoadPackageFromBytes(lower_bound);
-  ExpectProblem(r, picture, "lower bound 1");
+  // A lower bound whose last index would pass the largest Long.
+  std::vector<std::uint8_t> past_last_index = bytes;
+  past_last_index[picture + 6] = 0xFF;
+  past_last_index[picture + 7] = 0xFF;
+  past_last_index[picture + 8] = 0xFF;
+  past_last_index[picture + 9] = 0x7F;
+  r = LoadPackageFromBytes(past_last_index);
+  ExpectProblem(r, picture, "run past index 2147483647");
 
   std::vector<std::uint8_t> long_name = bytes;
   long_name[18] = 0xFF;  // music name byte count 0xFF00 + 0
   long_name[19] = 0xFF;
   r = LoadPackageFromBytes(long_name);
   ExpectProblem(r, 18, "byte count 65535");
+}
+
+TEST(PackageFormat, ArraysLoadWhateverTheirLowerBound) {
+  Package p = TwoScenes();
+  p.MusicFileName = "m.mid";
+  p.MusicData = Present(Pattern(10, 7));
+  p.MusicData.lower_bound = 1;
+  p.Scenes[0].PictureData.lower_bound = -5;
+  p.Scenes[0].SoundData.lower_bound = std::numeric_limits<std::int32_t>::min();
+  // The largest bound that still leaves room for all of its elements.
+  p.Scenes[1].PictureData.lower_bound =
+      std::numeric_limits<std::int32_t>::max() -
+      static_cast<std::int32_t>(p.Scenes[1].PictureData.bytes.size()) + 1;
+  p.ScenesLowerBound = 3;
+  const std::vector<std::uint8_t> bytes = package::SerializeWithLength(p);
+  const std::size_t music = 18 + 2 + 5;
+  ASSERT_EQ(LongAt(bytes, music + 6), 1);  // the bound is where the reader looks for it
+  const package::LoadResult r = LoadPackageFromBytes(bytes);
+  ASSERT_FALSE(r.problem) << r.problem->message;
+  EXPECT_EQ(r.record, p);
+  EXPECT_EQ(r.record.MusicData.bytes, Pattern(10, 7));
+  EXPECT_EQ(r.record.ScenesLowerBound, 3);
+  EXPECT_EQ(package::SceneAt(r.record, 0), nullptr);  // the scenes are 3 and 4
+  ASSERT_NE(package::SceneAt(r.record, 4), nullptr);
+  EXPECT_EQ(package::SceneAt(r.record, 4)->PictureFileName, p.Scenes[1].PictureFileName);
+  EXPECT_EQ(package::SerializePackage(r.record), bytes);
 }
 
 TEST(PackageFormat, BytesBetweenTheContentAndTheEndAreReported) {

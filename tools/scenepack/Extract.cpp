@@ -108,10 +108,22 @@ int RunExtract(const ExtractOptions& options) {
                 << "' is not valid code page 932; a rebuild stores it differently\n";
     }
   };
+  auto check_bound = [&](const std::string& what, bool present, std::int32_t lower_bound) {
+    if (present && lower_bound != 0) {
+      std::cerr << "scenepack extract: warning: " << what << " starts at index " << lower_bound
+                << "; a rebuild stores it from 0\n";
+    }
+  };
   check_name(p.MusicFileName);
-  for (const package::SceneRecord& s : p.Scenes) {
+  check_bound("the music data", p.MusicData.present, p.MusicData.lower_bound);
+  check_bound("the scene list", p.ScenesPresent, p.ScenesLowerBound);
+  for (std::size_t i = 0; i < p.Scenes.size(); ++i) {
+    const package::SceneRecord& s = p.Scenes[i];
     check_name(s.PictureFileName);
     check_name(s.SoundFileName);
+    const std::string scene = "scene " + std::to_string(i);
+    check_bound(scene + "'s picture data", s.PictureData.present, s.PictureData.lower_bound);
+    check_bound(scene + "'s sound data", s.SoundData.present, s.SoundData.lower_bound);
   }
   std::cout << "scenepack extract: wrote " << (folder / kManifestName).string()
             << " and the media of " << p.Scenes.size() << " scenes\n";

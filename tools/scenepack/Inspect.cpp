@@ -45,7 +45,9 @@ std::string Name(const package::AnsiString& name) {
 
 std::string Array(const package::ByteArray& a) {
   if (!a.present) return "absent";
-  return std::to_string(a.bytes.size()) + " bytes";
+  std::string text = std::to_string(a.bytes.size()) + " bytes";
+  if (a.lower_bound != 0) text += ", lower bound " + std::to_string(a.lower_bound);
+  return text;
 }
 
 std::string Effect(std::int32_t number) {
@@ -122,7 +124,10 @@ json NameJson(std::uint64_t offset, const package::AnsiString& name) {
   return {{"offset", offset}, {"value", package::AnsiToUtf8(name)}, {"bytes", name.size()}};
 }
 json ArrayJson(std::uint64_t offset, const package::ByteArray& a) {
-  return {{"offset", offset}, {"present", a.present}, {"size", a.bytes.size()}};
+  return {{"offset", offset},
+          {"present", a.present},
+          {"size", a.bytes.size()},
+          {"lower_bound", a.lower_bound}};
 }
 
 json ToJson(const package::LoadResult& r, const std::string& file) {
