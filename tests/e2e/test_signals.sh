@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # The player ended by any signal that would end a process (HUP, INT, QUIT, TERM, USR1, USR2,
-# ALRM, PIPE) at a random moment (while it extracts, holds a scene or runs a transition): three
-# runs per signal, each must end promptly, with its own status or the signal's, and leave no
-# tempN folder and no extracted file behind. Runs alternate between the demo show (long holds)
-# and a quick show of short scenes and zoom transitions; every fourth run carries a 64 MB sound
-# and is signalled the moment its tempN folder appears, while it extracts.
+# ALRM, PIPE) at a random moment (while it extracts, holds a scene or runs a transition):
+# SIGNAL_RUNS runs per signal (default 3; 20 for a stress run), each must end promptly, with
+# its own status or the signal's, and leave no tempN folder and no extracted file behind. Each
+# signal's runs go through four shows in turn: the demo show (long holds); a quick show of short
+# scenes and zoom transitions; the demo with the password in use (the screens covered, the
+# input held); and a show carrying a 64 MB sound, signalled the moment its tempN folder
+# appears, while it extracts.
 # Then: the show's X connection killed by another client (xdotool windowkill) at a random moment
-# ends it with status 1 and nothing left; and a termination request while a failure message is
-# up closes the message and ends the show within a second.
+# (SIGNAL_RUNS times, default 4; every other time with the password in use) ends it with status
+# 1 and nothing left; and a termination request while a failure message is up closes the message
+# and ends the show within a second.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=${BUILD_DIR:-$here/../../build}
@@ -25,6 +28,14 @@ export HOME=$work/home XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config
 export SDL_AUDIODRIVER=dummy
 export LSAN_OPTIONS="suppressions=$here/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME" && chmod 700 "$XDG_RUNTIME_DIR"
+# A configuration with the password in use, for the locked runs.
+locked=$work/locked-config
+mkdir -p "$locked/scenesaver"
+chmod 700 "$locked" "$locked/scenesaver"
+printf '1\n' >"$locked/scenesaver/ScreenSaveUsePassword"
+printf '%s\n' '$argon2id$v=19$m=65536,t=2,p=1$losJMXpCl3dPXDc7NZWR2w$x0XOhxKKRr2hpmQtJlzJzH3R8RwP4lKrWg0fCrs68WU' \
+  >"$locked/scenesaver/password"
+chmod 600 "$locked/scenesaver/ScreenSaveUsePassword" "$locked/scenesaver/password"
 
 mkdir -p "$work/show"
 cp "$demo" "$work/show/demo.scr"
@@ -49,6 +60,7 @@ set -uo pipefail
 set -m
 work=$1
 private=$XDG_RUNTIME_DIR/scenesaver
+locked=$work/locked-config
 fail() { echo "FAIL: $*"; exit 1; }
 # The private folder as a run that shows nothing leaves it: the baseline.
 "$work/show/demo.scr" /P || fail "/P ended with status $?"
@@ -56,15 +68,23 @@ baseline=$(cd "$private" && ls -A)
 signals=(HUP INT QUIT TERM USR1 USR2 ALRM PIPE)
 numbers=(1 2 3 15 10 12 14 13)
 RANDOM=${SIGNAL_SEED:-20261207}
-for run in $(seq 24); do
+runs=${SIGNAL_RUNS:-3}
+started=$SECONDS
+for run in $(seq 0 $((8 * runs - 1))); do
   pick=$((run % 8))
+  # Each signal's runs go through the four shows in turn, starting at a different one.
+  variant=$(((run / 8 + pick) % 4))
   delay_ms=$((RANDOM % 3001))
-  saver=$work/show/demo.scr
-  ((run % 2 == 0)) && saver=$work/show/quick.scr
-  ((run % 4 == 3)) && saver=$work/show/big.scr
-  "$saver" /S &
+  config=$XDG_CONFIG_HOME
+  case $variant in
+    0) saver=$work/show/demo.scr what=demo ;;
+    1) saver=$work/show/quick.scr what=quick ;;
+    2) saver=$work/show/demo.scr what="locked demo" config=$locked ;;
+    3) saver=$work/show/big.scr what=big ;;
+  esac
+  XDG_CONFIG_HOME=$config "$saver" /S &
   pid=$!
-  if ((run % 4 == 3)); then
+  if ((variant == 3)); then
     when="extraction"
     for _ in $(seq 1000); do
       compgen -G "$private/temp*" >/dev/null && break
@@ -82,41 +102,46 @@ for run in $(seq 24); do
   done
   if [ -z "$ended" ]; then
     kill -KILL "$pid"
-    fail "run $run: $(basename "$saver") did not end within 10 s of SIG${signals[$pick]} at ${when}"
+    fail "run $run: $what did not end within 10 s of SIG${signals[$pick]} at ${when}"
   fi
   wait "$pid"
   status=$?
   # Its own normal end, or the signal's status; a sanitizer report or a crash is neither.
   if [ "$status" -ne 0 ] && [ "$status" -ne $((128 + ${numbers[$pick]})) ]; then
-    fail "run $run: SIG${signals[$pick]} at ${when} gave status $status"
+    fail "run $run: $what, SIG${signals[$pick]} at ${when} gave status $status"
   fi
   now=$(cd "$private" && ls -A)
-  [ "$now" = "$baseline" ] || fail "run $run: SIG${signals[$pick]} at ${when} left: $(echo $now)"
-  echo "run $run: $(basename "$saver") SIG${signals[$pick]} at ${when}: status $status, clean"
+  [ "$now" = "$baseline" ] || fail "run $run: $what, SIG${signals[$pick]} at ${when} left: $(echo $now)"
+  echo "run $run: $what SIG${signals[$pick]} at ${when}: status $status, clean"
 done
+echo "signals: $((8 * runs)) runs in $((SECONDS - started)) s"
 
 # Another client kills the show's X connection.
-for run in $(seq 4); do
+started=$SECONDS
+for run in $(seq "${SIGNAL_RUNS:-4}"); do
   delay_ms=$((500 + RANDOM % 2501))
-  "$work/show/demo.scr" /S &
+  config=$XDG_CONFIG_HOME what=demo
+  ((run % 2 == 0)) && config=$locked what="locked demo"
+  XDG_CONFIG_HOME=$config "$work/show/demo.scr" /S &
   pid=$!
   sleep "$(printf '%d.%03d' $((delay_ms / 1000)) $((delay_ms % 1000)))"
   window=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -1) || true
-  [ -n "$window" ] || { kill -KILL "$pid"; fail "windowkill run $run: no show window"; }
+  [ -n "$window" ] || { kill -KILL "$pid"; fail "windowkill run $run ($what): no show window"; }
   xdotool windowkill "$window"
   ended=""
   for _ in $(seq 50); do
     kill -0 "$pid" 2>/dev/null || { ended=yes; break; }
     sleep 0.1
   done
-  [ -n "$ended" ] || { kill -KILL "$pid"; fail "windowkill run $run: the show did not end"; }
+  [ -n "$ended" ] || { kill -KILL "$pid"; fail "windowkill run $run ($what): the show did not end"; }
   wait "$pid"
   status=$?
-  [ "$status" -eq 1 ] || fail "windowkill run $run: status $status"
+  [ "$status" -eq 1 ] || fail "windowkill run $run ($what): status $status"
   now=$(cd "$private" && ls -A)
-  [ "$now" = "$baseline" ] || fail "windowkill run $run at $delay_ms ms left: $(echo $now)"
-  echo "windowkill run $run at $delay_ms ms: status 1, clean"
+  [ "$now" = "$baseline" ] || fail "windowkill run $run ($what) at $delay_ms ms left: $(echo $now)"
+  echo "windowkill run $run ($what) at $delay_ms ms: status 1, clean"
 done
+echo "windowkill: ${SIGNAL_RUNS:-4} runs in $((SECONDS - started)) s"
 
 # A termination request while the failure message is up.
 "$work/show/broken.scr" /S &
