@@ -10,7 +10,7 @@ build=${BUILD_DIR:-build}
 source_dir=${SOURCE_DIR:-.}
 scenepack=$build/tools/scenepack/scenepack
 player=$build/startup/scenesaver
-fail() { echo "FAIL: $*"; exit 1; }
+fail() { echo "FAIL: $*" >&2; exit 1; }
 for tool in ffmpeg ffprobe python3 identify convert readelf; do
   command -v "$tool" >/dev/null || fail "$tool is not installed"
 done

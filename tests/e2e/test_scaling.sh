@@ -6,7 +6,7 @@
 set -euo pipefail
 build=${BUILD_DIR:-build}
 scenepack=$build/tools/scenepack/scenepack
-fail() { echo "FAIL: $*"; exit 1; }
+fail() { echo "FAIL: $*" >&2; exit 1; }
 for tool in xvfb-run xdotool xev import convert compare; do
   command -v "$tool" >/dev/null || fail "$tool is not installed"
 done
