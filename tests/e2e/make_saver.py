@@ -1,12 +1,13 @@
 #!/usr/bin/env python3
 """Makes a saver file for the end-to-end tests: a copy of the player with a package appended.
 
-make_saver.py PLAYER OUT [--settings] [--display-ms N] [--effect N] [--music FILE]
+make_saver.py PLAYER OUT [--settings] [--size WxH] [--display-ms N] [--effect N] [--music FILE]
               [--lower-bound N] [--scene PICTURE_FILE[:SOUND_FILE]]... [--named-scene NAME]...
 Each scene holds its picture for N ms (default one second) and leaves through transition
 --effect (default 0, a plain cut). A --named-scene names its picture NAME, as stored, and
-carries no picture data; named scenes follow the others. --lower-bound stores every byte
-array (music, pictures, sounds) with that first index instead of 0.
+carries no picture data; named scenes follow the others. The presentation size is --size
+(default 320x240). --lower-bound stores every byte array (music, pictures, sounds) with that
+first index instead of 0.
 """
 import argparse
 import os
@@ -45,6 +46,7 @@ def main() -> None:
     parser.add_argument("player")
     parser.add_argument("out")
     parser.add_argument("--settings", action="store_true")
+    parser.add_argument("--size", default="320x240")
     # Negative times are stored as they are ("--display-ms=-1" keeps argparse from taking -1
     # for an option).
     parser.add_argument("--display-ms", type=int, default=1000)
@@ -58,7 +60,8 @@ def main() -> None:
     LOWER_BOUND = args.lower_bound
     scenes = [s.split(":", 1) + [None] for s in args.scene]
     count = len(scenes) + len(args.named_scene)
-    body = struct.pack("<iiihi", 320, 240, 0, -1 if args.settings else 0, count)
+    width, height = (int(n) for n in args.size.split("x"))
+    body = struct.pack("<iiihi", width, height, 0, -1 if args.settings else 0, count)
     if args.music:
         with open(args.music, "rb") as f:
             body += text(os.path.basename(args.music).encode()) + byte_array(f.read())
