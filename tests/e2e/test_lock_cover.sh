@@ -37,7 +37,7 @@ primary=${DISPLAY%.*}.0
 other=${DISPLAY%.*}.1
 
 fail() {
-  echo "FAIL: $*"
+  echo "FAIL: $*" >&2
   import -display "$primary" -window root "$shots/lock-cover-failure-primary.png" 2>/dev/null || true
   import -display "$other" -window root "$shots/lock-cover-failure-other.png" 2>/dev/null || true
   exit 1

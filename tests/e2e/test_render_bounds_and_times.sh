@@ -21,7 +21,7 @@ trap 'rm -rf "$work"' EXIT
 export HOME=$work/home XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME"
 chmod 700 "$XDG_RUNTIME_DIR"
-fail() { echo "FAIL: $*"; exit 1; }
+fail() { echo "FAIL: $*" >&2; exit 1; }
 # The colour in the middle of a frame, as #RRGGBB.
 middle() { convert "$1" -crop 1x1+160+120 -depth 8 txt:- | grep -o '#[0-9A-F]\{6\}' | head -1; }
 
