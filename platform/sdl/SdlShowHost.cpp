@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <optional>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "platform/picture/PictureDecoder.h"
@@ -144,7 +145,11 @@ class SdlShowHost final : public ShowHost {
                                          {picture1_size_.width, picture1_size_.height}));
     if (!window_) throw std::runtime_error(std::string("SDL window: ") + SDL_GetError());
     renderer_.reset(OpenPresentationRenderer(window_.get(), options_.mode));
-    if (!renderer_) throw std::runtime_error(std::string("SDL renderer: ") + SDL_GetError());
+    if (!renderer_) {
+      const std::string reason = std::string("SDL renderer: ") + SDL_GetError();
+      window_.reset();  // so that the next ShowWindow tries the whole again
+      throw std::runtime_error(reason);
+    }
     presenter_.emplace(window_.get(), renderer_.get(), options_.scale, true);
     ApplyCursorCount();
     Present();
