@@ -16,8 +16,13 @@ lock_setup LOCK_COVER_E2E_IN_XVFB xdotool import convert display python3
 
 work=$(mktemp -d)
 pid=
+watcher=
 cleanup() {
-  if [ -n "$pid" ]; then kill -CONT "$pid" 2>/dev/null || true; kill -KILL "$pid" 2>/dev/null || true; fi
+  if [ -n "$watcher" ]; then kill "$watcher" 2>/dev/null || true; fi
+  if [ -n "$pid" ]; then
+    kill -CONT "$pid" 2>/dev/null || true
+    kill -KILL "$pid" 2>/dev/null || true
+  fi
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -161,6 +166,7 @@ pid=$!
 echo "$pid" >"$work/pid.new" && mv "$work/pid.new" "$work/pid"
 frozen=0
 wait "$watcher" || frozen=$?
+watcher=
 [ "$frozen" -eq 0 ] || fail "the show was not caught while it read its package"
 covered "while the package is read"
 ! compgen -G "$private/temp*" >/dev/null || fail "the show was frozen after its load"
@@ -168,7 +174,8 @@ kill -CONT "$pid"
 # Until the first scene shows (its colour in the middle of the primary screen), nothing of the
 # desktop does: extraction happens behind the cover too.
 scene_seen=
-for _ in $(seq 300); do
+deadline=$((SECONDS + 120))
+while ((SECONDS < deadline)); do
   alive "before its first scene"
   covered "while the show extracts and starts"
   if [ "$(pixel 512 384)" = "192 128 48" ]; then scene_seen=1; break; fi
