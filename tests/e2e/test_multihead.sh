@@ -12,9 +12,11 @@ done
 [ -x "$saver" ] || { echo "skip: $saver has not been built"; exit 77; }
 [ -x "$scenepack" ] || { echo "skip: $scenepack has not been built"; exit 77; }
 
+# -noreset: without it the server may reset whenever no client is connected, and the desktop
+# colour put on the other screen's root window is gone before the show starts.
 if [ -z "${MULTIHEAD_E2E_IN_XVFB:-}" ]; then
   exec env MULTIHEAD_E2E_IN_XVFB=1 xvfb-run -a \
-    -s "-screen 0 1024x768x24 -screen 1 800x600x24" bash "$0" "$@"
+    -s "-screen 0 1024x768x24 -screen 1 800x600x24 -noreset" bash "$0" "$@"
 fi
 
 work=$(mktemp -d)
