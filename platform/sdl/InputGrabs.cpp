@@ -91,13 +91,27 @@ InputGrabs::Displacement InputGrabs::Classify(const SDL_Event& event) {
   return Displacement::kNone;
 }
 
+// Only requests that wait for nothing: SDL's show and restore block until the window is mapped,
+// which a window manager may put off for ever (openbox in the middle of its window cycling
+// did), and a show blocked there is a lock no password opens. Mapping an iconified window asks
+// the window manager to de-iconify it; _NET_ACTIVE_WINDOW asks it to leave "show desktop" and
+// bring the window forward.
 void InputGrabs::Restore() {
-  if ((SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED) != 0) SDL_RestoreWindow(window_);
-  SDL_ShowWindow(window_);
   SDL_RaiseWindow(window_);
   if (display_ != nullptr) {
-    XMapRaised(X(display_), xwindow_);
-    XFlush(X(display_));
+    ::Display* display = X(display_);
+    XMapRaised(display, xwindow_);
+    XEvent activate{};
+    activate.xclient.type = ClientMessage;
+    activate.xclient.window = xwindow_;
+    activate.xclient.message_type = XInternAtom(display, "_NET_ACTIVE_WINDOW", False);
+    activate.xclient.format = 32;
+    activate.xclient.data.l[0] =
+        2;  // from a pager-like source: obeyed without focus stealing checks
+    activate.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, DefaultRootWindow(display), False,
+               SubstructureRedirectMask | SubstructureNotifyMask, &activate);
+    XFlush(display);
   }
   Hold();
 }
