@@ -1,9 +1,8 @@
 // Stands in for the system's screen-saver settings in the end-to-end test: a window whose
 // client area is 152x112 pixels, white, at (40, 40). preview_parent.exe DIR writes the window's
-// handle in decimal to DIR\hwnd.txt; once another process has put a child window in it, that
-// child's client size, whether it is visible and whether it took the focus go to
-// DIR\child.txt ("152 112 visible unfocused"); when DIR\destroy appears the window is
-// destroyed and the program ends.
+// handle in decimal to DIR\hwnd.txt; once another process has shown a child window in it, that
+// child's client size and whether it took the focus go to DIR\child.txt ("152 112 unfocused");
+// when DIR\destroy appears the window is destroyed and the program ends.
 #include <windows.h>
 
 #include <cstdio>
@@ -31,7 +30,7 @@ void Publish(const wchar_t* name, const std::string& text) {
 
 void ReportChild(HWND window) {
   const HWND child = ::GetWindow(window, GW_CHILD);
-  if (child == nullptr || child_reported) return;
+  if (child == nullptr || child_reported || !::IsWindowVisible(child)) return;
   DWORD process = 0;
   ::GetWindowThreadProcessId(child, &process);
   if (process == ::GetCurrentProcessId()) return;
@@ -42,7 +41,6 @@ void ReportChild(HWND window) {
   ::GetGUIThreadInfo(0, &gui);  // the foreground thread's focus and active window
   const bool focused = gui.hwndFocus == child || gui.hwndActive == child;
   Publish(L"child.txt", std::to_string(client.right) + " " + std::to_string(client.bottom) +
-                            (::IsWindowVisible(child) ? " visible" : " hidden") +
                             (focused ? " focused" : " unfocused") + "\n");
   child_reported = true;
 }
