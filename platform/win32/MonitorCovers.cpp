@@ -29,16 +29,17 @@ bool MonitorCovers::CoverOtherMonitors(bool visible) {
   bool all = true;
   for (const RECT& monitor : OtherMonitors()) {
     // WS_EX_TOOLWINDOW: no taskbar button of their own.
-    const HWND cover =
-        ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, window_class_, L"scenesaver",
-                          WS_POPUP | (visible ? WS_VISIBLE : 0), monitor.left, monitor.top,
-                          monitor.right - monitor.left, monitor.bottom - monitor.top, nullptr,
-                          nullptr, ::GetModuleHandleW(nullptr), creation_parameter_);
+    const HWND cover = ::CreateWindowExW(
+        WS_EX_TOPMOST | WS_EX_TOOLWINDOW, window_class_, L"scenesaver", WS_POPUP, monitor.left,
+        monitor.top, monitor.right - monitor.left, monitor.bottom - monitor.top, nullptr, nullptr,
+        ::GetModuleHandleW(nullptr), creation_parameter_);
     if (cover == nullptr) {
       all = false;
       continue;
     }
     covers_.push_back(cover);
+    // Shown without activation: the show's window keeps the focus.
+    if (visible) ::ShowWindow(cover, SW_SHOWNA);
   }
   return all;
 }

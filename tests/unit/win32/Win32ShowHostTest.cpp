@@ -275,6 +275,24 @@ TEST(Win32ShowHost, InputReachesTheHandlersOnlyInsideDoEvents) {
   EXPECT_TRUE(::IsWindow(window));
 }
 
+TEST(Win32ShowHost, ADisplayChangeFitsTheWindowToThePrimaryMonitorAgain) {
+  const auto host = MakeHostOrNull();
+  if (!host) GTEST_SKIP() << "no display to make a window on";
+  HWND window = ::FindWindowW(L"scenesaver.Form1", nullptr);
+  ASSERT_NE(window, nullptr);
+  const platform::Size screen = host->PrimaryScreenSize();
+  EXPECT_EQ(screen,
+            (platform::Size{::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}));
+  ::SetWindowPos(window, nullptr, 5, 5, 100, 80, SWP_NOZORDER | SWP_NOACTIVATE);
+  ::SendMessageW(window, WM_DISPLAYCHANGE, 32, MAKELPARAM(screen.width, screen.height));
+  RECT placed{};
+  ::GetWindowRect(window, &placed);
+  EXPECT_EQ(placed.left, 0);
+  EXPECT_EQ(placed.top, 0);
+  EXPECT_EQ(placed.right, screen.width);
+  EXPECT_EQ(placed.bottom, screen.height);
+}
+
 TEST(Win32ShowHost, WaitsUntilTheDeadlineWhenNothingHappens) {
   const auto host = MakeHostOrNull();
   if (!host) GTEST_SKIP() << "no display to make a window on";
