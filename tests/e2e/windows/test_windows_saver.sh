@@ -10,7 +10,7 @@
 #    destroyed, leaving no temporary folder;
 #  - the program carries its manifest, declaring per-monitor DPI awareness;
 #  - at 144 dpi (the registry's LogPixels) the show still fills the screen's real pixels, its
-#    picture doubled in crisp 2x2 blocks;
+#    picture doubled in crisp 2x2 blocks, and the settings dialog is half as large again;
 #  - with two monitors (a nested Xephyr server with two Xinerama heads and no RandR, which makes
 #    Wine list two monitors) the second one is black during the show, and a key sent to the
 #    window under the pointer there ends the show.
@@ -207,6 +207,7 @@ echo "== /C with settings: Enter writes all four bytes on"
 python3 "$make" "$player" "$work/show.scr" --settings --scene "$work/red.bmp"
 launch show.scr /C
 find_window 設定
+eval "$(xdotool getwindowgeometry --shell "$window_id" | sed 's/^/DIALOG96_/')"
 import -window root "$shots/windows-settings.png"
 press_in 設定 Return
 expect_exit "Enter in the settings dialog"
@@ -282,6 +283,16 @@ cp "$work/screen.png" "$shots/windows-show-144dpi.png"
   fail "the margins around the picture are not black"
 xdotool key a
 expect_exit "a key press during the show at 144 dpi"
+# The settings dialog's twips become half as many pixels again as at 96 dpi.
+python3 "$make" "$player" "$work/show.scr" --settings --scene "$work/red.bmp"
+launch show.scr /C
+find_window 設定
+eval "$(xdotool getwindowgeometry --shell "$window_id" | sed 's/^/DIALOG144_/')"
+import -window root "$shots/windows-settings-144dpi.png"
+press_in 設定 Escape
+expect_exit "Escape in the settings dialog at 144 dpi"
+((DIALOG144_WIDTH * 10 >= DIALOG96_WIDTH * 14 && DIALOG144_HEIGHT * 10 >= DIALOG96_HEIGHT * 14)) ||
+  fail "the dialog at 144 dpi is ${DIALOG144_WIDTH}x$DIALOG144_HEIGHT, at 96 dpi ${DIALOG96_WIDTH}x$DIALOG96_HEIGHT"
 wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1
 
 echo "== Two monitors: the second one black, a key there ends the show"
