@@ -9,8 +9,7 @@
 # 3. No private folder to be had: "実行できません" over black, and again only the password ends it.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-# -noreset: the desktop colour stays on the root windows when no client is connected.
-xvfb_screens="-screen 0 1024x768x24 -screen 1 800x600x24 -noreset"
+xvfb_screens="-screen 0 1024x768x24 -screen 1 800x600x24"
 source "$here/lock_common.sh"
 lock_setup LOCK_COVER_E2E_IN_XVFB xdotool import convert display python3
 
