@@ -4,11 +4,29 @@
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
 
+#include <initializer_list>
+
 namespace scenesaver::platform {
 
 namespace {
 
 ::Display* X(void* display) { return static_cast<::Display*>(display); }
+
+constexpr long kAllWorkspaces = 0xFFFFFFFF;
+
+// A request to the window manager about `window`, as the window-manager hints define them.
+void AskWindowManager(::Display* display, ::Window window, const char* message,
+                      std::initializer_list<long> data) {
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = XInternAtom(display, message, False);
+  event.xclient.format = 32;
+  int i = 0;
+  for (const long value : data) event.xclient.data.l[i++] = value;
+  XSendEvent(display, DefaultRootWindow(display), False,
+             SubstructureRedirectMask | SubstructureNotifyMask, &event);
+}
 
 }  // namespace
 
@@ -31,7 +49,22 @@ InputGrabs::InputGrabs(SDL_Window* window) : window_(window) {
 InputGrabs::~InputGrabs() { Release(); }
 
 void InputGrabs::Hold() {
-  if (display_ == nullptr || Held()) return;
+  if (display_ == nullptr) return;
+  // The window is looked at now and then, whatever the grabs say: one that is not viewable
+  // holds no grab, and one the window manager unmapped and never gave back (it crashed and
+  // started again meanwhile, say) is asked back, though no event may ever say so.
+  const std::uint32_t now = SDL_GetTicks();
+  if (now - last_check_ >= kCheckIntervalMs) {
+    last_check_ = now;
+    XWindowAttributes attributes{};
+    if (XGetWindowAttributes(X(display_), xwindow_, &attributes) != 0 &&
+        attributes.map_state != IsViewable) {
+      keyboard_ = pointer_ = false;
+      Restore();
+      return;
+    }
+  }
+  if (Held()) return;
   if (!keyboard_) {
     keyboard_ = XGrabKeyboard(X(display_), xwindow_, True, GrabModeAsync, GrabModeAsync,
                               CurrentTime) == GrabSuccess;
@@ -97,20 +130,16 @@ InputGrabs::Displacement InputGrabs::Classify(const SDL_Event& event) {
 // the window manager to de-iconify it; _NET_ACTIVE_WINDOW asks it to leave "show desktop" and
 // bring the window forward.
 void InputGrabs::Restore() {
+  last_check_ = SDL_GetTicks();
   SDL_RaiseWindow(window_);
   if (display_ != nullptr) {
     ::Display* display = X(display_);
     XMapRaised(display, xwindow_);
-    XEvent activate{};
-    activate.xclient.type = ClientMessage;
-    activate.xclient.window = xwindow_;
-    activate.xclient.message_type = XInternAtom(display, "_NET_ACTIVE_WINDOW", False);
-    activate.xclient.format = 32;
-    activate.xclient.data.l[0] =
-        2;  // from a pager-like source: obeyed without focus stealing checks
-    activate.xclient.data.l[1] = CurrentTime;
-    XSendEvent(display, DefaultRootWindow(display), False,
-               SubstructureRedirectMask | SubstructureNotifyMask, &activate);
+    // On every workspace (so that switching workspaces hides nothing), out of "show desktop",
+    // and brought forward; from a pager-like source, which is obeyed without focus checks.
+    AskWindowManager(display, xwindow_, "_NET_WM_DESKTOP", {kAllWorkspaces, 2});
+    AskWindowManager(display, DefaultRootWindow(display), "_NET_SHOWING_DESKTOP", {0});
+    AskWindowManager(display, xwindow_, "_NET_ACTIVE_WINDOW", {2, CurrentTime});
     XFlush(display);
   }
   Hold();

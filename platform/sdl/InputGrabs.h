@@ -46,6 +46,9 @@ class InputGrabs {
   unsigned long xwindow_ = 0;
   bool keyboard_ = false;
   bool pointer_ = false;
+  // When Hold last made sure the window is viewable (SDL ticks).
+  static constexpr std::uint32_t kCheckIntervalMs = 250;
+  std::uint32_t last_check_ = 0;
 };
 
 }  // namespace scenesaver::platform
