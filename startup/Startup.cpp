@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "base/Texts.h"
 #include "package/PackageFormat.h"
 #include "platform/InstanceLock.h"
 #include "platform/PrivateFolder.h"
@@ -24,10 +25,6 @@ void Guarded(Step&& step) {
   }
 }
 
-constexpr std::string_view kCannotRun = "実行できません";
-constexpr std::string_view kCannotRunCaption = "Corvanta";
-constexpr std::string_view kNoSettings = "設定項目はありません";
-constexpr std::string_view kNoSettingsCaption = "スクリーンセーバー";
 constexpr std::string_view kScreenSaverPasswordKey = "SCRSAVE";
 
 // S1 to S7. Returns the exit code.
@@ -37,7 +34,7 @@ int RunShow(package::ShowState& module1, std::optional<platform::OwnedFolder>& p
   if (!private_folder) Guarded([&] { private_folder = platform::OpenPrivateFolder(); });
   if (!private_folder) {
     Guarded([&] {
-      host.MessageBox(kCannotRun, kCannotRunCaption, platform::MessageIcon::kInformation);
+      host.MessageBox(base::Tr(kCannotRun), kCannotRunCaption, platform::MessageIcon::kInformation);
     });
     return kExitNoWindowsDirectory;
   }
@@ -62,7 +59,8 @@ void RunSettings(const package::ShowState& module1, platform::StartupHost& host,
     Guarded([&] { windows.settings_show_modal(module1, host); });
   } else {
     Guarded([&] {
-      host.MessageBox(kNoSettings, kNoSettingsCaption, platform::MessageIcon::kInformation);
+      host.MessageBox(base::Tr(kNoSettings), base::Tr(kNoSettingsCaption),
+                      platform::MessageIcon::kInformation);
     });
   }
 }

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/posix/UserLanguage.h"
 #include "platform/sdl/DesktopHost.h"
 #include "platform/sdl/TerminationSignals.h"
 #include "startup/CommandLine.h"
@@ -24,11 +25,13 @@ std::string RunningProgramPath() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  scenesaver::platform::UseUserLanguage(scenesaver::platform::CatalogueFolder());
   const std::string argument_text = scenesaver::startup::JoinArguments(argc, argv);
   // In show mode a termination signal only ends the show, from before the temporary folder is
   // made until after it is removed, so that no signal leaves extracted files behind.
   std::optional<scenesaver::platform::TerminationSignals> signals;
-  if (scenesaver::startup::ModeOf(argument_text) == scenesaver::startup::StartMode::kShow) signals.emplace();
+  if (scenesaver::startup::ModeOf(argument_text) == scenesaver::startup::StartMode::kShow)
+    signals.emplace();
   scenesaver::platform::DesktopHost host;
   return scenesaver::startup::Main(argument_text, host, RunningProgramPath());
 }

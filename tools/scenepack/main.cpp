@@ -3,10 +3,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/posix/UserLanguage.h"
 #include "tools/scenepack/HackSwitches.h"
 #include "tools/scenepack/Subcommands.h"
 
 int main(int argc, char** argv) {
+  // The show `play` runs speaks the user's language (its prompt and failure messages).
+  scenesaver::platform::UseUserLanguage(scenesaver::platform::CatalogueFolder());
   CLI::App app{
       "scenepack: builds (from a manifest or a folder of photos), inspects, extracts, renders, "
       "plays and exports scene-show savers"};
