@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -12,6 +13,18 @@
 #include "startup/Startup.h"
 
 namespace {
+
+// An ELF note near the start of the player, and so of every saver file made from it: the
+// desktop's MIME database (share/mime/packages/scenesaver.xml) recognises saver files by its
+// text, whatever their names.
+struct PlayerNote {
+  std::uint32_t name_size = sizeof(name);
+  std::uint32_t text_size = sizeof(text);
+  std::uint32_t type = 1;
+  char name[12] = "SceneSaver";
+  char text[24] = "scene-show saver player";
+};
+[[gnu::used, gnu::section(".note.scenesaver"), gnu::aligned(4)]] const PlayerNote kPlayerNote;
 
 // The running program's real file, links resolved; empty when it cannot be found.
 std::string RunningProgramPath() {

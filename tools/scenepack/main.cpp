@@ -14,6 +14,7 @@ int main(int argc, char** argv) {
       "scenepack: builds (from a manifest or a folder of photos), inspects, extracts, renders, "
       "plays and exports scene-show savers"};
   app.require_subcommand(1);
+  app.set_version_flag("--version", std::string("scenepack ") + SCENESAVER_VERSION);
   app.footer(
       "Run `scenepack SUBCOMMAND --help` for the options of each. Exit status 2: bad usage.");
   int exit_code = 0;
