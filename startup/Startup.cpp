@@ -73,6 +73,31 @@ void RunPasswordChange(std::string_view argument_text, platform::StartupHost& ho
   Guarded([&] { host.PwdChangePasswordA(kScreenSaverPasswordKey, handle); });
 }
 
+// The show inside the window after "/P", silent. Without such a window nothing happens. The
+// single-instance lock is let go first: the preview runs as long as the settings panel is open,
+// and neither the panel's full-screen trial nor the system's own start of the saver may be
+// turned away meanwhile.
+int RunPreview(std::string_view argument_text, package::ShowState& module1,
+               std::optional<platform::InstanceLock>& instance,
+               std::optional<platform::OwnedFolder>& private_folder, platform::StartupHost& host,
+               const Windows& windows) {
+  const std::optional<std::int32_t> parent = PreviewWindowHandle(argument_text);
+  if (!parent) return kExitNormal;
+  std::optional<base::Result<platform::ShowHost*>> preview;
+  Guarded([&] { preview = host.Preview(*parent); });
+  if (!preview || !*preview) return kExitNormal;
+  instance.reset();
+  module1.MusicEnabled = 0;
+  module1.SoundEnabled = 0;
+  if (!private_folder) return kExitNormal;
+  std::optional<platform::ExtractFolder> folder = MakeTemporaryFolder(*private_folder);
+  platform::ShowHost* const show_host = preview->value();
+  const base::Result<void> shown = ExtractAndPresent(
+      module1, folder ? &*folder : nullptr, private_folder->path,
+      [show_host]() -> base::Result<platform::ShowHost*> { return show_host; }, windows);
+  return shown && !module1.FailedAtRunTime ? kExitNormal : kExitShowFailed;
+}
+
 }  // namespace
 
 std::optional<platform::ExtractFolder> MakeTemporaryFolder(
@@ -159,7 +184,8 @@ int Main(std::string_view argument_text, platform::StartupHost& host,
     case StartMode::kPasswordChange:
       RunPasswordChange(argument_text, host);
       break;
-    case StartMode::kPreview:  // draws nothing into the preview window
+    case StartMode::kPreview:
+      return RunPreview(argument_text, module1, instance, private_folder, host, windows);
     case StartMode::kNone:
       break;
   }

@@ -30,7 +30,7 @@ chmod 700 "$XDG_RUNTIME_DIR"
 shots=${BUILD_DIR:-build}/e2e-shots
 mkdir -p "$shots"
 
-fail() { echo "FAIL: $*"; exit 1; }
+fail() { echo "FAIL: $*" >&2; exit 1; }
 set -E  # the ERR trap also reports a failing command inside a function
 
 # Gives the window the keyboard focus and presses a key. Under load the focus change can time

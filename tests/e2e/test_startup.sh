@@ -25,7 +25,7 @@ printf 'RIFF' > "$work/ding.wav"
 python3 "$here/make_saver.py" "$player" "$work/plain.scr"
 python3 "$here/make_saver.py" "$player" "$work/show.scr" --scene "$work/scene.jpg:$work/ding.wav"
 
-fail() { echo "FAIL: $*"; exit 1; }
+fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # Anything but the four switches: no window, ends at once.
 timeout 5 "$work/plain.scr" --help || fail "--help did not end cleanly"
@@ -33,7 +33,7 @@ timeout 5 "$work/plain.scr" --help || fail "--help did not end cleanly"
 cat > "$work/in_x.sh" <<'INNER'
 set -euo pipefail
 work=$1
-fail() { echo "FAIL: $*"; exit 1; }
+fail() { echo "FAIL: $*" >&2; exit 1; }
 # Waits up to $2 seconds for process $1 to end.
 ended_within() {
   for _ in $(seq $(($2 * 10))); do
