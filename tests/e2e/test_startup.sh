@@ -121,7 +121,7 @@ grep -q '^\$argon2id\$' "$XDG_CONFIG_HOME/scenesaver/password" || fail "no argon
 [ "$(stat -c %a "$XDG_CONFIG_HOME/scenesaver/password")" = 600 ] || fail "password file mode"
 [ "$(cat "$XDG_CONFIG_HOME/scenesaver/ScreenSaveUsePassword")" = 1 ] || fail "switch not stored"
 INNER
-xvfb-run -a -s "-screen 0 1024x768x24" bash ${E2E_TRACE:+-x} "$work/in_x.sh" "$work"
+xvfb-run -a -s "-noreset -screen 0 1024x768x24" bash ${E2E_TRACE:+-x} "$work/in_x.sh" "$work"
 
 leftover=$(find "$private" -mindepth 1 -maxdepth 1 -name 'temp*' | wc -l)
 [ "$leftover" -eq 0 ] || fail "tempN left behind: $(ls "$private")"

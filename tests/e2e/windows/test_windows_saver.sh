@@ -29,7 +29,7 @@ for program in "$player" "$preview_parent"; do
 done
 
 if [ -z "${WINE_E2E_IN_XVFB:-}" ]; then
-  exec env WINE_E2E_IN_XVFB=1 xvfb-run -a -s "-screen 0 800x600x24" bash "$0" "$@"
+  exec env WINE_E2E_IN_XVFB=1 xvfb-run -a -s "-noreset -screen 0 800x600x24" bash "$0" "$@"
 fi
 
 trap 'echo "FAIL: line $LINENO: $BASH_COMMAND"' ERR
