@@ -15,7 +15,7 @@ done
 [ -f "$build/locale/en/LC_MESSAGES/scenesaver.mo" ] || { echo "FAIL: no English catalogue"; exit 1; }
 
 if [ -z "${LANGUAGE_E2E_IN_XVFB:-}" ]; then
-  exec env LANGUAGE_E2E_IN_XVFB=1 xvfb-run -a -s "-screen 0 800x600x24" bash "$0" "$@"
+  exec env LANGUAGE_E2E_IN_XVFB=1 xvfb-run -a -s "-noreset -screen 0 800x600x24" bash "$0" "$@"
 fi
 
 work=$(mktemp -d)
