@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "base/Texts.h"
 #include "package/PackageFormat.h"
 #include "platform/InstanceLock.h"
 #include "platform/PrivateFolder.h"
@@ -24,10 +25,6 @@ void Guarded(Step&& step) {
   }
 }
 
-constexpr std::string_view kCannotRun = "実行できません";
-constexpr std::string_view kCannotRunCaption = "Corvanta";
-constexpr std::string_view kNoSettings = "設定項目はありません";
-constexpr std::string_view kNoSettingsCaption = "スクリーンセーバー";
 constexpr std::string_view kScreenSaverPasswordKey = "SCRSAVE";
 
 // The message that stops the show before it begins. Over covered screens it comes on the
@@ -60,7 +57,7 @@ int RunShow(package::ShowState& module1, std::optional<platform::OwnedFolder>& p
   // S1-S3: the private folder stands in for the Windows directory.
   if (!private_folder) Guarded([&] { private_folder = platform::OpenPrivateFolder(); });
   if (!private_folder) {
-    StopShowWithMessage(host, covered, kCannotRun, kCannotRunCaption);
+    StopShowWithMessage(host, covered, base::Tr(kCannotRun), kCannotRunCaption);
     return kExitNoWindowsDirectory;
   }
   // S4: the folder lives until the end of this function; its destructor removes whatever is
@@ -84,7 +81,8 @@ void RunSettings(const package::ShowState& module1, platform::StartupHost& host,
     Guarded([&] { windows.settings_show_modal(module1, host); });
   } else {
     Guarded([&] {
-      host.MessageBox(kNoSettings, kNoSettingsCaption, platform::MessageIcon::kInformation);
+      host.MessageBox(base::Tr(kNoSettings), base::Tr(kNoSettingsCaption),
+                      platform::MessageIcon::kInformation);
     });
   }
 }

@@ -2,15 +2,29 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdint>
 #include <optional>
 #include <string>
 
+#include "platform/posix/UserLanguage.h"
 #include "platform/sdl/DesktopHost.h"
 #include "platform/sdl/TerminationSignals.h"
 #include "startup/CommandLine.h"
 #include "startup/Startup.h"
 
 namespace {
+
+// An ELF note near the start of the player, and so of every saver file made from it: the
+// desktop's MIME database (share/mime/packages/scenesaver.xml) recognises saver files by its
+// text, whatever their names.
+struct PlayerNote {
+  std::uint32_t name_size = sizeof(name);
+  std::uint32_t text_size = sizeof(text);
+  std::uint32_t type = 1;
+  char name[12] = "SceneSaver";
+  char text[24] = "scene-show saver player";
+};
+[[gnu::used, gnu::section(".note.scenesaver"), gnu::aligned(4)]] const PlayerNote kPlayerNote;
 
 // The running program's real file, links resolved; empty when it cannot be found.
 std::string RunningProgramPath() {
@@ -24,11 +38,13 @@ std::string RunningProgramPath() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  scenesaver::platform::UseUserLanguage(scenesaver::platform::CatalogueFolder());
   const std::string argument_text = scenesaver::startup::JoinArguments(argc, argv);
   // In show mode a termination signal only ends the show, from before the temporary folder is
   // made until after it is removed, so that no signal leaves extracted files behind.
   std::optional<scenesaver::platform::TerminationSignals> signals;
-  if (scenesaver::startup::ModeOf(argument_text) == scenesaver::startup::StartMode::kShow) signals.emplace();
+  if (scenesaver::startup::ModeOf(argument_text) == scenesaver::startup::StartMode::kShow)
+    signals.emplace();
   scenesaver::platform::DesktopHost host;
   return scenesaver::startup::Main(argument_text, host, RunningProgramPath());
 }
