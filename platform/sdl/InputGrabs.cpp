@@ -135,10 +135,16 @@ void InputGrabs::Restore() {
   if (display_ != nullptr) {
     ::Display* display = X(display_);
     XMapRaised(display, xwindow_);
-    // On every workspace (so that switching workspaces hides nothing), out of "show desktop",
-    // and brought forward; from a pager-like source, which is obeyed without focus checks.
-    AskWindowManager(display, xwindow_, "_NET_WM_DESKTOP", {kAllWorkspaces, 2});
-    AskWindowManager(display, DefaultRootWindow(display), "_NET_SHOWING_DESKTOP", {0});
+    XWindowAttributes attributes{};
+    if (XGetWindowAttributes(display, xwindow_, &attributes) != 0 &&
+        attributes.map_state != IsViewable) {
+      // Mapped but not viewable: on another workspace, or hidden by "show desktop". Onto every
+      // workspace, and out of "show desktop" (asked only then: the window manager may remap a
+      // window whose workspace changes, which would let the grabs go for a moment).
+      AskWindowManager(display, xwindow_, "_NET_WM_DESKTOP", {kAllWorkspaces, 2});
+      AskWindowManager(display, DefaultRootWindow(display), "_NET_SHOWING_DESKTOP", {0});
+    }
+    // Brought forward, from a pager-like source, which is obeyed without focus checks.
     AskWindowManager(display, xwindow_, "_NET_ACTIVE_WINDOW", {2, CurrentTime});
     XFlush(display);
   }
