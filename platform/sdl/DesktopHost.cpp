@@ -64,7 +64,8 @@ base::Result<ShowHost*> DesktopHost::Show() {
     options.scale = ReadScaleSetting(&problem);
     if (!problem.empty()) ReportFailure(problem);
     base::Result<std::unique_ptr<ShowHost>> made = MakeSdlShowHost(std::move(options));
-    if (!made) return base::Error{made.error()};
+    // No window or renderer to be had: said on standard error, and the player ends at once.
+    if (!made) return base::Error{"no window to show the saver in: " + made.error()};
     show_ = std::move(made).value();
   }
   return show_.get();

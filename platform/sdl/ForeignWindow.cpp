@@ -4,12 +4,14 @@
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <optional>
 #include <utility>
 
 #include "platform/posix/WindowId.h"
+#include "platform/sdl/X11Display.h"
 
 namespace scenesaver::platform {
 
@@ -49,6 +51,23 @@ std::optional<std::uint64_t> XScreenSaverWindow() {
   const std::unique_ptr<::Display, DisplayCloser> display(XOpenDisplay(nullptr));
   if (!display) return std::nullopt;
   return DefaultRootWindow(display.get());
+}
+
+std::optional<std::string> ForeignWindowProblem(std::uint64_t window) {
+  const std::unique_ptr<::Display, DisplayCloser> display(XOpenDisplay(nullptr));
+  if (!display) return UnopenedX11DisplayReason();
+  char id[32];
+  std::snprintf(id, sizeof id, "0x%llx", static_cast<unsigned long long>(window));
+  // A window id beyond what X11 ids hold names no window.
+  if (window == 0 || window > 0xFFFFFFFFULL) return std::string("no window ") + id + " to draw in";
+  // Asking about a missing window draws an X error, which the trap turns into a false answer.
+  const XErrorTrap trap;
+  XWindowAttributes attributes{};
+  if (XGetWindowAttributes(display.get(), static_cast<::Window>(window), &attributes) == 0 ||
+      XErrorTrap::WindowLost()) {
+    return std::string("no window ") + id + " to draw in";
+  }
+  return std::nullopt;
 }
 
 XErrorTrap::XErrorTrap() {

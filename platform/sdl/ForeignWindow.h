@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 struct SDL_Window;
 union SDL_Event;
@@ -13,6 +14,10 @@ namespace scenesaver::platform {
 // The window $XSCREENSAVER_WINDOW names (decimal or 0x hex), else the root window of the
 // default X display; nullopt when neither can be had.
 std::optional<std::uint64_t> XScreenSaverWindow();
+
+// Why the show cannot draw into the X window `window`: no X display, or no such window on it;
+// nullopt when the window is there.
+std::optional<std::string> ForeignWindowProblem(std::uint64_t window);
 
 // While an object lives, an X protocol error no longer ends the process (Xlib's default
 // handler does): it is remembered instead, so that a show whose window has been destroyed can
