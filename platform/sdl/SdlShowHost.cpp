@@ -230,9 +230,16 @@ class SdlShowHost final : public ShowHost {
     // Inside another program's window the message goes to the log: hiding or covering that
     // window is not ours to do.
     if (options_.mode == SdlWindowMode::kForeign) {
-      std::string line(text);
-      std::replace(line.begin(), line.end(), '\r', ' ');
-      std::replace(line.begin(), line.end(), '\n', ' ');
+      // One line: each line break of the message becomes a blank.
+      std::string line;
+      for (const char c : text) {
+        const bool is_break = c == '\r' || c == '\n';
+        if (!is_break) {
+          line += c;
+        } else if (!line.empty() && line.back() != ' ') {
+          line += ' ';
+        }
+      }
       std::fprintf(stderr, "scenesaver: %.*s: %s\n", static_cast<int>(caption.size()),
                    caption.data(), line.c_str());
       return;
