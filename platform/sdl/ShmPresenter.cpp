@@ -82,6 +82,25 @@ class Segment {
   char* address_ = nullptr;
 };
 
+// Whether a DirectColor window's colormap passes every channel value through unchanged, so
+// that pixels written for a TrueColor visual show the same colours. (GLX often gives SDL's
+// window such a visual, with an identity ramp.)
+bool IdentityColormap(::Display* display, const XWindowAttributes& attributes) {
+  const Visual* v = attributes.visual;
+  if (v->red_mask != 0xFF0000 && v->red_mask != 0xFF) return false;
+  XColor colours[256];
+  for (unsigned long i = 0; i < 256; ++i) {
+    colours[i].pixel = i * 0x010101UL;
+  }
+  if (XQueryColors(display, attributes.colormap, colours, 256) == 0) return false;
+  for (unsigned short i = 0; i < 256; ++i) {
+    const unsigned short want = static_cast<unsigned short>(i * 257U);
+    const XColor& c = colours[i];
+    if (c.red != want || c.green != want || c.blue != want) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 // The segment, the image over it and its attachment to the server, for one window size.
@@ -136,7 +155,8 @@ std::unique_ptr<ShmPresenter> ShmPresenter::Open(SDL_Window* window) {
   if (XGetWindowAttributes(parts->display, parts->window, &attributes) == 0) return nullptr;
   Visual* visual = attributes.visual;
   if ((attributes.depth != 24 && attributes.depth != 32) || visual == nullptr ||
-      visual->c_class != TrueColor) {
+      !(visual->c_class == TrueColor ||
+        (visual->c_class == DirectColor && IdentityColormap(parts->display, attributes)))) {
     return nullptr;
   }
   if (visual->red_mask == 0xFF0000 && visual->green_mask == 0xFF00 && visual->blue_mask == 0xFF) {

@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
 """Makes a saver file for the end-to-end tests: a copy of the player with a package appended.
 
-make_saver.py PLAYER OUT [--settings] [--display-ms N] [--effect N] [--music FILE]
+make_saver.py PLAYER OUT [--settings] [--size WxH] [--display-ms N] [--effect N] [--music FILE]
               [--scene PICTURE_FILE[:SOUND_FILE]]... [--named-scene NAME]...
 Each scene holds its picture for N ms (default one second) and leaves through transition
 --effect (default 0, a plain cut). A --named-scene names its picture NAME, as stored, and
-carries no picture data; named scenes follow the others.
+carries no picture data; named scenes follow the others. The presentation size is --size
+(default 320x240).
 """
 import argparse
 import os
@@ -41,6 +42,7 @@ def main() -> None:
     parser.add_argument("player")
     parser.add_argument("out")
     parser.add_argument("--settings", action="store_true")
+    parser.add_argument("--size", default="320x240")
     parser.add_argument("--display-ms", type=int, default=1000)
     parser.add_argument("--effect", type=int, default=0)
     parser.add_argument("--scene", action="append", default=[])
@@ -49,7 +51,8 @@ def main() -> None:
     args = parser.parse_args()
     scenes = [s.split(":", 1) + [None] for s in args.scene]
     count = len(scenes) + len(args.named_scene)
-    body = struct.pack("<iiihi", 320, 240, 0, -1 if args.settings else 0, count)
+    width, height = (int(n) for n in args.size.split("x"))
+    body = struct.pack("<iiihi", width, height, 0, -1 if args.settings else 0, count)
     if args.music:
         with open(args.music, "rb") as f:
             body += text(os.path.basename(args.music).encode()) + byte_array(f.read())

@@ -57,7 +57,8 @@ make_saver() {
 }
 
 # play_logged SAVER LOG TIMEOUT_S CONDITION...: plays SAVER full screen with its present log in
-# LOG until the command CONDITION succeeds (asked every 0.1 s), then ends it with SIGTERM as
+# LOG (and the CPU samples of present_log.py cpu-sample in LOG.cpu) until the command CONDITION
+# succeeds (asked every 0.1 s), then ends it with SIGTERM as
 # XScreenSaver would. The repaints logged after that are left out of LOG: the signal cuts short
 # whatever hold or transition is running. Fails when the show ends first or TIMEOUT_S pass.
 play_logged() {
@@ -66,6 +67,10 @@ play_logged() {
   rm -f "$log"
   "$scenepack" play "$saver" --present-log "$log" &
   pid=$!
+  # The CPU time of the show and of the X server, sampled as the log grows.
+  python3 "$measure_here/present_log.py" cpu-sample "$log" "$log.cpu" "$pid" \
+    $(pgrep -x -f "Xvfb $DISPLAY .*" | head -1) &
+  local sampler=$!
   for ((tries = 10 * timeout_s; tries > 0; tries--)); do
     [ -e "$log" ] && "$@" && break
     kill -0 "$pid" 2>/dev/null || { status=1; break; }
@@ -75,6 +80,7 @@ play_logged() {
   [ ! -e "$log" ] || lines=$(wc -l <"$log")
   kill -TERM "$pid" 2>/dev/null || true
   wait "$pid" || true
+  wait "$sampler" || true
   pid=
   if [ -e "$log" ]; then
     head -n "$lines" "$log" >"$log.kept"

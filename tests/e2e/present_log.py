@@ -11,8 +11,14 @@ changes, and for a scene left through a transition, its steps.
       One table row for transition EFFECT (1 to 29) from the first N groups (default 2): its
       steps, step interval, median step, whole length against steps x interval, the median
       time one step's repaint takes (most of it the present on the screen), and the verdict
-      (median step <= interval + 2 ms, whole <= nominal + 10%). --results appends the numbers
+      (median step <= interval + 2 ms, whole <= nominal + 10%). With --cpu SAMPLES, also the
+      CPU time of the player and the X server from a transition's first repaint to its last
+      (the mean of the runs). --results appends the numbers
       as a JSON line for `summary`; --numbers prints "STEPS MEDIAN WHOLE NOMINAL" instead.
+  present_log.py cpu-sample LOG OUT PID...
+      While the first PID lives, writes "LINES CPU_NS" to OUT whenever LOG gains complete lines:
+      the CPU time the PIDs (the player and the X server) have used so far, from
+      /proc/PID/schedstat. `transition --cpu OUT` then adds the CPU time of each transition.
   present_log.py header
       The heading of the table.
   present_log.py summary RESULTS
@@ -25,6 +31,7 @@ changes, and for a scene left through a transition, its steps.
 import argparse
 import json
 import math
+import os
 import statistics
 import sys
 
@@ -109,19 +116,70 @@ def transition_timing(group, effect):
     return steps, [b - a for a, b in zip(ends, ends[1:])], repaints
 
 
-def measure_transition(presents, effect, runs, gap_ms):
+def cpu_ns(pids):
+    total = 0
+    for pid in pids:
+        with open(f"/proc/{pid}/schedstat") as stat:
+            total += int(stat.read().split()[0])
+    return total
+
+
+def sample_cpu(log_path, out_path, pids):
+    """Records the CPU time of `pids` each time the log gains lines, until the first pid ends."""
+    import time
+    seen = -1
+    with open(out_path, "w") as out:
+        while True:
+            try:
+                with open(log_path, "rb") as log:
+                    lines = log.read().count(b"\n")
+                used = cpu_ns(pids)
+            except FileNotFoundError:
+                if not os.path.exists(f"/proc/{pids[0]}"):
+                    return
+                lines, used = -1, 0
+            if lines != seen and lines >= 0:
+                out.write(f"{lines} {used}\n")
+                out.flush()
+                seen = lines
+            time.sleep(0.001)
+
+
+def read_cpu(path):
+    """LINES -> CPU ns from a cpu-sample file."""
+    samples = {}
+    with open(path) as lines:
+        for line in lines:
+            fields = line.split()
+            if len(fields) == 2:
+                samples[int(fields[0])] = int(fields[1])
+    return samples
+
+
+def transition_cpu_ms(presents, group, samples):
+    """CPU time from the group's first repaint being logged to its last, or None."""
+    first = presents.index(group[0]) + 1
+    last = presents.index(group[-1]) + 1
+    if first not in samples or last not in samples:
+        return None
+    return (samples[last] - samples[first]) / 1e6
+
+
+def measure_transition(presents, effect, runs, gap_ms, samples=None):
     """The numbers of one table row, from the first `runs` groups of the log."""
     found = groups(presents, gap_ms)
     if len(found) < runs:
         raise ValueError(f"the log holds {len(found)} transitions, not {runs}")
     interval = TRANSITIONS[effect][1]
-    counts, durations, wholes, repaints = set(), [], [], []
+    counts, durations, wholes, repaints, cpus = set(), [], [], [], []
     for group in found[:runs]:
-        steps, lengths, presents = transition_timing(group, effect)
+        steps, lengths, repaint_times = transition_timing(group, effect)
         counts.add(steps)
         durations += lengths
         wholes.append(sum(lengths))
-        repaints += presents
+        repaints += repaint_times
+        if samples is not None:
+            cpus.append(transition_cpu_ms(presents, group, samples))
     steps = max(counts)
     median = statistics.median(durations)
     whole = max(wholes)
@@ -135,6 +193,7 @@ def measure_transition(presents, effect, runs, gap_ms):
         "whole": whole,
         "nominal": nominal,
         "repaint": statistics.median(repaints),
+        "cpu": statistics.mean(cpus) if cpus and None not in cpus else None,
         "step_ok": median <= interval + STEP_SLACK_MS,
         "whole_ok": whole <= nominal * (1 + WHOLE_SLACK),
     }
@@ -144,6 +203,7 @@ def row(result):
     steps = "/".join(str(s) for s in result["steps"])
     over = 100 * (result["whole"] / result["nominal"] - 1)
     verdict = "PASS" if result["step_ok"] and result["whole_ok"] else "FAIL"
+    cpu = "-" if result.get("cpu") is None else f"{result['cpu']:.1f} ms"
     notes = []
     if not result["step_ok"]:
         notes.append("slow steps")
@@ -151,11 +211,12 @@ def row(result):
         notes.append("long")
     return (f"{result['effect']:2d} {result['name']:<27} {steps:>5} {result['interval']:4d} ms "
             f"{result['median']:8.2f} ms {result['whole']:8.1f} / {result['nominal']:4d} ms "
-            f"({over:+5.1f}%) {result['repaint']:7.2f} ms  {verdict} {', '.join(notes)}").rstrip()
+            f"({over:+5.1f}%) {result['repaint']:7.2f} ms {cpu:>9}  {verdict} "
+            f"{', '.join(notes)}").rstrip()
 
 
 HEADER = (" # transition                  steps interval  median step   whole / nominal"
-          "          repaint  goal")
+          "          repaint   cpu used  goal")
 
 
 def summary(results):
@@ -212,6 +273,11 @@ def main(argv):
     transition.add_argument("--runs", type=int, default=2)
     transition.add_argument("--gap", type=float, default=250.0)
     transition.add_argument("--results")
+    transition.add_argument("--cpu", help="a cpu-sample file of the same run")
+    sampler = commands.add_parser("cpu-sample")
+    sampler.add_argument("log")
+    sampler.add_argument("out")
+    sampler.add_argument("pids", type=int, nargs="+")
     transition.add_argument("--numbers", action="store_true",
                             help="print 'STEPS MEDIAN WHOLE NOMINAL' instead of a table row")
     commands.add_parser("header")
@@ -230,7 +296,8 @@ def main(argv):
         elif args.command == "bursts":
             print(len(groups(read(args.log), args.gap_ms)))
         elif args.command == "transition":
-            result = measure_transition(read(args.log), args.effect, args.runs, args.gap)
+            samples = read_cpu(args.cpu) if args.cpu else None
+            result = measure_transition(read(args.log), args.effect, args.runs, args.gap, samples)
             if args.results:
                 with open(args.results, "a") as out:
                     out.write(json.dumps(result) + "\n")
@@ -239,6 +306,8 @@ def main(argv):
                       f"{result['nominal']}")
             else:
                 print(row(result))
+        elif args.command == "cpu-sample":
+            sample_cpu(args.log, args.out, args.pids)
         elif args.command == "summary":
             with open(args.results) as lines:
                 results = [json.loads(line) for line in lines if line.strip()]

@@ -26,7 +26,7 @@ cleanup() {
   [ -n "${KEEP_WORK:-}" ] || rm -rf "$work"
 }
 trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+fail() { echo "FAIL: $*" >&2; exit 1; }
 now_ms() { date +%s%3N; }
 
 cp "$saver" "$work/demo.scr"

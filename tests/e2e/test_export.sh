@@ -10,7 +10,8 @@ build=${BUILD_DIR:-build}
 source_dir=${SOURCE_DIR:-.}
 scenepack=$build/tools/scenepack/scenepack
 player=$build/startup/scenesaver
-fail() { echo "FAIL: $*"; exit 1; }
+fail() { echo "FAIL: $*" >&2; exit 1; }
+trap 'echo "FAIL: line $LINENO: $BASH_COMMAND" >&2' ERR
 for tool in ffmpeg ffprobe python3 identify convert readelf; do
   command -v "$tool" >/dev/null || fail "$tool is not installed"
 done
@@ -147,10 +148,11 @@ status=0
 status=0
 "$scenepack" export "$work/demo.scr" -o "$work/long.mp4" --seconds 600 2>"$work/err" &
 # Interrupted once it is writing (its hidden file is there).
-for _ in $(seq 100); do
+for _ in $(seq 600); do
   compgen -G "$work/.long.mp4.*" >/dev/null && break
   sleep 0.1
 done
+compgen -G "$work/.long.mp4.*" >/dev/null || fail "the export to long.mp4 did not begin writing"
 sleep 0.5
 kill -INT $!
 wait $! || status=$?

@@ -42,7 +42,7 @@ printf '1\n' >"$XDG_CONFIG_HOME/scenesaver/ScreenSaveUsePassword"
 chmod 600 "$XDG_CONFIG_HOME/scenesaver/ScreenSaveUsePassword"
 shots=$build/e2e-shots
 mkdir -p "$shots"
-fail() { echo "FAIL: $*"; exit 1; }
+fail() { echo "FAIL: $*" >&2; exit 1; }
 
 "$scenepack" render "$work/demo.scr" --out "$work/render" --until-ms 0 >/dev/null
 scene0=$work/render/frame-000001.png

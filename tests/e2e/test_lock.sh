@@ -29,7 +29,7 @@ chmod 600 "$XDG_CONFIG_HOME/scenesaver/ScreenSaveUsePassword" "$XDG_CONFIG_HOME/
 private=$XDG_RUNTIME_DIR/scenesaver
 
 fail() {
-  echo "FAIL: $*"
+  echo "FAIL: $*" >&2
   import -window root "$work/last.png" 2>/dev/null && mkdir -p "$build/e2e-shots" &&
     cp "$work/last.png" "$build/e2e-shots/lock-failure.png" || true
   exit 1

@@ -34,7 +34,7 @@ setup_lock() {
 }
 
 fail() {
-  echo "FAIL: $*"
+  echo "FAIL: $*" >&2
   cat "$work/stderr" 2>/dev/null || true
   exit 1
 }

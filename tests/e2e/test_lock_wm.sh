@@ -33,7 +33,7 @@ printf '%s\n' '$argon2id$v=19$m=65536,t=2,p=1$losJMXpCl3dPXDc7NZWR2w$x0XOhxKKRr2
 chmod 600 "$config/ScreenSaveUsePassword" "$config/password"
 
 fail() {
-  echo "FAIL: $*"
+  echo "FAIL: $*" >&2
   import -window root "$work/last.png" 2>/dev/null && mkdir -p "$build/e2e-shots" &&
     cp "$work/last.png" "$build/e2e-shots/lock-wm-failure.png" || true
   exit 1

@@ -31,7 +31,7 @@ mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME"
 chmod 700 "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME"
 shots=$build/e2e-shots
 mkdir -p "$shots"
-fail() { echo "FAIL: $*"; exit 1; }
+fail() { echo "FAIL: $*" >&2; exit 1; }
 
 primary=${DISPLAY%.*}.0
 other=${DISPLAY%.*}.1

@@ -9,7 +9,7 @@ build=${BUILD_DIR:-build}
 source_dir=${SOURCE_DIR:-.}
 scenepack=$(realpath -m "$build/tools/scenepack/scenepack")
 player=$(realpath -m "$build/startup/scenesaver")
-fail() { echo "FAIL: $*"; exit 1; }
+fail() { echo "FAIL: $*" >&2; exit 1; }
 [ -x "$scenepack" ] && [ -x "$player" ] || fail "build scenepack and scenesaver first"
 for tool in convert vips ldd; do
   command -v "$tool" >/dev/null || fail "$tool is not installed (scripts/setup installs it)"

@@ -16,7 +16,7 @@ trap 'rm -rf "$work"' EXIT
 export HOME=$work/home XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME"
 chmod 700 "$XDG_RUNTIME_DIR"
-fail() { echo "FAIL: $*"; exit 1; }
+fail() { echo "FAIL: $*" >&2; exit 1; }
 cp "$saver" "$work/demo.scr"
 
 # The first scene is held 4000 ms and leaves by the centre zoom: 21 steps, each ending at the

@@ -19,7 +19,7 @@ trap 'rm -rf "$work"' EXIT
 export HOME=$work/home XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR/scenesaver" "$XDG_CONFIG_HOME"
 chmod 700 "$XDG_RUNTIME_DIR" "$XDG_RUNTIME_DIR/scenesaver"
-fail() { echo "FAIL: $*"; cat "$work/says" 2>/dev/null || true; exit 1; }
+fail() { echo "FAIL: $*" >&2; cat "$work/says" 2>/dev/null || true; exit 1; }
 
 convert -size 320x240 xc:'#3060c0' "$work/good.bmp"
 # What "../../outside.bmp" names from inside the temporary folder run/scenesaver/tempN/.

@@ -11,7 +11,7 @@ command -v python3 >/dev/null || { echo "skip: python3 is not installed"; exit 7
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+fail() { echo "FAIL: $*" >&2; exit 1; }
 printf 'PLAYER PROGRAM' >"$work/player"
 
 # Runs scenepack, expecting exit status $1 and stdout+stderr containing $2.

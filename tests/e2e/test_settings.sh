@@ -11,7 +11,7 @@ done
 [ -x "$saver" ] || { echo "skip: $saver has not been built"; exit 77; }
 # Root writes past mode bits: a folder it cannot write is made with the immutable attribute.
 if [ "$(id -u)" = 0 ] && ! command -v chattr >/dev/null; then
-  echo "FAIL: chattr is not installed"
+  echo "FAIL: chattr is not installed" >&2
   exit 1
 fi
 
@@ -43,7 +43,7 @@ chmod 700 "$XDG_RUNTIME_DIR"
 shots=${BUILD_DIR:-build}/e2e-shots
 mkdir -p "$shots"
 
-fail() { echo "FAIL: $*"; exit 1; }
+fail() { echo "FAIL: $*" >&2; exit 1; }
 set -E  # the ERR trap also reports a failing command inside a function
 
 # Gives the window the keyboard focus and presses a key. Under load the focus change can time

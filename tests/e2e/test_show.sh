@@ -41,7 +41,7 @@ chmod 700 "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME"
 shots=$build/e2e-shots
 mkdir -p "$shots"
 
-fail() { echo "FAIL: $*"; exit 1; }
+fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # The first scene as the headless renderer draws it: frame 1 is the opening picture.
 "$scenepack" render "$work/demo.scr" --out "$work/render" --until-ms 0 >/dev/null

@@ -49,7 +49,7 @@ set -uo pipefail
 set -m
 work=$1
 private=$XDG_RUNTIME_DIR/scenesaver
-fail() { echo "FAIL: $*"; exit 1; }
+fail() { echo "FAIL: $*" >&2; exit 1; }
 # The private folder as a run that shows nothing leaves it: the baseline.
 "$work/show/demo.scr" /P || fail "/P ended with status $?"
 baseline=$(cd "$private" && ls -A)

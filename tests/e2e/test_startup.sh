@@ -13,7 +13,7 @@ for tool in xvfb-run xdotool xwininfo import convert python3; do
   command -v "$tool" >/dev/null || { echo "skip: $tool is not installed"; exit 77; }
 done
 [ -x "$player" ] || { echo "skip: $player is not built"; exit 77; }
-[ -f "$no_renderer" ] || { echo "FAIL: $no_renderer is not built"; exit 1; }
+[ -f "$no_renderer" ] || { echo "FAIL: $no_renderer is not built" >&2; exit 1; }
 
 work=$(mktemp -d)
 trap '[ -n "${KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
@@ -29,7 +29,7 @@ printf 'RIFF' > "$work/ding.wav"
 python3 "$here/make_saver.py" "$player" "$work/plain.scr"
 python3 "$here/make_saver.py" "$player" "$work/show.scr" --scene "$work/scene.jpg:$work/ding.wav"
 
-fail() { echo "FAIL: $*"; exit 1; }
+fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # Anything but the four switches: no window, ends at once.
 timeout 5 "$work/plain.scr" --help || fail "--help did not end cleanly"
@@ -66,7 +66,7 @@ cat > "$work/in_x.sh" <<'INNER'
 set -euo pipefail
 work=$1
 no_renderer=$2
-fail() { echo "FAIL: $*"; exit 1; }
+fail() { echo "FAIL: $*" >&2; exit 1; }
 # Waits up to $2 seconds for process $1 to end.
 ended_within() {
   for _ in $(seq $(($2 * 10))); do

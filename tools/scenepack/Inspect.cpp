@@ -1,10 +1,12 @@
 // scenepack inspect: every field of a saver's package with its byte offset, as a table or JSON.
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <memory>
 #include <nlohmann/json.hpp>
 
+#include "package/PackageFields.h"
 #include "package/PackageFormat.h"
 #include "package/PackageText.h"
 #include "tools/scenepack/EffectNames.h"
@@ -55,19 +57,65 @@ std::string Effect(std::int32_t number) {
          (name.empty() ? " (not a transition)" : " (" + std::string(name) + ")");
 }
 
-class Table {
+// Walks the fields that were read, in stored order, handing each to `sink` as
+// (offset, name, table text, JSON value). Offsets of fixed-size header fields follow from their
+// sizes; the others come from the reader's layout.
+template <typename Layout, typename Sink>
+class FieldWalk {
  public:
-  explicit Table(std::ostream& out) : out_(out) {}
-  void Row(std::uint64_t offset, const char* field, const std::string& value) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%10llu  %-16s ", static_cast<unsigned long long>(offset),
-                  field);
-    out_ << buf << value << "\n";
+  FieldWalk(const package::LoadResult& r, const Layout& layout, Sink& sink)
+      : r_(r), layout_(layout), sink_(sink) {}
+
+  bool Long(std::int32_t value, package::Field<Layout> f) {
+    std::string text = std::to_string(value);
+    if (f.name == "BackgroundColor") text = Colour(value);
+    if (f.name == "DisplayTime") text += " ms";
+    if (f.name == "EffectNumber") text = Effect(value);
+    return Emit(f, 4, text, json(value));
+  }
+  bool Integer(std::int16_t value, package::Field<Layout> f) {
+    return Emit(f, 2, Flag(value), json(value));
+  }
+  bool Text(const package::AnsiString& name, package::Field<Layout> f) {
+    return Emit(f, 0, Name(name), {{"value", package::AnsiToUtf8(name)}, {"bytes", name.size()}});
+  }
+  bool Bytes(const package::ByteArray& a, package::Field<Layout> f) {
+    return Emit(f, 0, Array(a), {{"present", a.present}, {"size", a.bytes.size()}});
   }
 
  private:
-  std::ostream& out_;
+  // A field the load did not reach ends the walk.
+  bool Emit(package::Field<Layout> f, std::uint64_t size, const std::string& text, json value) {
+    const std::uint64_t at = f.offset != nullptr ? layout_.*f.offset : next_;
+    if ((f.offset != nullptr && at == 0) || !WasRead(r_, at)) return false;
+    next_ = at + size;
+    if (!value.is_object()) value = {{"value", value}};
+    value["offset"] = at;
+    sink_(at, f.name, text, value);
+    return true;
+  }
+
+  const package::LoadResult& r_;
+  const Layout& layout_;
+  Sink& sink_;
+  std::uint64_t next_ = 0;
 };
+
+template <typename Sink>
+void WalkHeader(const package::LoadResult& r, Sink&& sink) {
+  FieldWalk<package::PackageLayout, Sink> walk(r, r.layout, sink);
+  package::VisitHeaderFields(r.record, walk);
+}
+
+template <typename Sink>
+void WalkScene(const package::LoadResult& r, std::size_t i, Sink&& sink) {
+  FieldWalk<package::SceneLayout, Sink> walk(r, r.layout.scenes[i], sink);
+  package::VisitSceneFields(r.record.Scenes[i], walk);
+}
+
+std::size_t ScenesRead(const package::LoadResult& r) {
+  return std::min(r.record.Scenes.size(), r.layout.scenes.size());
+}
 
 void PrintTable(const package::LoadResult& r, const std::string& file, std::ostream& out) {
   const package::Package& p = r.record;
@@ -76,38 +124,27 @@ void PrintTable(const package::LoadResult& r, const std::string& file, std::ostr
     out << "package   at file offset " << r.package_offset << ", "
         << (r.file_size - r.package_offset) << " bytes; offsets below are within the package\n";
     out << "    offset  field            value\n";
-    Table t(out);
-    if (WasRead(r, 0)) t.Row(0, "PictureWidth", std::to_string(p.PictureWidth));
-    if (WasRead(r, 4)) t.Row(4, "PictureHeight", std::to_string(p.PictureHeight));
-    if (WasRead(r, 8)) t.Row(8, "BackgroundColor", Colour(p.BackgroundColor));
-    if (WasRead(r, 12)) t.Row(12, "HasSettings", Flag(p.HasSettings));
-    if (WasRead(r, 14)) t.Row(14, "SceneCount", std::to_string(p.SceneCount));
+    const auto row = [&out](std::uint64_t offset, std::string_view field,
+                            const std::string& value) {
+      char buf[64];
+      std::snprintf(buf, sizeof buf, "%10llu  %-16.*s ", static_cast<unsigned long long>(offset),
+                    static_cast<int>(field.size()), field.data());
+      out << buf << value << "\n";
+    };
+    const auto table = [&row](std::uint64_t at, std::string_view name, const std::string& text,
+                              const json& /*value*/) { row(at, name, text); };
+    WalkHeader(r, table);
     const package::PackageLayout& l = r.layout;
-    if (WasRead(r, l.MusicFileName) && l.MusicFileName) {
-      t.Row(l.MusicFileName, "MusicFileName", Name(p.MusicFileName));
+    if (l.Scenes && WasRead(r, l.Scenes)) {
+      row(l.Scenes, "Scenes",
+          p.ScenesPresent ? "lower bound " + std::to_string(p.ScenesLowerBound) : "absent");
     }
-    if (WasRead(r, l.MusicData) && l.MusicData) t.Row(l.MusicData, "MusicData", Array(p.MusicData));
-    if (WasRead(r, l.Scenes) && l.Scenes) {
-      t.Row(l.Scenes, "Scenes",
-            p.ScenesPresent ? "lower bound " + std::to_string(p.ScenesLowerBound) : "absent");
-    }
-    for (std::size_t i = 0; i < p.Scenes.size() && i < l.scenes.size(); ++i) {
-      const package::SceneRecord& s = p.Scenes[i];
-      const package::SceneLayout& sl = l.scenes[i];
+    for (std::size_t i = 0; i < ScenesRead(r); ++i) {
       out << "scene " << i << "\n";
-      t.Row(sl.PictureFileName, "PictureFileName", Name(s.PictureFileName));
-      t.Row(sl.SoundFileName, "SoundFileName", Name(s.SoundFileName));
-      t.Row(sl.DisplayTime, "DisplayTime", std::to_string(s.DisplayTime) + " ms");
-      t.Row(sl.PictureLeft, "PictureLeft", std::to_string(s.PictureLeft));
-      t.Row(sl.PictureTop, "PictureTop", std::to_string(s.PictureTop));
-      t.Row(sl.EffectNumber, "EffectNumber", Effect(s.EffectNumber));
-      t.Row(sl.OverlayFlag, "OverlayFlag", Flag(s.OverlayFlag));
-      t.Row(sl.TransparentFlag, "TransparentFlag", Flag(s.TransparentFlag));
-      t.Row(sl.PictureData, "PictureData", Array(s.PictureData));
-      t.Row(sl.SoundData, "SoundData", Array(s.SoundData));
+      WalkScene(r, i, table);
     }
     if (l.PackageLength && WasRead(r, l.PackageLength)) {
-      t.Row(l.PackageLength, "PackageLength", std::to_string(p.PackageLength));
+      row(l.PackageLength, "PackageLength", std::to_string(p.PackageLength));
     }
   }
   if (r.problem) {
@@ -115,14 +152,6 @@ void PrintTable(const package::LoadResult& r, const std::string& file, std::ostr
   } else {
     out << "ok        the package reads completely and ends at the end of the file\n";
   }
-}
-
-json Field(std::uint64_t offset, json value) { return {{"offset", offset}, {"value", value}}; }
-json NameJson(std::uint64_t offset, const package::AnsiString& name) {
-  return {{"offset", offset}, {"value", package::AnsiToUtf8(name)}, {"bytes", name.size()}};
-}
-json ArrayJson(std::uint64_t offset, const package::ByteArray& a) {
-  return {{"offset", offset}, {"present", a.present}, {"size", a.bytes.size()}};
 }
 
 json ToJson(const package::LoadResult& r, const std::string& file) {
@@ -134,40 +163,24 @@ json ToJson(const package::LoadResult& r, const std::string& file) {
   if (!r.found) return j;
   j["package_offset"] = r.package_offset;
   json fields = json::object();
-  if (WasRead(r, 0)) fields["PictureWidth"] = Field(0, p.PictureWidth);
-  if (WasRead(r, 4)) fields["PictureHeight"] = Field(4, p.PictureHeight);
-  if (WasRead(r, 8)) fields["BackgroundColor"] = Field(8, p.BackgroundColor);
-  if (WasRead(r, 12)) fields["HasSettings"] = Field(12, p.HasSettings);
-  if (WasRead(r, 14)) fields["SceneCount"] = Field(14, p.SceneCount);
-  if (l.MusicFileName && WasRead(r, l.MusicFileName)) {
-    fields["MusicFileName"] = NameJson(l.MusicFileName, p.MusicFileName);
-  }
-  if (l.MusicData && WasRead(r, l.MusicData))
-    fields["MusicData"] = ArrayJson(l.MusicData, p.MusicData);
+  const auto into = [](json& object) {
+    return [&object](std::uint64_t /*at*/, std::string_view name, const std::string& /*text*/,
+                     const json& value) { object[std::string(name)] = value; };
+  };
+  WalkHeader(r, into(fields));
   if (l.Scenes && WasRead(r, l.Scenes)) {
     fields["Scenes"] = {
         {"offset", l.Scenes}, {"present", p.ScenesPresent}, {"lower_bound", p.ScenesLowerBound}};
   }
   json scenes = json::array();
-  for (std::size_t i = 0; i < p.Scenes.size() && i < l.scenes.size(); ++i) {
-    const package::SceneRecord& s = p.Scenes[i];
-    const package::SceneLayout& sl = l.scenes[i];
-    scenes.push_back({
-        {"PictureFileName", NameJson(sl.PictureFileName, s.PictureFileName)},
-        {"SoundFileName", NameJson(sl.SoundFileName, s.SoundFileName)},
-        {"DisplayTime", Field(sl.DisplayTime, s.DisplayTime)},
-        {"PictureLeft", Field(sl.PictureLeft, s.PictureLeft)},
-        {"PictureTop", Field(sl.PictureTop, s.PictureTop)},
-        {"EffectNumber", Field(sl.EffectNumber, s.EffectNumber)},
-        {"OverlayFlag", Field(sl.OverlayFlag, s.OverlayFlag)},
-        {"TransparentFlag", Field(sl.TransparentFlag, s.TransparentFlag)},
-        {"PictureData", ArrayJson(sl.PictureData, s.PictureData)},
-        {"SoundData", ArrayJson(sl.SoundData, s.SoundData)},
-    });
+  for (std::size_t i = 0; i < ScenesRead(r); ++i) {
+    json scene = json::object();
+    WalkScene(r, i, into(scene));
+    scenes.push_back(scene);
   }
   j["scenes"] = scenes;
   if (l.PackageLength && WasRead(r, l.PackageLength)) {
-    fields["PackageLength"] = Field(l.PackageLength, p.PackageLength);
+    fields["PackageLength"] = {{"offset", l.PackageLength}, {"value", p.PackageLength}};
   }
   j["fields"] = fields;
   return j;

@@ -34,7 +34,7 @@ wine_run() { LANG=ja_JP.UTF-8 exec wine "$@"; }
 shots=$build/e2e-shots
 mkdir -p "$shots"
 
-fail() { echo "FAIL: $*"; exit 1; }
+fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # Waits for a visible window of the given title and prints its id.
 find_window() {
