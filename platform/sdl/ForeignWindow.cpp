@@ -11,7 +11,6 @@
 #include <utility>
 
 #include "platform/posix/WindowId.h"
-#include "platform/sdl/X11Display.h"
 
 namespace scenesaver::platform {
 
@@ -53,9 +52,9 @@ std::optional<std::uint64_t> XScreenSaverWindow() {
   return DefaultRootWindow(display.get());
 }
 
-std::optional<std::string> ForeignWindowProblem(std::uint64_t window) {
-  const std::unique_ptr<::Display, DisplayCloser> display(XOpenDisplay(nullptr));
-  if (!display) return UnopenedX11DisplayReason();
+std::optional<std::string> ForeignWindowProblem(const X11DisplayConnection& display,
+                                                std::uint64_t window) {
+  if (display.Problem()) return display.Problem();
   char id[32];
   std::snprintf(id, sizeof id, "0x%llx", static_cast<unsigned long long>(window));
   // A window id beyond what X11 ids hold names no window.
@@ -63,7 +62,7 @@ std::optional<std::string> ForeignWindowProblem(std::uint64_t window) {
   // Asking about a missing window draws an X error, which the trap turns into a false answer.
   const XErrorTrap trap;
   XWindowAttributes attributes{};
-  if (XGetWindowAttributes(display.get(), static_cast<::Window>(window), &attributes) == 0 ||
+  if (XGetWindowAttributes(display.Get(), static_cast<::Window>(window), &attributes) == 0 ||
       XErrorTrap::WindowLost()) {
     return std::string("no window ") + id + " to draw in";
   }

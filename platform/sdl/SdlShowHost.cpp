@@ -54,7 +54,7 @@ class SdlVideo {
     // unseen. (SDL_VIDEODRIVER in the environment still chooses another.)
     SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-      if (const auto problem = X11DisplayProblem()) throw std::runtime_error(*problem);
+      if (const X11DisplayConnection x; x.Problem()) throw std::runtime_error(*x.Problem());
       throw std::runtime_error(std::string("SDL video: ") + SDL_GetError());
     }
   }

@@ -31,9 +31,11 @@ int main(int argc, char** argv) {
   const startup::StartMode mode = startup::ModeOf(argument_text);
   // The show and the dialogs need the X display: without one, say so and end at once, rather
   // than read and extract the package for a show nobody can see.
+  std::optional<scenesaver::platform::X11DisplayConnection> display;
   if (mode == startup::StartMode::kShow || mode == startup::StartMode::kSettings ||
       mode == startup::StartMode::kPasswordChange) {
-    if (const auto problem = scenesaver::platform::X11DisplayProblem()) {
+    display.emplace();
+    if (const auto& problem = display->Problem()) {
       std::fprintf(stderr, "scenesaver: %s\n", problem->c_str());
       return startup::kExitNoDisplay;
     }

@@ -8,6 +8,7 @@
 #include "platform/posix/WindowId.h"
 #include "platform/sdl/ForeignWindow.h"
 #include "platform/sdl/SdlShowHost.h"
+#include "platform/sdl/X11Display.h"
 #include "tools/scenepack/ShowRun.h"
 #include "tools/scenepack/Subcommands.h"
 
@@ -27,7 +28,8 @@ struct PlayArguments {
 // The window options as show options; nullopt (after saying why) when they are unusable. As
 // with XScreenSaver's own hacks, a window id wins over --root: its settings tool previews a
 // hack by adding --window-id to a command line that already holds --root.
-std::optional<platform::SdlShowOptions> ShowOptionsFor(const PlayArguments& args) {
+std::optional<platform::SdlShowOptions> ShowOptionsFor(const PlayArguments& args,
+                                                       const platform::X11DisplayConnection& x) {
   platform::SdlShowOptions options;
   options.present_log = args.present_log;
   options.scale = platform::ParseScaleMode(args.scale).value_or(platform::ScaleMode::kAuto);
@@ -52,7 +54,7 @@ std::optional<platform::SdlShowOptions> ShowOptionsFor(const PlayArguments& args
   }
   // Checked before the package is read, so that a hack without a window ends at once.
   if (options.mode == platform::SdlWindowMode::kForeign) {
-    if (const auto problem = platform::ForeignWindowProblem(options.foreign_window)) {
+    if (const auto problem = platform::ForeignWindowProblem(x, options.foreign_window)) {
       std::cerr << "scenepack play: " << *problem << '\n';
       return std::nullopt;
     }
@@ -61,7 +63,9 @@ std::optional<platform::SdlShowOptions> ShowOptionsFor(const PlayArguments& args
 }
 
 int Play(const PlayArguments& args) {
-  const std::optional<platform::SdlShowOptions> options = ShowOptionsFor(args);
+  // Held for the whole show (see X11DisplayConnection).
+  const platform::X11DisplayConnection x;
+  const std::optional<platform::SdlShowOptions> options = ShowOptionsFor(args, x);
   if (!options) return 1;
   base::Result<std::unique_ptr<platform::ShowHost>> host = platform::MakeSdlShowHost(*options);
   if (!host) {
