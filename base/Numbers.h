@@ -19,7 +19,7 @@ inline std::int32_t px(double value) {
   const double r = std::nearbyint(value);  // default rounding mode: to nearest, ties to even
   if (!(r >= static_cast<double>(std::numeric_limits<std::int32_t>::min()) &&
         r <= static_cast<double>(std::numeric_limits<std::int32_t>::max()))) {
-    throw RuntimeFailure("オーバーフローしました。", "px");
+    throw RuntimeFailure(kOverflow, "px");
   }
   return static_cast<std::int32_t>(r);
 }
@@ -29,17 +29,17 @@ inline float single(double value) { return static_cast<float>(value); }
 
 inline std::int32_t CheckedAdd(std::int32_t a, std::int32_t b) {
   std::int32_t r = 0;
-  if (__builtin_add_overflow(a, b, &r)) throw RuntimeFailure("オーバーフローしました。", "Add");
+  if (__builtin_add_overflow(a, b, &r)) throw RuntimeFailure(kOverflow, "Add");
   return r;
 }
 inline std::int32_t CheckedSub(std::int32_t a, std::int32_t b) {
   std::int32_t r = 0;
-  if (__builtin_sub_overflow(a, b, &r)) throw RuntimeFailure("オーバーフローしました。", "Sub");
+  if (__builtin_sub_overflow(a, b, &r)) throw RuntimeFailure(kOverflow, "Sub");
   return r;
 }
 inline std::int32_t CheckedMul(std::int32_t a, std::int32_t b) {
   std::int32_t r = 0;
-  if (__builtin_mul_overflow(a, b, &r)) throw RuntimeFailure("オーバーフローしました。", "Mul");
+  if (__builtin_mul_overflow(a, b, &r)) throw RuntimeFailure(kOverflow, "Mul");
   return r;
 }
 

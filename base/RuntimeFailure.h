@@ -5,7 +5,12 @@
 #include <stdexcept>
 #include <string>
 
+#include "base/Texts.h"
+
 namespace scenesaver::base {
+
+// The description of an arithmetic overflow.
+inline constexpr const char* kOverflow = Translatable("オーバーフローしました。");
 
 class RuntimeFailure : public std::runtime_error {
  public:

@@ -22,6 +22,13 @@ class StartupHost : public Messages {
   // The presentation window's services, created on first use; the reason when there is no
   // display or window to show on.
   virtual base::Result<ShowHost*> Show() = 0;
+  // The show's services drawing inside `parent_window` (the preview of the system's screen-saver
+  // settings): no input, cursor, password, music or sounds, ended by the parent going away or
+  // closing the drawing window. The reason when the platform has no such preview or the window
+  // is not there.
+  virtual base::Result<ShowHost*> Preview(std::int64_t /*parent_window*/) {
+    return base::Error{"no preview on this platform"};
+  }
   // Tells the user why the program stops, in one line where a command line's user sees it
   // (standard error), without a window.
   virtual void ReportFailure(std::string_view text) = 0;

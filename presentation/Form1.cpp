@@ -17,9 +17,9 @@ namespace scenesaver::presentation {
 
 namespace {
 
-constexpr const char* kSource = "Form1";
-constexpr const char* kIndexOutOfRange = "インデックスが有効範囲にありません。";
-constexpr const char* kOutOfMemory = "メモリが不足しています。";
+constexpr const char* kSource = kFailureSource;
+constexpr const char* kIndexOutOfRange = base::Translatable("インデックスが有効範囲にありません。");
+constexpr const char* kOutOfMemory = base::Translatable("メモリが不足しています。");
 constexpr raster::Color kBlack = 0x000000;
 
 using base::kTrue;
@@ -240,8 +240,10 @@ class ScenePlayer {
 
 void ReportFailure(platform::ShowHost& host, const std::string& description,
                    const std::string& source) {
-  host.MessageBox(std::string(kFailureMessage) + "\r\n" + description + "\r\n" + source,
-                  kFailureCaption, platform::MessageIcon::kWarning);
+  // A description that is one of the program's own texts is shown in the user's language.
+  host.MessageBox(std::string(base::Tr(kFailureMessage)) + "\r\n" + base::Tr(description.c_str()) +
+                      "\r\n" + source,
+                  base::Tr(kFailureCaption), platform::MessageIcon::kWarning);
 }
 
 }  // namespace

@@ -4,11 +4,12 @@
 
 #include <cstdint>
 
+#include "base/Texts.h"
 #include "effects/EffectModule.h"
-#include "platform/ShowHost.h"
-#include "platform/ExtractFolder.h"
-#include "raster/Surface.h"
 #include "package/ShowState.h"
+#include "platform/ExtractFolder.h"
+#include "platform/ShowHost.h"
+#include "raster/Surface.h"
 
 namespace scenesaver::presentation {
 
@@ -34,8 +35,10 @@ void RunPresentation(State& form, package::ShowState& module1, effects::State& e
 // Deletes the extracted files and removes the temporary folder.
 void Form_Unload(const package::ShowState& module1, platform::ExtractFolder& folder);
 
-// The text of the failure message box.
-inline constexpr const char* kFailureMessage = "不明のエラーが発生しました。";
-inline constexpr const char* kFailureCaption = "エラー";
+// The text of the failure message box, shown through base::Tr, and the name it gives as the
+// source of the presentation's own failures: the program's.
+inline constexpr const char* kFailureMessage = base::Translatable("不明のエラーが発生しました。");
+inline constexpr const char* kFailureCaption = base::Translatable("エラー");
+inline constexpr const char* kFailureSource = "scenesaver";
 
 }  // namespace scenesaver::presentation

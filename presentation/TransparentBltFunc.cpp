@@ -22,7 +22,7 @@ void CheckSpriteSize(std::int32_t w, std::int32_t h) {
   std::int32_t product = 0;
   if (__builtin_sub_overflow(0, h, &product) || __builtin_mul_overflow(w, h, &product) ||
       __builtin_mul_overflow(product, 3, &product)) {
-    throw base::RuntimeFailure("オーバーフローしました。", "TransparentBltFunc");
+    throw base::RuntimeFailure(base::kOverflow, "TransparentBltFunc");
   }
 }
 
@@ -76,7 +76,7 @@ void TransparentPaint(raster::Surface& destination, std::int32_t x, std::int32_t
     // that overlapping rectangles see the original pixels (rare; allocates).
     raster::Surface snapshot(static_cast<int>(w), static_cast<int>(h));
     raster::BitBlt(snapshot, 0, 0, static_cast<int>(w), static_cast<int>(h), source,
-                     static_cast<int>(sx), static_cast<int>(sy));
+                   static_cast<int>(sx), static_cast<int>(sy));
     TransparentPaint(destination, static_cast<std::int32_t>(dx), static_cast<std::int32_t>(dy),
                      static_cast<std::int32_t>(w), static_cast<std::int32_t>(h), snapshot, 0, 0,
                      key_colour);

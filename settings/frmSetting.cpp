@@ -34,7 +34,7 @@ bool Form::Command1_Click(int index) {
   const std::optional<std::string> failure = WriteToItsPlace(
       {module1_.SettingsFilePath, module1_.UserSettingsFilePath}, Option1Value(0), Option1Value(2));
   if (failure) {
-    host_.MessageBox("設定を保存できませんでした。\n" + *failure, "スクリーンセーバー",
+    host_.MessageBox(std::string(base::Tr(kNotSaved)) + "\n" + *failure, base::Tr(kNotSavedCaption),
                      platform::MessageIcon::kWarning);
     return false;
   }

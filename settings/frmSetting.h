@@ -5,6 +5,7 @@
 
 #include <array>
 
+#include "base/Texts.h"
 #include "package/ShowState.h"
 #include "platform/StartupHost.h"
 
@@ -13,6 +14,10 @@ namespace scenesaver::settings {
 inline constexpr int kOptionCount = 4;
 inline constexpr int kCommandOk = 0;
 inline constexpr int kCommandCancel = 1;
+
+// Told when OK cannot write the settings file (shown through base::Tr, followed by the reason).
+inline constexpr const char* kNotSaved = base::Translatable("設定を保存できませんでした。");
+inline constexpr const char* kNotSavedCaption = base::Translatable("スクリーンセーバー");
 
 class Form final : public platform::SettingsForm {
  public:

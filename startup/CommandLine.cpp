@@ -1,5 +1,6 @@
 #include "startup/CommandLine.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -83,6 +84,20 @@ std::optional<std::int32_t> ParentWindowHandle(std::string_view argument_text) {
     return std::nullopt;
   }
   return static_cast<std::int32_t>(value);
+}
+
+std::optional<std::int32_t> PreviewWindowHandle(std::string_view argument_text) {
+  std::size_t i = std::min<std::size_t>(2, argument_text.size());
+  while (i < argument_text.size() && (IsBlank(argument_text[i]) || argument_text[i] == ':')) ++i;
+  std::uint64_t value = 0;
+  std::size_t digits = 0;
+  for (; i < argument_text.size() && IsDigit(argument_text[i]); ++i, ++digits) {
+    value = value * 10 + static_cast<std::uint64_t>(argument_text[i] - '0');
+    if (value > std::numeric_limits<std::uint32_t>::max()) return std::nullopt;
+  }
+  if (i < argument_text.size() && !IsBlank(argument_text[i])) return std::nullopt;
+  if (digits == 0 || value == 0) return std::nullopt;
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
 }
 
 std::string JoinArguments(int argc, const char* const* argv) {

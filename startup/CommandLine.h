@@ -22,6 +22,11 @@ StartMode ModeOf(std::string_view argument_text);
 // nearest 32-bit integer, halves to even. nullopt when the number does not fit 32 bits.
 std::optional<std::int32_t> ParentWindowHandle(std::string_view argument_text);
 
+// The window after "/P": the decimal number that follows the switch after blanks or a colon,
+// as the system's screen-saver settings write a window handle (up to 4294967295, the handle's
+// 32 bits read as a signed value). nullopt when there is no such number or it is 0.
+std::optional<std::int32_t> PreviewWindowHandle(std::string_view argument_text);
+
 // The argument text as the program receives it: the arguments after the program's own name,
 // joined by single blanks.
 std::string JoinArguments(int argc, const char* const* argv);

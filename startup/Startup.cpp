@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "base/Texts.h"
 #include "package/PackageFormat.h"
 #include "platform/InstanceLock.h"
 #include "platform/PrivateFolder.h"
@@ -25,10 +26,6 @@ void Guarded(Step&& step) {
   }
 }
 
-constexpr std::string_view kCannotRun = "実行できません";
-constexpr std::string_view kCannotRunCaption = "Corvanta";
-constexpr std::string_view kNoSettings = "設定項目はありません";
-constexpr std::string_view kNoSettingsCaption = "スクリーンセーバー";
 constexpr std::string_view kScreenSaverPasswordKey = "SCRSAVE";
 
 // S1 to S7. Returns the exit code.
@@ -38,7 +35,7 @@ int RunShow(package::ShowState& module1, std::optional<platform::OwnedFolder>& p
   if (!private_folder) Guarded([&] { private_folder = platform::OpenPrivateFolder(); });
   if (!private_folder) {
     Guarded([&] {
-      host.MessageBox(kCannotRun, kCannotRunCaption, platform::MessageIcon::kInformation);
+      host.MessageBox(base::Tr(kCannotRun), kCannotRunCaption, platform::MessageIcon::kInformation);
     });
     return kExitNoWindowsDirectory;
   }
@@ -63,7 +60,8 @@ void RunSettings(const package::ShowState& module1, platform::StartupHost& host,
     Guarded([&] { windows.settings_show_modal(module1, host); });
   } else {
     Guarded([&] {
-      host.MessageBox(kNoSettings, kNoSettingsCaption, platform::MessageIcon::kInformation);
+      host.MessageBox(base::Tr(kNoSettings), base::Tr(kNoSettingsCaption),
+                      platform::MessageIcon::kInformation);
     });
   }
 }
@@ -74,6 +72,31 @@ void RunPasswordChange(std::string_view argument_text, platform::StartupHost& ho
   Guarded([&] { handle = ParentWindowHandle(argument_text).value_or(0); });
   if (handle == 0) Guarded([&] { handle = host.GetForegroundWindow(); });
   Guarded([&] { host.PwdChangePasswordA(kScreenSaverPasswordKey, handle); });
+}
+
+// The show inside the window after "/P", silent. Without such a window nothing happens. The
+// single-instance lock is let go first: the preview runs as long as the settings panel is open,
+// and neither the panel's full-screen trial nor the system's own start of the saver may be
+// turned away meanwhile.
+int RunPreview(std::string_view argument_text, package::ShowState& module1,
+               std::optional<platform::InstanceLock>& instance,
+               std::optional<platform::OwnedFolder>& private_folder, platform::StartupHost& host,
+               const Windows& windows) {
+  const std::optional<std::int32_t> parent = PreviewWindowHandle(argument_text);
+  if (!parent) return kExitNormal;
+  std::optional<base::Result<platform::ShowHost*>> preview;
+  Guarded([&] { preview = host.Preview(*parent); });
+  if (!preview || !*preview) return kExitNormal;
+  instance.reset();
+  module1.MusicEnabled = 0;
+  module1.SoundEnabled = 0;
+  if (!private_folder) return kExitNormal;
+  std::optional<platform::ExtractFolder> folder = MakeTemporaryFolder(*private_folder);
+  platform::ShowHost* const show_host = preview->value();
+  const base::Result<void> shown = ExtractAndPresent(
+      module1, folder ? &*folder : nullptr, private_folder->path,
+      [show_host]() -> base::Result<platform::ShowHost*> { return show_host; }, windows);
+  return shown && !module1.FailedAtRunTime ? kExitNormal : kExitShowFailed;
 }
 
 }  // namespace
@@ -164,7 +187,8 @@ int Main(std::string_view argument_text, platform::StartupHost& host,
     case StartMode::kPasswordChange:
       RunPasswordChange(argument_text, host);
       break;
-    case StartMode::kPreview:  // draws nothing into the preview window
+    case StartMode::kPreview:
+      return RunPreview(argument_text, module1, instance, private_folder, host, windows);
     case StartMode::kNone:
       break;
   }

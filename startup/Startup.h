@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/Texts.h"
 #include "effects/EffectModule.h"
 #include "package/ShowState.h"
 #include "platform/ExtractFolder.h"
@@ -50,6 +51,13 @@ base::Result<void> ExtractAndPresent(package::ShowState& show, platform::Extract
                                      const std::string& private_folder_path,
                                      const ShowHostSource& show_host,
                                      const Windows& windows = Windows::Real());
+
+// The messages of the start-up, shown through base::Tr. The caption "Corvanta" is a name and
+// stays as it is.
+inline constexpr const char* kCannotRun = base::Translatable("実行できません");
+inline constexpr const char* kCannotRunCaption = "Corvanta";
+inline constexpr const char* kNoSettings = base::Translatable("設定項目はありません");
+inline constexpr const char* kNoSettingsCaption = base::Translatable("スクリーンセーバー");
 
 inline constexpr int kExitNormal = 0;
 inline constexpr int kExitNoWindowsDirectory = 1;

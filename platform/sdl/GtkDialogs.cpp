@@ -12,18 +12,10 @@
 
 #include "platform/posix/PasswordStore.h"
 #include "platform/posix/UserConfig.h"
+#include "platform/sdl/DialogTexts.h"
 
 namespace scenesaver::platform {
 namespace {
-
-constexpr const char* kPasswordTitle = "パスワードの変更";
-constexpr const char* kNewPasswordLabel = "新しいパスワード:";
-constexpr const char* kConfirmLabel = "新しいパスワードの確認入力:";
-constexpr const char* kProtectLabel = "パスワードで保護する";
-constexpr const char* kMismatch = "新しいパスワードと確認入力が一致しません。";
-constexpr const char* kNotStored = "パスワードを保存できませんでした。";
-constexpr const char* kOkLabel = "OK";
-constexpr const char* kCancelLabel = "キャンセル";
 
 bool EnsureGtk() {
   static const bool ready = gtk_init_check(nullptr, nullptr) != FALSE;
@@ -148,9 +140,10 @@ void GtkMessageBox(std::string_view text, std::string_view caption, MessageIcon 
 
 void GtkPasswordChangeDialog(std::string_view /*key_name*/, std::int64_t parent_window) {
   if (!EnsureGtk()) return;
-  DialogPtr dialog(gtk_dialog_new_with_buttons(kPasswordTitle, nullptr, GTK_DIALOG_MODAL, kOkLabel,
-                                               GTK_RESPONSE_OK, kCancelLabel, GTK_RESPONSE_CANCEL,
-                                               nullptr));
+  const char* title = base::Tr(texts::kPasswordTitle);
+  DialogPtr dialog(gtk_dialog_new_with_buttons(title, nullptr, GTK_DIALOG_MODAL, texts::kOk,
+                                               GTK_RESPONSE_OK, base::Tr(texts::kCancel),
+                                               GTK_RESPONSE_CANCEL, nullptr));
   GtkWindow* window = GTK_WINDOW(dialog.get());
   gtk_window_set_position(window, GTK_WIN_POS_CENTER);
   gtk_window_set_resizable(window, FALSE);
@@ -163,9 +156,9 @@ void GtkPasswordChangeDialog(std::string_view /*key_name*/, std::int64_t parent_
   gtk_container_set_border_width(GTK_CONTAINER(grid), 12);
   GtkWidget* first = PasswordEntry();
   GtkWidget* second = PasswordEntry();
-  AddRow(GTK_GRID(grid), 0, kNewPasswordLabel, first);
-  AddRow(GTK_GRID(grid), 1, kConfirmLabel, second);
-  GtkWidget* protect = gtk_check_button_new_with_label(kProtectLabel);
+  AddRow(GTK_GRID(grid), 0, base::Tr(texts::kNewPasswordLabel), first);
+  AddRow(GTK_GRID(grid), 1, base::Tr(texts::kConfirmLabel), second);
+  GtkWidget* protect = gtk_check_button_new_with_label(base::Tr(texts::kProtectLabel));
   gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(protect),
                                ReadScreenSaveUsePassword().value_or(0) != 0);
   gtk_grid_attach(GTK_GRID(grid), protect, 0, 2, 2, 1);
@@ -178,7 +171,7 @@ void GtkPasswordChangeDialog(std::string_view /*key_name*/, std::int64_t parent_
   while (gtk_dialog_run(GTK_DIALOG(dialog.get())) == GTK_RESPONSE_OK) {
     const std::string password = gtk_entry_get_text(GTK_ENTRY(first));
     if (password != gtk_entry_get_text(GTK_ENTRY(second))) {
-      ShowMessage(window, kMismatch, kPasswordTitle, GTK_MESSAGE_WARNING, {});
+      ShowMessage(window, base::Tr(texts::kMismatch), title, GTK_MESSAGE_WARNING, {});
       gtk_entry_set_text(GTK_ENTRY(first), "");
       gtk_entry_set_text(GTK_ENTRY(second), "");
       gtk_widget_grab_focus(first);
@@ -186,7 +179,7 @@ void GtkPasswordChangeDialog(std::string_view /*key_name*/, std::int64_t parent_
     }
     const bool use_password = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(protect)) != FALSE;
     if (!SetPassword(password) || !WriteScreenSaveUsePassword(use_password ? 1 : 0)) {
-      ShowMessage(window, kNotStored, kPasswordTitle, GTK_MESSAGE_WARNING, {});
+      ShowMessage(window, base::Tr(texts::kNotStored), title, GTK_MESSAGE_WARNING, {});
       continue;
     }
     break;

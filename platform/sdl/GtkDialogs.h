@@ -3,7 +3,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/StartupHost.h"
 
@@ -15,5 +17,16 @@ void GtkMessageBox(std::string_view text, std::string_view caption, MessageIcon 
                    const std::function<bool()>& closes_when = {});
 void GtkPasswordChangeDialog(std::string_view key_name, std::int64_t parent_window);
 void GtkSettingsDialogModal(SettingsForm& form);
+
+// A control of the settings dialog, its text as shown, the width in pixels its content needs
+// and the width the layout's twips give it.
+struct ControlFit {
+  std::string text;
+  int needed = 0;
+  int given = 0;
+};
+// Builds the settings dialog (not shown) in the user's language and measures each control with
+// a text (frames, option buttons, buttons); empty when GTK cannot start.
+std::vector<ControlFit> MeasureSettingsDialog(SettingsForm& form);
 
 }  // namespace scenesaver::platform

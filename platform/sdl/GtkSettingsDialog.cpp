@@ -7,7 +7,9 @@
 #include <array>
 #include <cmath>
 #include <memory>
+#include <vector>
 
+#include "platform/sdl/DialogTexts.h"
 #include "platform/sdl/GtkDialogs.h"
 
 namespace scenesaver::platform {
@@ -24,11 +26,9 @@ struct Placement {
 // Frame1 "BGM" holds Option1(0) and (1), Frame2 "Sound" holds Option1(2) and (3); the option
 // buttons' positions are relative to their frame.
 constexpr std::array<Placement, 2> kFrames{{{120, 120, 2535, 855}, {120, 1080, 2535, 855}}};
-constexpr std::array<const char*, 2> kFrameCaptions{"BGM", "Sound"};
 constexpr std::array<Placement, 2> kOptionsInFrame{{{240, 360, 855, 255}, {1320, 360, 855, 255}}};
-constexpr std::array<const char*, 2> kOptionCaptions{"ON", "OFF"};
 constexpr std::array<Placement, 2> kCommands{{{2880, 240, 1455, 330}, {2880, 630, 1455, 330}}};
-constexpr std::array<const char*, 2> kCommandCaptions{"OK", "キャンセル"};
+constexpr std::array<const char*, 2> kCommandCaptions{texts::kOk, texts::kCancel};
 constexpr int kOk = 0;
 constexpr int kCancel = 1;
 
@@ -64,7 +64,7 @@ class SettingsWindow {
     gtk_css_provider_load_from_data(css_.get(), kCompactCss, -1, nullptr);
     window_.reset(gtk_window_new(GTK_WINDOW_TOPLEVEL));
     GtkWindow* window = GTK_WINDOW(window_.get());
-    gtk_window_set_title(window, "設定");
+    gtk_window_set_title(window, base::Tr(texts::kSettingsCaption));
     gtk_window_set_resizable(window, FALSE);
     gtk_window_set_modal(window, TRUE);
     gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_DIALOG);
@@ -88,6 +88,21 @@ class SettingsWindow {
     while (!done_) gtk_main_iteration();
   }
 
+  std::vector<ControlFit> Measure() {
+    std::vector<ControlFit> fits;
+    // A hidden widget asks for no room: the controls are shown, the window is not.
+    gtk_widget_show_all(gtk_bin_get_child(GTK_BIN(window_.get())));
+    for (const Placed& placed : placed_) {
+      // The content's own width: the widget without the size the layout asks for.
+      gtk_widget_set_size_request(placed.widget, -1, -1);
+      int natural = 0;
+      gtk_widget_get_preferred_width(placed.widget, nullptr, &natural);
+      gtk_widget_set_size_request(placed.widget, Pixels(placed.width), Pixels(placed.height));
+      fits.push_back({placed.text, natural, Pixels(placed.width)});
+    }
+    return fits;
+  }
+
   ~SettingsWindow() {
     window_.reset();
     while (gtk_events_pending()) gtk_main_iteration();
@@ -107,7 +122,9 @@ class SettingsWindow {
                                    GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
   }
 
-  void Place(GtkFixed* fixed, GtkWidget* widget, int left, int top, int width, int height) {
+  void Place(GtkFixed* fixed, GtkWidget* widget, const char* text, int left, int top, int width,
+             int height) {
+    placed_.push_back({widget, text, width, height});
     AddCompactStyle(widget);
     gtk_widget_set_size_request(widget, Pixels(width), Pixels(height));
     gtk_fixed_put(fixed, widget, Pixels(left), Pixels(top));
@@ -116,30 +133,33 @@ class SettingsWindow {
   void Build(GtkFixed* fixed) {
     for (std::size_t frame = 0; frame < kFrames.size(); ++frame) {
       const Placement& f = kFrames[frame];
-      GtkWidget* box = gtk_frame_new(kFrameCaptions[frame]);
-      Place(fixed, box, f.left, f.top, f.width, f.height);
+      const char* frame_caption = base::Tr(texts::kFrameCaptions[frame]);
+      GtkWidget* box = gtk_frame_new(frame_caption);
+      Place(fixed, box, frame_caption, f.left, f.top, f.width, f.height);
       GtkWidget* caption = gtk_frame_get_label_widget(GTK_FRAME(box));
       gtk_style_context_add_class(gtk_widget_get_style_context(caption), "frame-caption");
       AddCompactStyle(caption);
       GtkRadioButton* group = nullptr;
       for (std::size_t i = 0; i < kOptionsInFrame.size(); ++i) {
         const Placement& o = kOptionsInFrame[i];
-        GtkWidget* option = gtk_radio_button_new_with_label_from_widget(group, kOptionCaptions[i]);
+        const char* option_caption = base::Tr(texts::kOptionCaptions[i]);
+        GtkWidget* option = gtk_radio_button_new_with_label_from_widget(group, option_caption);
         group = GTK_RADIO_BUTTON(option);
         const std::size_t index = frame * 2 + i;
         options_[index] = option;
         option_indexes_[index] = static_cast<int>(index);
-        Place(fixed, option, f.left + o.left, f.top + o.top, o.width, o.height);
+        Place(fixed, option, option_caption, f.left + o.left, f.top + o.top, o.width, o.height);
         g_object_set_data(G_OBJECT(option), "index", &option_indexes_[index]);
         g_signal_connect(option, "toggled", G_CALLBACK(OnOptionToggled), this);
       }
     }
     for (std::size_t i = 0; i < kCommands.size(); ++i) {
       const Placement& c = kCommands[i];
-      GtkWidget* button = gtk_button_new_with_label(kCommandCaptions[i]);
+      const char* command_caption = base::Tr(kCommandCaptions[i]);
+      GtkWidget* button = gtk_button_new_with_label(command_caption);
       commands_[i] = button;
       command_indexes_[i] = static_cast<int>(i);
-      Place(fixed, button, c.left, c.top, c.width, c.height);
+      Place(fixed, button, command_caption, c.left, c.top, c.width, c.height);
       g_object_set_data(G_OBJECT(button), "index", &command_indexes_[i]);
       g_signal_connect(button, "clicked", G_CALLBACK(OnCommandClicked), this);
     }
@@ -217,8 +237,16 @@ class SettingsWindow {
     }
   }
 
+  // A control placed from the table, with its text and its size in twips.
+  struct Placed {
+    GtkWidget* widget;
+    const char* text;
+    int width, height;
+  };
+
   SettingsForm& form_;
   double scale_;
+  std::vector<Placed> placed_;
   std::array<GtkWidget*, 4> options_{};
   std::array<int, 4> option_indexes_{};
   std::array<GtkWidget*, 2> commands_{};
@@ -235,6 +263,12 @@ void GtkSettingsDialogModal(SettingsForm& form) {
   if (!EnsureGtk()) return;
   SettingsWindow window(form);
   window.RunModal();
+}
+
+std::vector<ControlFit> MeasureSettingsDialog(SettingsForm& form) {
+  if (!EnsureGtk()) return {};
+  SettingsWindow window(form);
+  return window.Measure();
 }
 
 }  // namespace scenesaver::platform

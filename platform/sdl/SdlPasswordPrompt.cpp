@@ -6,16 +6,13 @@
 #include <algorithm>
 #include <memory>
 
+#include "platform/sdl/DialogTexts.h"
+
 namespace scenesaver::platform {
 
 namespace {
 
 constexpr const char* kFontPath = "/usr/share/fonts/truetype/vlgothic/VL-Gothic-Regular.ttf";
-constexpr const char* kTitle = "パスワードを入力してください。";
-constexpr const char* kHint = "Enter: 解除    Esc: 取り消し";
-constexpr const char* kChecking = "確認しています…";
-constexpr const char* kWrongPassword = "パスワードが違います。少しお待ちください。";
-constexpr const char* kUnreadable = "保存されたパスワードを読み取れないため、\n解除できません。";
 // The longest single wait, so that a termination request is seen promptly.
 constexpr Uint32 kWaitSliceMs = 250;
 constexpr int kBoxWidth = 560;
@@ -69,14 +66,14 @@ class PromptView {
     const SDL_Rect box{(width - kBoxWidth) / 2, (height - kBoxHeight) / 2, kBoxWidth, kBoxHeight};
     Fill(box, 0x30, 0x30, 0x30);
     Outline(box, 0xC0, 0xC0, 0xC0);
-    Text(kTitle, box.x + 24, box.y + 20);
+    Text(base::Tr(texts::kPromptTitle), box.x + 24, box.y + 20);
     const SDL_Rect field{box.x + 24, box.y + 70, kBoxWidth - 48, 40};
     Fill(field, 0xFF, 0xFF, 0xFF);
     // One dot per typed character, as many as fit.
     for (int i = 0; i < typed && 16 + i * 20 < field.w - 8; ++i) {
       Fill({field.x + 10 + i * 20, field.y + 14, 12, 12}, 0x10, 0x10, 0x10);
     }
-    Text(status != nullptr ? status : kHint, box.x + 24, box.y + 140);
+    Text(status != nullptr ? status : base::Tr(texts::kPromptHint), box.x + 24, box.y + 140);
     SDL_RenderPresent(renderer_);
   }
 
@@ -110,13 +107,13 @@ class PromptView {
 const char* StatusText(PromptNotice notice) {
   switch (notice) {
     case PromptNotice::kWrongPassword:
-      return kWrongPassword;
+      return base::Tr(texts::kPromptWrong);
     case PromptNotice::kUnreadable:
-      return kUnreadable;
+      return base::Tr(texts::kPromptUnreadable);
     case PromptNotice::kHint:
       break;
   }
-  return kHint;
+  return base::Tr(texts::kPromptHint);
 }
 
 // Hands one event to the prompt's rules; true when the prompt needs drawing again.
@@ -137,7 +134,8 @@ bool Feed(const SDL_Event& event, PasswordPromptState& state, PromptView& view,
         case SDLK_RETURN:
         case SDLK_KP_ENTER:
           // The check takes a noticeable moment; say so unless the entry is ignored anyway.
-          if (!state.LockedOut()) view.Draw(parts, state.TypedCount(), kChecking);
+          if (!state.LockedOut())
+            view.Draw(parts, state.TypedCount(), base::Tr(texts::kPromptChecking));
           state.Submit();
           break;
         default:

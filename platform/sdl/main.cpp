@@ -2,10 +2,12 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <string>
 
+#include "platform/posix/UserLanguage.h"
 #include "platform/sdl/DesktopHost.h"
 #include "platform/sdl/TerminationSignals.h"
 #include "platform/sdl/X11Display.h"
@@ -13,6 +15,18 @@
 #include "startup/Startup.h"
 
 namespace {
+
+// An ELF note near the start of the player, and so of every saver file made from it: the
+// desktop's MIME database (share/mime/packages/scenesaver.xml) recognises saver files by its
+// text, whatever their names.
+struct PlayerNote {
+  std::uint32_t name_size = sizeof(name);
+  std::uint32_t text_size = sizeof(text);
+  std::uint32_t type = 1;
+  char name[12] = "SceneSaver";
+  char text[24] = "scene-show saver player";
+};
+[[gnu::used, gnu::section(".note.scenesaver"), gnu::aligned(4)]] const PlayerNote kPlayerNote;
 
 // The running program's real file, links resolved; empty when it cannot be found.
 std::string RunningProgramPath() {
@@ -27,6 +41,7 @@ std::string RunningProgramPath() {
 
 int main(int argc, char** argv) {
   namespace startup = scenesaver::startup;
+  scenesaver::platform::UseUserLanguage(scenesaver::platform::CatalogueFolder());
   const std::string argument_text = startup::JoinArguments(argc, argv);
   const startup::StartMode mode = startup::ModeOf(argument_text);
   // The show and the dialogs need the X display: without one, say so and end at once, rather

@@ -4,7 +4,7 @@ namespace scenesaver::platform::win32 {
 
 namespace {
 
-// A DC whose state (clip region) is restored when the object ends.
+// A DC whose state (clip region, stretch mode, brush origin) is restored when the object ends.
 class SavedDcState {
  public:
   explicit SavedDcState(HDC dc) : dc_(dc), saved_(::SaveDC(dc)) {}
@@ -21,10 +21,6 @@ class SavedDcState {
 
 }  // namespace
 
-void PresentedFrame::Place(int left, int top, int width, int height) {
-  place_ = {left, top, left + width, top + height};
-}
-
 void PresentedFrame::Take(const raster::Surface& picture) {
   const auto source = picture.Pixels();
   pixels_.resize(source.size());
@@ -36,23 +32,33 @@ void PresentedFrame::Take(const raster::Surface& picture) {
   height_ = picture.Height();
 }
 
-void PresentedFrame::PaintAll(HDC dc, const RECT& client) const {
-  {
-    const SavedDcState saved(dc);
-    ::ExcludeClipRect(dc, place_.left, place_.top, place_.right, place_.bottom);
-    ::FillRect(dc, &client, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
-  }
-  PaintPicture(dc);
+Placement PresentedFrame::PlaceIn(const RECT& client) const {
+  Placement placement = PlacePicture({client.right - client.left, client.bottom - client.top},
+                                     {width_, height_}, mode_);
+  placement.area.left += client.left;
+  placement.area.top += client.top;
+  return placement;
 }
 
-void PresentedFrame::PaintPicture(HDC dc) const {
-  const int width = place_.right - place_.left;
-  const int height = place_.bottom - place_.top;
-  if (width <= 0 || height <= 0) return;
-  if (pixels_.empty() || width_ <= 0 || height_ <= 0) {
-    ::FillRect(dc, &place_, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
-    return;
+void PresentedFrame::PaintAll(HDC dc, const RECT& client) const {
+  const Placement placement = PlaceIn(client);
+  {
+    const SavedDcState saved(dc);
+    if (!pixels_.empty() && !placement.area.Empty()) {
+      ::ExcludeClipRect(dc, placement.area.left, placement.area.top,
+                        static_cast<int>(placement.area.Right()),
+                        static_cast<int>(placement.area.Bottom()));
+    }
+    ::FillRect(dc, &client, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
   }
+  PaintPicture(dc, client);
+}
+
+void PresentedFrame::PaintPicture(HDC dc, const RECT& client) const {
+  if (pixels_.empty() || width_ <= 0 || height_ <= 0) return;
+  const Placement placement = PlaceIn(client);
+  const Rect& area = placement.area;
+  if (area.Empty()) return;
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
   info.bmiHeader.biWidth = width_;
@@ -60,15 +66,23 @@ void PresentedFrame::PaintPicture(HDC dc) const {
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
-  if (width == width_ && height == height_) {
-    ::SetDIBitsToDevice(dc, place_.left, place_.top, static_cast<DWORD>(width_),
+  if (area.width == width_ && area.height == height_) {
+    ::SetDIBitsToDevice(dc, area.left, area.top, static_cast<DWORD>(width_),
                         static_cast<DWORD>(height_), 0, 0, 0, static_cast<UINT>(height_),
                         pixels_.data(), &info, DIB_RGB_COLORS);
     return;
   }
-  ::SetStretchBltMode(dc, COLORONCOLOR);
-  ::StretchDIBits(dc, place_.left, place_.top, width, height, 0, 0, width_, height_, pixels_.data(),
-                  &info, DIB_RGB_COLORS, SRCCOPY);
+  const SavedDcState saved(dc);
+  if (placement.factor >= 1) {
+    // Whole multiples: every source pixel becomes a block of one colour.
+    ::SetStretchBltMode(dc, COLORONCOLOR);
+  } else {
+    // Any other size is smoothed; HALFTONE wants its brush origin set after the mode.
+    ::SetStretchBltMode(dc, HALFTONE);
+    ::SetBrushOrgEx(dc, 0, 0, nullptr);
+  }
+  ::StretchDIBits(dc, area.left, area.top, area.width, area.height, 0, 0, width_, height_,
+                  pixels_.data(), &info, DIB_RGB_COLORS, SRCCOPY);
 }
 
 }  // namespace scenesaver::platform::win32

@@ -2,12 +2,14 @@
 
 #include <exception>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <type_traits>
 
 #include "platform/win32/DialogTemplate.h"
 #include "platform/win32/SettingsDialogLayout.h"
 #include "platform/win32/WideText.h"
+#include "platform/win32/WindowDpi.h"
 
 namespace scenesaver::platform::win32 {
 namespace {
@@ -57,20 +59,28 @@ DWORD ControlStyle(const layout::Control& control) {
   return 0;
 }
 
-// The system's font for message texts: the one users read dialogs in, with the glyphs of their
-// language (Japanese on a Japanese system; others link a Japanese font for it).
-FontPtr MessageFont() {
+// The system's font for message texts, the one users read dialogs in, with the glyphs of their
+// language (Japanese on a Japanese system; others link a Japanese font for it), at `dpi`. The
+// system gives its height at the desktop's own DPI.
+FontPtr MessageFont(int dpi) {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof(metrics);
   if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
     return FontPtr(nullptr);
+  }
+  int system_dpi = 96;
+  if (const ScreenDc screen(::GetDC(nullptr)); screen) {
+    system_dpi = ::GetDeviceCaps(screen.get(), LOGPIXELSY);
+  }
+  if (system_dpi > 0 && dpi != system_dpi) {
+    metrics.lfMessageFont.lfHeight = ::MulDiv(metrics.lfMessageFont.lfHeight, dpi, system_dpi);
   }
   return FontPtr(::CreateFontIndirectW(&metrics.lfMessageFont));
 }
 
 class SettingsDialog {
  public:
-  explicit SettingsDialog(SettingsForm& form) : form_(form), font_(MessageFont()) {}
+  explicit SettingsDialog(SettingsForm& form) : form_(form) {}
 
   void Run(HWND owner) {
     DialogTemplate dialog(kDialogStyle, WideFromUtf8(layout::kCaption), 200, 100);
@@ -92,7 +102,7 @@ class SettingsDialog {
     if (self == nullptr) return FALSE;
     // No exception may cross the system's frames; it ends the dialog and Run rethrows it.
     try {
-      return self->Handle(window, message, wparam);
+      return self->Handle(window, message, wparam, lparam);
     } catch (...) {
       self->failure_ = std::current_exception();
       self->End(window, kClosed);
@@ -100,11 +110,18 @@ class SettingsDialog {
     }
   }
 
-  INT_PTR Handle(HWND window, UINT message, WPARAM wparam) {
+  INT_PTR Handle(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
       case WM_INITDIALOG:
         Initialise(window);
         return FALSE;  // the focus is set
+      case kDpiChangedMessage: {
+        // Moved to a monitor of another DPI: the same twips in that monitor's pixels, where the
+        // system suggests.
+        const auto* suggested = reinterpret_cast<const RECT*>(lparam);
+        PlaceControls(window, HIWORD(wparam), POINT{suggested->left, suggested->top});
+        return TRUE;
+      }
       case WM_COMMAND:
         OnCommand(window, LOWORD(wparam), HIWORD(wparam));
         return TRUE;
@@ -118,47 +135,44 @@ class SettingsDialog {
   }
 
   void Initialise(HWND window) {
-    if (font_) {
-      ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-    }
-    PlaceControls(window);
+    KeepDialogDpiScalingOurOwn(window);
+    PlaceControls(window, WindowDpi(window), std::nullopt);
     SyncOptions(window);
     const int first = form_.Option1Value(0) ? 0 : 1;
     ::SetFocus(::GetDlgItem(window, kOption1Id + first));
   }
 
-  // Sizes the client area and places every control in pixels: twips * dpi / 1440.
-  void PlaceControls(HWND window) {
-    int dpi_x = 96;
-    int dpi_y = 96;
-    if (const ScreenDc screen(::GetDC(nullptr)); screen) {
-      dpi_x = ::GetDeviceCaps(screen.get(), LOGPIXELSX);
-      dpi_y = ::GetDeviceCaps(screen.get(), LOGPIXELSY);
-    }
+  // Sizes the client area and places every control in pixels, twips * dpi / 1440, with the
+  // message font at that DPI; the dialog goes to `at`, else to the middle of its monitor.
+  void PlaceControls(HWND window, int dpi, std::optional<POINT> at) {
+    FontPtr font = MessageFont(dpi);
+    if (font) ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
     for (const layout::Control& control : layout::kControls) {
       const HWND item = ::GetDlgItem(window, ControlId(control));
-      const layout::Rect place = layout::ToPixels(layout::ClientTwips(control), dpi_x, dpi_y);
-      if (font_) ::SendMessageW(item, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+      const layout::Rect place = layout::ToPixels(layout::ClientTwips(control), dpi, dpi);
+      if (font) ::SendMessageW(item, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
       ::SetWindowPos(item, nullptr, place.left, place.top, place.width, place.height,
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    RECT frame{0, 0, layout::TwipsToPixels(layout::kClientWidthTwips, dpi_x),
-               layout::TwipsToPixels(layout::kClientHeightTwips, dpi_y)};
+    if (font) font_ = std::move(font);  // the controls borrow it from now on
+    RECT frame{0, 0, layout::TwipsToPixels(layout::kClientWidthTwips, dpi),
+               layout::TwipsToPixels(layout::kClientHeightTwips, dpi)};
     ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_STYLE)), FALSE,
                          static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_EXSTYLE)));
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
-    // Centred on the work area of the monitor the dialog came up on.
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof(monitor);
-    int left = 0;
-    int top = 0;
-    if (::GetMonitorInfoW(::MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor)) {
-      const RECT& area = monitor.rcWork;
-      left = area.left + (area.right - area.left - width) / 2;
-      top = area.top + (area.bottom - area.top - height) / 2;
+    if (!at) {
+      // Centred on the work area of the monitor the dialog came up on.
+      at = POINT{0, 0};
+      MONITORINFO monitor{};
+      monitor.cbSize = sizeof(monitor);
+      if (::GetMonitorInfoW(::MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor)) {
+        const RECT& area = monitor.rcWork;
+        at = POINT{area.left + (area.right - area.left - width) / 2,
+                   area.top + (area.bottom - area.top - height) / 2};
+      }
     }
-    ::SetWindowPos(window, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(window, nullptr, at->x, at->y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
   }
 
   // Shows the form's selection. The selected button of each frame is its only tab stop.
@@ -190,7 +204,7 @@ class SettingsDialog {
   }
 
   SettingsForm& form_;
-  FontPtr font_;  // outlives the dialog's window, which only borrows it
+  FontPtr font_;  // outlives the dialog's window and its controls, which only borrow it
   bool done_ = false;
   std::exception_ptr failure_;
 };

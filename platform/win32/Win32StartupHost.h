@@ -25,6 +25,8 @@ class Win32StartupHost final : public StartupHost {
   void PwdChangePasswordA(std::string_view key_name, std::int64_t parent_window) override;
   void ShowSettingsModal(SettingsForm& form) override;
   base::Result<ShowHost*> Show() override;
+  // The show inside the window `parent_window` names; the reason when it is not a window.
+  base::Result<ShowHost*> Preview(std::int64_t parent_window) override;
   void ReportFailure(std::string_view text) override;
 
  private:

@@ -15,7 +15,7 @@ lock_setup() {
   [ -x "$player" ] || { echo "skip: $player is not built"; exit 77; }
   [ -f "$demo" ] || { echo "skip: $demo is not built"; exit 77; }
   if [ -z "${!marker:-}" ]; then
-    exec env "$marker=1" xvfb-run -a -s "-screen 0 1024x768x24" bash ${E2E_TRACE:+-x} "$0"
+    exec env "$marker=1" xvfb-run -a -s "-noreset -screen 0 1024x768x24" bash ${E2E_TRACE:+-x} "$0"
   fi
   export LSAN_OPTIONS="suppressions=$here/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
   # The sanitized player draws with SDL's software renderer. grep reads all of readelf's

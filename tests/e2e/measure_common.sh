@@ -20,7 +20,7 @@ measure_init() {
   done
   [ -x "$scenepack" ] && [ -x "$player" ] || { echo "skip: build first (scripts/build build)"; exit 77; }
   if [ "${MEASURE_IN_XVFB:-}" != "$screen" ]; then
-    exec env MEASURE_IN_XVFB="$screen" xvfb-run -a -s "-screen 0 $screen" bash "$0" "$@"
+    exec env MEASURE_IN_XVFB="$screen" xvfb-run -a -s "-noreset -screen 0 $screen" bash "$0" "$@"
   fi
   work=$(mktemp -d)
   pid=

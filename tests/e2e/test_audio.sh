@@ -16,7 +16,7 @@ done
 [ -x "$scenepack" ] || { echo "skip: $scenepack has not been built"; exit 77; }
 
 if [ -z "${AUDIO_E2E_IN_XVFB:-}" ]; then
-  exec env AUDIO_E2E_IN_XVFB=1 xvfb-run -a -s "-screen 0 800x600x24" bash "$0" "$@"
+  exec env AUDIO_E2E_IN_XVFB=1 xvfb-run -a -s "-noreset -screen 0 800x600x24" bash "$0" "$@"
 fi
 
 work=$(mktemp -d)

@@ -18,7 +18,7 @@ done
 [ -x "$scenepack" ] || { echo "skip: $scenepack has not been built"; exit 77; }
 
 if [ -z "${HACK_E2E_IN_XVFB:-}" ]; then
-  exec env HACK_E2E_IN_XVFB=1 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+  exec env HACK_E2E_IN_XVFB=1 xvfb-run -a -s "-noreset -screen 0 1280x1024x24" bash "$0" "$@"
 fi
 
 work=$(mktemp -d)

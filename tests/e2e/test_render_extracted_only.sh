@@ -73,6 +73,6 @@ wait "$pid"
 left=$(cd "$private" && find temp* 2>/dev/null | sort | xargs)
 [ "$left" = "temp1 temp1/outside.bmp" ] || { echo "FAIL: left behind: $left"; exit 1; }
 INNER
-SDL_AUDIODRIVER=dummy xvfb-run -a -s "-screen 0 1024x768x24" bash "$work/fifo_in_x.sh" "$work" ||
+SDL_AUDIODRIVER=dummy xvfb-run -a -s "-noreset -screen 0 1024x768x24" bash "$work/fifo_in_x.sh" "$work" ||
   fail "the FIFO run failed"
 echo "extracted only: ok"

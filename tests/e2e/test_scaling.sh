@@ -14,8 +14,8 @@ done
 [ -x "$scenepack" ] && [ -f "$build/demo.scr" ] || fail "build first (scripts/build build)"
 # Two X servers in turn: a 3840x2160 screen, then an 800x600 one.
 if [ -z "${SCALING_E2E_IN_XVFB:-}" ]; then
-  env SCALING_E2E_IN_XVFB=large xvfb-run -a -s "-screen 0 3840x2160x24" bash "$0" "$@"
-  exec env SCALING_E2E_IN_XVFB=small xvfb-run -a -s "-screen 0 800x600x24" bash "$0" "$@"
+  env SCALING_E2E_IN_XVFB=large xvfb-run -a -s "-noreset -screen 0 3840x2160x24" bash "$0" "$@"
+  exec env SCALING_E2E_IN_XVFB=small xvfb-run -a -s "-noreset -screen 0 800x600x24" bash "$0" "$@"
 fi
 
 work=$(mktemp -d)

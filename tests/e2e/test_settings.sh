@@ -16,7 +16,7 @@ if [ "$(id -u)" = 0 ] && ! command -v chattr >/dev/null; then
 fi
 
 if [ -z "${SETTINGS_E2E_IN_XVFB:-}" ]; then
-  exec env SETTINGS_E2E_IN_XVFB=1 xvfb-run -a -s "-screen 0 800x600x24" bash "$0" "$@"
+  exec env SETTINGS_E2E_IN_XVFB=1 xvfb-run -a -s "-noreset -screen 0 800x600x24" bash "$0" "$@"
 fi
 
 trap 'echo "FAIL: line $LINENO: $BASH_COMMAND"' ERR

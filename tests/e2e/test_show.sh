@@ -14,7 +14,7 @@ done
 [ -x "$scenepack" ] || { echo "skip: $scenepack has not been built"; exit 77; }
 
 if [ -z "${SHOW_E2E_IN_XVFB:-}" ]; then
-  exec env SHOW_E2E_IN_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
+  exec env SHOW_E2E_IN_XVFB=1 xvfb-run -a -s "-noreset -screen 0 1024x768x24" bash "$0" "$@"
 fi
 
 # Under the sanitizers: the toolkit libraries keep their caches until exit, and the OpenGL

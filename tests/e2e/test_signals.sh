@@ -140,7 +140,7 @@ now=$(cd "$private" && ls -A)
 [ "$now" = "$baseline" ] || fail "SIGTERM during the failure message left: $(echo $now)"
 echo "SIGTERM during the failure message: ended within 1 s, clean"
 INNER
-xvfb-run -a -s "-screen 0 1024x768x24" bash ${E2E_TRACE:+-x} "$work/in_x.sh" "$work"
+xvfb-run -a -s "-noreset -screen 0 1024x768x24" bash ${E2E_TRACE:+-x} "$work/in_x.sh" "$work"
 
 # Nothing extracted anywhere else either: every file under the sandbox is one this test made
 # or the private folder's own.

@@ -178,7 +178,8 @@ if compgen -G "$XDG_RUNTIME_DIR/scenesaver/temp*" >/dev/null; then
   fail "/S without a renderer left $(ls "$XDG_RUNTIME_DIR/scenesaver")"
 fi
 INNER
-xvfb-run -a -s "-screen 0 1024x768x24" bash ${E2E_TRACE:+-x} "$work/in_x.sh" "$work" "$no_renderer"
+xvfb-run -a -s "-noreset -screen 0 1024x768x24" bash ${E2E_TRACE:+-x} "$work/in_x.sh" "$work" \
+  "$no_renderer"
 
 leftover=$(find "$private" -mindepth 1 -maxdepth 1 -name 'temp*' | wc -l)
 [ "$leftover" -eq 0 ] || fail "tempN left behind: $(ls "$private")"

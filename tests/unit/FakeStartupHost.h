@@ -43,9 +43,14 @@ class FakeStartupHost final : public platform::StartupHost {
     if (!show_available) return base::Error{"no display"};
     return &show;
   }
+  base::Result<platform::ShowHost*> Preview(std::int64_t parent_window) override {
+    preview_requests.push_back(parent_window);
+    if (!preview_available) return base::Error{"no such window"};
+    return &show;
+  }
   void ReportFailure(std::string_view text) override { failures.emplace_back(text); }
 
-  // True when nothing at all was asked of the host.
+  // True when nothing but a preview (refused unless offered) was asked of the host.
   bool Untouched() const {
     return messages.empty() && foreground_queries == 0 && password_changes.empty() &&
            settings_dialogs == 0 && show_requests == 0;
@@ -58,6 +63,8 @@ class FakeStartupHost final : public platform::StartupHost {
   int settings_dialogs = 0;
   int show_requests = 0;
   bool show_available = true;
+  std::vector<std::int64_t> preview_requests;
+  bool preview_available = false;  // as on a platform without a preview
   std::vector<std::string> failures;
   FakeShowHost show;
 };

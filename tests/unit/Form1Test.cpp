@@ -401,7 +401,7 @@ TEST(Form1Failure, NoScenesFailsBeforeTheWindowAndLeavesNoFolder) {
   HeadlessHost& host = show.Run();
   ASSERT_EQ(host.Messages().size(), 1u);
   EXPECT_EQ(host.Messages()[0],
-            "不明のエラーが発生しました。\r\nインデックスが有効範囲にありません。\r\nForm1");
+            "不明のエラーが発生しました。\r\nインデックスが有効範囲にありません。\r\nscenesaver");
   EXPECT_FALSE(host.WindowShown());
   EXPECT_FALSE(host.ScreenSaverRunning());
   presentation::Form_Unload(show.module1, *folder);

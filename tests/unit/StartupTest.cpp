@@ -131,6 +131,49 @@ TEST_F(StartupTest, EverythingElseDoesNothingWithoutAWindow) {
   EXPECT_TRUE(TempFolders().empty());
 }
 
+TEST_F(StartupTest, PreviewPlaysTheShowSilentlyInTheNamedWindowWithoutHoldingTheLock) {
+  WritePlayer(WithScenes({Scene("a.jpg", "A", "a.wav", "W")}));
+  host_.preview_available = true;
+  Observed run;
+  bool lock_free_during_show = false;
+  startup::Windows windows;
+  windows.form1_load = [&](package::ShowState& module1, effects::State&, platform::ShowHost& h) {
+    ++run.form1_loads;
+    run.seen = module1;
+    EXPECT_EQ(&h, &host_.show);
+    run.extracted["a.jpg"] = TestSandbox::ReadBytes(module1.TempFolder + "a.jpg");
+    // The full-screen show may start meanwhile.
+    const auto folder = platform::OpenPrivateFolder();
+    lock_free_during_show = folder && platform::InstanceLock(*folder).Result() ==
+                                          platform::InstanceLock::Outcome::kAcquired;
+  };
+  windows.form1_unload = startup::Windows::Real().form1_unload;
+  EXPECT_EQ(startup::Main("/p 4294967295", host_, box_.Path("demo.scr"), windows),
+            startup::kExitNormal);
+  EXPECT_EQ(run.form1_loads, 1);
+  EXPECT_EQ(host_.preview_requests, std::vector<std::int64_t>{-1}) << "32 bits, signed";
+  EXPECT_EQ(host_.show_requests, 0);
+  EXPECT_EQ(run.seen.MusicEnabled, 0) << "no settings file, yet silent";
+  EXPECT_EQ(run.seen.SoundEnabled, 0);
+  EXPECT_EQ(run.extracted["a.jpg"], "A");
+  EXPECT_TRUE(lock_free_during_show);
+  EXPECT_TRUE(TempFolders().empty());
+}
+
+TEST_F(StartupTest, PreviewWithoutAWindowEndsAtOnce) {
+  WritePlayer(WithScenes({Scene("a.jpg", "A")}));
+  for (const char* text : {"/P", "/p 0", "/p x12", "/p 12x", "/p 4294967296"}) {
+    Observed run;
+    EXPECT_EQ(Start(text, run), startup::kExitNormal) << text;
+    EXPECT_TRUE(host_.preview_requests.empty()) << text << ": no window named, nothing asked";
+  }
+  Observed refused;
+  EXPECT_EQ(Start("/p:77", refused), startup::kExitNormal);
+  EXPECT_EQ(host_.preview_requests, std::vector<std::int64_t>{77});
+  EXPECT_EQ(refused.form1_loads, 0) << "the host has no such window";
+  EXPECT_TRUE(TempFolders().empty());
+}
+
 TEST_F(StartupTest, SettingsModeShowsTheDialogOnlyWhenThePackageOffersIt) {
   Package package = WithScenes({});
   package.HasSettings = -1;
@@ -190,6 +233,19 @@ TEST(CommandLineTest, ParentWindowHandleReadsTheLeadingNumber) {
   const char* argv[] = {"scenesaver", "/A", "1234"};
   EXPECT_EQ(startup::JoinArguments(3, argv), "/A 1234");
   EXPECT_EQ(startup::JoinArguments(1, argv), "");
+}
+
+TEST(CommandLineTest, PreviewWindowHandleIsTheDecimalHandleAfterTheSwitch) {
+  using startup::PreviewWindowHandle;
+  EXPECT_EQ(PreviewWindowHandle("/p 1234"), 1234);
+  EXPECT_EQ(PreviewWindowHandle("/P:1234"), 1234);
+  EXPECT_EQ(PreviewWindowHandle("/p  66 "), 66);
+  EXPECT_EQ(PreviewWindowHandle("/p 2147483648"), INT32_MIN) << "the handle's 32 bits";
+  EXPECT_EQ(PreviewWindowHandle("/p 4294967296"), std::nullopt);
+  EXPECT_EQ(PreviewWindowHandle("/p 12 34"), 12);
+  for (const char* text : {"/p", "/p 0", "/p -5", "/p 1.5", "/p 0x10", "/p abc"}) {
+    EXPECT_EQ(PreviewWindowHandle(text), std::nullopt) << text;
+  }
 }
 
 TEST(CommandLineTest, ProgramFilesLieBesideTheProgram) {

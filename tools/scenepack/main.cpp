@@ -3,14 +3,18 @@
 #include <string>
 #include <vector>
 
+#include "platform/posix/UserLanguage.h"
 #include "tools/scenepack/HackSwitches.h"
 #include "tools/scenepack/Subcommands.h"
 
 int main(int argc, char** argv) {
+  // The show `play` runs speaks the user's language (its prompt and failure messages).
+  scenesaver::platform::UseUserLanguage(scenesaver::platform::CatalogueFolder());
   CLI::App app{
       "scenepack: builds (from a manifest or a folder of photos), inspects, extracts, renders, "
       "plays and exports scene-show savers"};
   app.require_subcommand(1);
+  app.set_version_flag("--version", std::string("scenepack ") + SCENESAVER_VERSION);
   app.footer(
       "Run `scenepack SUBCOMMAND --help` for the options of each. Exit status 2: bad usage.");
   int exit_code = 0;

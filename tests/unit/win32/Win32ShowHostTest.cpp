@@ -2,6 +2,7 @@
 // registry, and input reaching the handlers only inside DoEvents.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -11,6 +12,7 @@
 
 #include "platform/ShowHost.h"
 #include "platform/win32/PresentedFrame.h"
+#include "platform/win32/ScaleSetting.h"
 #include "platform/win32/ScreenSaverPassword.h"
 #include "platform/win32/Win32ShowHost.h"
 #include "platform/win32/WindowsApi.h"
@@ -64,9 +66,8 @@ class MemoryCanvas {
 
 TEST(Win32PresentedFrame, PaintsThePictureAtItsPlaceAndBlackAroundIt) {
   MemoryCanvas canvas(8, 6);
-  platform::win32::PresentedFrame frame;
-  frame.Place(2, 1, 3, 2);
-  // Before any refresh the picture's place is black too.
+  platform::win32::PresentedFrame frame(platform::ScaleMode::kOneToOne);
+  // Before any refresh the whole window is black.
   frame.PaintAll(canvas.Dc(), RECT{0, 0, 8, 6});
   EXPECT_EQ(canvas.At(3, 2), 0u);
 
@@ -79,28 +80,69 @@ TEST(Win32PresentedFrame, PaintsThePictureAtItsPlaceAndBlackAroundIt) {
   picture.Row(1)[2] = 0x00010203;
   frame.Take(picture);
   picture.Row(0)[0] = 0;  // the frame keeps its own copy
+  // Centred: 8/2 - 3/2 = 3, 6/2 - 2/2 = 2.
   frame.PaintAll(canvas.Dc(), RECT{0, 0, 8, 6});
-  EXPECT_EQ(canvas.At(2, 1), 0x00FF0000u) << "red";
-  EXPECT_EQ(canvas.At(3, 1), 0x0000FF00u);
-  EXPECT_EQ(canvas.At(4, 1), 0x000000FFu) << "blue";
-  EXPECT_EQ(canvas.At(2, 2), 0x00563412u) << "the top row comes first";
-  EXPECT_EQ(canvas.At(3, 2), 0x00FFFFFFu);
-  EXPECT_EQ(canvas.At(4, 2), 0x00030201u);
-  for (const auto& [x, y] : {std::pair{0, 0}, {1, 1}, {5, 1}, {2, 0}, {4, 3}, {7, 5}}) {
+  EXPECT_EQ(canvas.At(3, 2), 0x00FF0000u) << "red";
+  EXPECT_EQ(canvas.At(4, 2), 0x0000FF00u);
+  EXPECT_EQ(canvas.At(5, 2), 0x000000FFu) << "blue";
+  EXPECT_EQ(canvas.At(3, 3), 0x00563412u) << "the top row comes first";
+  EXPECT_EQ(canvas.At(4, 3), 0x00FFFFFFu);
+  EXPECT_EQ(canvas.At(5, 3), 0x00030201u);
+  for (const auto& [x, y] : {std::pair{0, 0}, {2, 2}, {6, 2}, {3, 1}, {5, 4}, {7, 5}}) {
     EXPECT_EQ(canvas.At(x, y), 0u) << x << "," << y << " is black";
   }
 }
 
-TEST(Win32PresentedFrame, StretchesABitmapOfAnotherSizeOverItsPlace) {
-  MemoryCanvas canvas(4, 4);
-  platform::win32::PresentedFrame frame;
-  frame.Place(1, 1, 2, 2);
-  frame.Take(Surface(1, 1, 0x00336699));
-  frame.PaintPicture(canvas.Dc());
-  for (const auto& [x, y] : {std::pair{1, 1}, {2, 1}, {1, 2}, {2, 2}}) {
-    EXPECT_EQ(canvas.At(x, y), 0x00996633u) << x << "," << y;
+// A picture of two columns of distinct colours, one pixel each, in two rows.
+Surface Checker() {
+  Surface picture(2, 2);
+  picture.Row(0)[0] = 0x000000FF;
+  picture.Row(0)[1] = 0x0000FF00;
+  picture.Row(1)[0] = 0x00FF0000;
+  picture.Row(1)[1] = 0x00FFFFFF;
+  return picture;
+}
+
+TEST(Win32PresentedFrame, WholeMultiplesAreBlocksOfOneColourNeverSmoothed) {
+  // 2x2 on 7x5: three times, 6x6 does not fit; twice is 4x4 at (7/2 - 2, 5/2 - 2) = (1, 0).
+  MemoryCanvas canvas(7, 5);
+  platform::win32::PresentedFrame frame;  // auto
+  frame.Take(Checker());
+  EXPECT_EQ(frame.PlaceIn(RECT{0, 0, 7, 5}), (platform::Placement{{1, 0, 4, 4}, 2}));
+  frame.PaintAll(canvas.Dc(), RECT{0, 0, 7, 5});
+  const std::uint32_t expected[2][2] = {{0x00FF0000u, 0x0000FF00u}, {0x000000FFu, 0x00FFFFFFu}};
+  for (int y = 0; y < 4; ++y) {
+    for (int x = 0; x < 4; ++x) {
+      EXPECT_EQ(canvas.At(1 + x, y), expected[y / 2][x / 2]) << x << "," << y;
+    }
   }
-  EXPECT_EQ(canvas.At(0, 0), 0x00FFFFFFu) << "PaintPicture leaves the rest alone";
+  for (int y = 0; y < 5; ++y) {
+    EXPECT_EQ(canvas.At(0, y), 0u);
+    EXPECT_EQ(canvas.At(5, y), 0u);
+    EXPECT_EQ(canvas.At(6, y), 0u);
+  }
+  for (int x = 0; x < 7; ++x) EXPECT_EQ(canvas.At(x, 4), 0u);
+}
+
+TEST(Win32PresentedFrame, TooLargeFitsDownAndOneToOneCutsAtTheEdges) {
+  Surface picture(8, 4, 0x00336699);
+  platform::win32::PresentedFrame fitted;
+  fitted.Take(picture);
+  // 8x4 into 4x4: 4x2 (aspect kept), centred at row 1; not a whole multiple.
+  EXPECT_EQ(fitted.PlaceIn(RECT{0, 0, 4, 4}), (platform::Placement{{0, 1, 4, 2}, 0}));
+  MemoryCanvas canvas(4, 4);
+  fitted.PaintAll(canvas.Dc(), RECT{0, 0, 4, 4});
+  EXPECT_EQ(canvas.At(0, 0), 0u);
+  EXPECT_EQ(canvas.At(0, 1), 0x00996633u) << "one colour stays that colour when smoothed";
+  EXPECT_EQ(canvas.At(3, 2), 0x00996633u);
+  EXPECT_EQ(canvas.At(3, 3), 0u);
+
+  platform::win32::PresentedFrame one(platform::ScaleMode::kOneToOne);
+  one.Take(picture);
+  EXPECT_EQ(one.PlaceIn(RECT{0, 0, 4, 4}), (platform::Placement{{-2, 0, 8, 4}, 1}));
+  platform::win32::PresentedFrame fill(platform::ScaleMode::kFill);
+  fill.Take(Checker());
+  EXPECT_EQ(fill.PlaceIn(RECT{0, 0, 5, 3}), (platform::Placement{{1, 0, 3, 3}, 0}));
 }
 
 // A scratch key under HKEY_CURRENT_USER, deleted with its values.
@@ -152,6 +194,26 @@ TEST(Win32ScreenSaverPassword, ReadsUpToFourBytesOfAnyTypeAsALittleEndianNumber)
   EXPECT_EQ(platform::win32::ReadRegistryNumber(HKEY_CURRENT_USER,
                                                 (key.Name() + "\\no such key").c_str(), "one"),
             std::nullopt);
+}
+
+TEST(Win32ScaleSetting, ReadsAutoOneOrFillAndAutoForAnythingElse) {
+  ScratchKey key;
+  const std::wstring name(key.Name().begin(), key.Name().end());
+  const auto read = [&] {
+    return platform::win32::ReadScaleSetting(HKEY_CURRENT_USER, name.c_str());
+  };
+  EXPECT_EQ(read(), platform::ScaleMode::kAuto) << "no value";
+  key.Set("Scale", REG_SZ, {'1', 0});
+  EXPECT_EQ(read(), platform::ScaleMode::kOneToOne);
+  key.Set("Scale", REG_SZ, {'f', 'i', 'l', 'l', 0});
+  EXPECT_EQ(read(), platform::ScaleMode::kFill);
+  key.Set("Scale", REG_SZ, {'F', 'I', 'L', 'L', 0});
+  EXPECT_EQ(read(), platform::ScaleMode::kAuto) << "unknown text";
+  key.Set("Scale", REG_DWORD, {1, 0, 0, 0});
+  EXPECT_EQ(read(), platform::ScaleMode::kAuto) << "not a text";
+  key.Set("Scale", REG_SZ, {'f', 'i', 'l', 'l', 'f', 'i', 'l', 'l', 'f', 'i', 'l',
+                            'l', 'f', 'i', 'l', 'l', 'f', 'i', 'l', 'l', 0});
+  EXPECT_EQ(read(), platform::ScaleMode::kAuto) << "too long";
 }
 
 TEST(Win32ScreenSaverPassword, WithoutThePasswordLibraryTheSystemLockApplies) {
@@ -213,6 +275,24 @@ TEST(Win32ShowHost, InputReachesTheHandlersOnlyInsideDoEvents) {
   EXPECT_TRUE(::IsWindow(window));
 }
 
+TEST(Win32ShowHost, ADisplayChangeFitsTheWindowToThePrimaryMonitorAgain) {
+  const auto host = MakeHostOrNull();
+  if (!host) GTEST_SKIP() << "no display to make a window on";
+  HWND window = ::FindWindowW(L"scenesaver.Form1", nullptr);
+  ASSERT_NE(window, nullptr);
+  const platform::Size screen = host->PrimaryScreenSize();
+  EXPECT_EQ(screen,
+            (platform::Size{::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}));
+  ::SetWindowPos(window, nullptr, 5, 5, 100, 80, SWP_NOZORDER | SWP_NOACTIVATE);
+  ::SendMessageW(window, WM_DISPLAYCHANGE, 32, MAKELPARAM(screen.width, screen.height));
+  RECT placed{};
+  ::GetWindowRect(window, &placed);
+  EXPECT_EQ(placed.left, 0);
+  EXPECT_EQ(placed.top, 0);
+  EXPECT_EQ(placed.right, screen.width);
+  EXPECT_EQ(placed.bottom, screen.height);
+}
+
 TEST(Win32ShowHost, WaitsUntilTheDeadlineWhenNothingHappens) {
   const auto host = MakeHostOrNull();
   if (!host) GTEST_SKIP() << "no display to make a window on";
@@ -224,6 +304,132 @@ TEST(Win32ShowHost, WaitsUntilTheDeadlineWhenNothingHappens) {
   EXPECT_LT(waited, 2000u);
   // A deadline already passed returns at once.
   host->WaitForEventsUntil(start);
+}
+
+// A top-level window standing in for the settings panel's preview monitor.
+class PreviewParent {
+ public:
+  PreviewParent() {
+    window_ = ::CreateWindowExW(0, L"STATIC", L"preview parent", WS_POPUP | WS_VISIBLE, 10, 10, 152,
+                                112, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    if (window_ == nullptr) throw std::runtime_error("no parent window");
+  }
+  ~PreviewParent() { Destroy(); }
+  PreviewParent(const PreviewParent&) = delete;
+  PreviewParent& operator=(const PreviewParent&) = delete;
+
+  HWND Get() const { return window_; }
+  HWND Child() const { return ::GetWindow(window_, GW_CHILD); }
+  void Destroy() {
+    if (window_ != nullptr) ::DestroyWindow(window_);
+    window_ = nullptr;
+  }
+
+ private:
+  HWND window_ = nullptr;
+};
+
+TEST(Win32PreviewHost, DrawsInAChildOfTheParentAndIgnoresInput) {
+  PreviewParent parent;
+  const auto host = platform::win32::MakeWin32PreviewHost(parent.Get());
+  const HWND child = parent.Child();
+  ASSERT_NE(child, nullptr);
+  EXPECT_EQ(host->PrimaryScreenSize(), (platform::Size{152, 112})) << "its screen is the window";
+  EXPECT_EQ(host->ReadScreenSaveUsePassword(), std::nullopt) << "never a password";
+  const int cursor = ::ShowCursor(TRUE);
+  ::ShowCursor(FALSE);
+  EXPECT_LT(host->ShowCursor(false), 0);
+  EXPECT_EQ(::ShowCursor(TRUE), cursor) << "the real cursor is left alone";
+  ::ShowCursor(FALSE);
+  std::string reply = "x";
+  host->MciSendString("status bgm mode", reply);
+  EXPECT_EQ(reply, "") << "no music device";
+
+  CountingHandlers handlers;
+  host->SetInputHandlers(&handlers);
+  host->ShowWindow();
+  EXPECT_TRUE(::IsWindowVisible(child));
+  EXPECT_NE(::GetFocus(), child) << "the panel keeps the focus";
+  ::PostMessageW(child, WM_KEYDOWN, 'A', 0);
+  ::PostMessageW(child, WM_LBUTTONDOWN, 0, 0);
+  ::PostMessageW(child, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  host->DoEvents();
+  EXPECT_EQ(handlers.keys + handlers.buttons + handlers.moves, 0);
+
+  // A close request from the panel ends it.
+  ::SendMessageW(child, WM_CLOSE, 0, 0);
+  host->DoEvents();
+  EXPECT_EQ(handlers.keys, 1);
+}
+
+// Four quadrants of one colour each, as the end-to-end test's picture.
+Surface Quadrants(int width, int height) {
+  Surface picture(width, height);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const bool right = x >= width / 2;
+      const bool bottom = y >= height / 2;
+      // 0x00BBGGRR: red, green / blue, yellow
+      picture.Row(y)[x] =
+          bottom ? (right ? 0x0000FFFFu : 0x00FF0000u) : (right ? 0x0000FF00u : 0x000000FFu);
+    }
+  }
+  return picture;
+}
+
+TEST(Win32PreviewHost, DrawsTheShowFittedDownIntoTheWindow) {
+  PreviewParent parent;
+  const auto host = platform::win32::MakeWin32PreviewHost(parent.Get());
+  host->ShowWindow();
+  host->DoEvents();
+  host->Refresh(Quadrants(320, 240));
+  MemoryCanvas canvas(152, 112);
+  {
+    const HWND child = parent.Child();
+    const HDC dc = ::GetDC(child);
+    ASSERT_NE(dc, nullptr);
+    ::BitBlt(canvas.Dc(), 0, 0, 152, 112, dc, 0, 0, SRCCOPY);
+    ::ReleaseDC(child, dc);
+  }
+  // 320x240 fits 152x112 as 149x112 (aspect kept, 112 * 4 / 3 rounded), centred at x 2.
+  for (int y = 0; y < 112; ++y) {
+    for (const int x : {0, 1, 151}) ASSERT_EQ(canvas.At(x, y), 0u) << x << "," << y;
+  }
+  // Inside, each pixel has its quadrant's colour (0x00RRGGBB here), away from the seams where
+  // smoothing mixes them.
+  const std::uint32_t colours[2][2] = {{0x00FF0000u, 0x0000FF00u}, {0x000000FFu, 0x00FFFF00u}};
+  int checked = 0;
+  for (int y = 0; y < 112; ++y) {
+    for (int x = 2; x < 151; ++x) {
+      const double source_x = (x - 2 + 0.5) * 320.0 / 149.0;
+      const double source_y = (y + 0.5) * 240.0 / 112.0;
+      if (std::abs(source_x - 160) < 6 || std::abs(source_y - 120) < 6) continue;
+      ASSERT_EQ(canvas.At(x, y), colours[source_y >= 120][source_x >= 160]) << x << "," << y;
+      ++checked;
+    }
+  }
+  EXPECT_GT(checked, 140 * 100);
+}
+
+TEST(Win32PreviewHost, EndsWhenTheParentGoesAndRefusesWhatIsNoWindow) {
+  auto parent = std::make_unique<PreviewParent>();
+  const auto host = platform::win32::MakeWin32PreviewHost(parent->Get());
+  CountingHandlers handlers;
+  host->SetInputHandlers(&handlers);
+  host->ShowWindow();
+  host->DoEvents();
+  EXPECT_EQ(handlers.keys, 0);
+  parent->Destroy();
+  // The wait notices the parent's going within one slice.
+  const std::uint32_t start = host->GetTickCount();
+  host->WaitForEventsUntil(start + 10000);
+  EXPECT_LT(host->GetTickCount() - start, 5000u);
+  host->DoEvents();
+  EXPECT_GE(handlers.keys, 1);
+  host->Refresh(Surface(4, 4, 0x00FFFFFF));  // nothing left to draw on, and no failure
+
+  EXPECT_THROW(platform::win32::MakeWin32PreviewHost(reinterpret_cast<HWND>(0x7FFF0)),
+               std::runtime_error);
 }
 
 }  // namespace
