@@ -16,7 +16,10 @@ namespace scenesaver::package {
 
 struct ShowState {
   Package PackageRecord;
+  // The settings file beside the program, and the user's own (empty when there is none to
+  // have), which wins whenever it exists.
   std::string SettingsFilePath;
+  std::string UserSettingsFilePath;
   std::int16_t MusicEnabled = base::kFalse;
   std::int16_t SoundEnabled = base::kFalse;
   // Full path of the temporary folder, always ending with the path separator.

@@ -1,6 +1,7 @@
 #include "settings/SettingsFile.h"
 
 #include "platform/FileServices.h"
+#include "platform/SettingsReader.h"
 
 namespace scenesaver::settings {
 namespace {
@@ -27,6 +28,33 @@ std::optional<std::string> Write(const std::string& path, bool music_enabled, bo
       platform::ReplaceFileAtomically(path, Encode(music_enabled, sound_enabled));
   if (!written) return written.error();
   return std::nullopt;
+}
+
+std::string FileToRead(const SettingsPlaces& places) {
+  if (!places.per_user.empty() && platform::SettingsFilePresent(places.per_user)) {
+    return places.per_user;
+  }
+  return places.beside_program;
+}
+
+std::string FileToWrite(const SettingsPlaces& places) {
+  if (places.per_user.empty()) return places.beside_program;
+  if (platform::SettingsFilePresent(places.per_user) ||
+      !platform::CanWriteBeside(places.beside_program)) {
+    return places.per_user;
+  }
+  return places.beside_program;
+}
+
+std::optional<std::string> WriteToItsPlace(const SettingsPlaces& places, bool music_enabled,
+                                           bool sound_enabled) {
+  const std::string path = FileToWrite(places);
+  if (!places.per_user.empty() && path == places.per_user) {
+    if (const base::Result<void> folder = platform::MakeUserSettingsFolder(); !folder) {
+      return folder.error();
+    }
+  }
+  return Write(path, music_enabled, sound_enabled);
 }
 
 }  // namespace scenesaver::settings

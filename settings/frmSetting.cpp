@@ -31,8 +31,8 @@ void Form::Option1_Click(int index) {
 bool Form::Command1_Click(int index) {
   if (index == kCommandCancel) return true;
   if (index != kCommandOk) return false;
-  const std::optional<std::string> failure =
-      settings::Write(module1_.SettingsFilePath, Option1Value(0), Option1Value(2));
+  const std::optional<std::string> failure = WriteToItsPlace(
+      {module1_.SettingsFilePath, module1_.UserSettingsFilePath}, Option1Value(0), Option1Value(2));
   if (failure) {
     host_.MessageBox(std::string(base::Tr(kNotSaved)) + "\n" + *failure, base::Tr(kNotSavedCaption),
                      platform::MessageIcon::kWarning);

@@ -28,8 +28,8 @@ class Form final : public platform::SettingsForm {
   void Form_Load() override;
   bool Option1Value(int index) const override;
   void Option1_Click(int index) override;
-  // 0 "OK": writes the settings file and hides; when the file cannot be written, tells the user
-  // and stays open. 1 "キャンセル": hides without writing.
+  // 0 "OK": writes the settings file (in its place: see FileToWrite) and hides; when the file
+  // cannot be written, tells the user and stays open. 1 "キャンセル": hides without writing.
   bool Command1_Click(int index) override;
 
  private:

@@ -8,6 +8,7 @@
 #include "platform/PrivateFolder.h"
 #include "platform/SettingsReader.h"
 #include "presentation/Form1.h"
+#include "settings/SettingsFile.h"
 #include "settings/frmSetting.h"
 #include "startup/CommandLine.h"
 #include "startup/Extraction.h"
@@ -150,9 +151,11 @@ base::Result<void> ExtractAndPresent(package::ShowState& show, platform::Extract
   return {};
 }
 
-void ReadSettingsInto(package::ShowState& show, const std::string& settings_path) {
-  show.SettingsFilePath = settings_path;
-  const platform::StoredSettings settings = platform::ReadSettingsFile(show.SettingsFilePath);
+void ReadSettingsInto(package::ShowState& show, const ProgramFiles& files) {
+  show.SettingsFilePath = files.settings_path;
+  show.UserSettingsFilePath = files.user_settings_path;
+  const platform::StoredSettings settings = platform::ReadSettingsFile(
+      settings::FileToRead({show.SettingsFilePath, show.UserSettingsFilePath}));
   show.MusicEnabled = settings.music;
   show.SoundEnabled = settings.sound;
 }
@@ -168,7 +171,7 @@ ProgramFiles ProgramFilesFor(const std::string& program_path) {
   if (const std::size_t dot = base.rfind('.'); dot != std::string::npos && dot > 0) {
     base.erase(dot);
   }
-  return {folder + base + ".scr", folder + base + ".set"};
+  return {folder + base + ".scr", folder + base + ".set", platform::UserSettingsPath(base)};
 }
 
 Windows Windows::Real() {
@@ -201,7 +204,7 @@ int Main(std::string_view argument_text, platform::StartupHost& host,
   // 3
   Guarded([&] { module1.PackageRecord = package::LoadPackageFromFile(files.package_path).record; });
   // 4, 5
-  Guarded([&] { ReadSettingsInto(module1, files.settings_path); });
+  Guarded([&] { ReadSettingsInto(module1, files); });
   // 6
   switch (mode) {
     case StartMode::kShow:

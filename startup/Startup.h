@@ -17,10 +17,12 @@
 namespace scenesaver::startup {
 
 // The files a program reads beside itself: its folder, its name without extension, then
-// ".scr" (the package) or ".set" (the settings).
+// ".scr" (the package) or ".set" (the settings); and the user's own settings file of that
+// name (empty where there is none to have).
 struct ProgramFiles {
   std::string package_path;
   std::string settings_path;
+  std::string user_settings_path;
 };
 ProgramFiles ProgramFilesFor(const std::string& program_path);
 
@@ -34,8 +36,9 @@ struct Windows {
 
 // The show mode's steps shared by the player and scenepack's play and render, after the package
 // is loaded:
-// The settings file at `settings_path`, read into the show's music and sound flags.
-void ReadSettingsInto(package::ShowState& show, const std::string& settings_path);
+// The settings file, read into the show's music and sound flags: the user's own when it
+// exists, else the one beside the program.
+void ReadSettingsInto(package::ShowState& show, const ProgramFiles& files);
 // A fresh numbered temporary folder inside the private folder; nullopt when none can be made.
 std::optional<platform::ExtractFolder> MakeTemporaryFolder(
     const platform::OwnedFolder& private_folder);

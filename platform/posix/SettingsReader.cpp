@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include "platform/posix/UniqueFd.h"
+#include "platform/posix/UserConfig.h"
 
 namespace scenesaver::platform {
 
@@ -30,6 +31,34 @@ StoredSettings ReadSettingsFile(const std::string& path) {
     got += static_cast<std::size_t>(n);
   }
   return DecodeSettings(bytes.data(), got);
+}
+
+bool SettingsFilePresent(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string UserSettingsPath(const std::string& name) {
+  const std::string folder = ConfigFolderPath();
+  if (folder.empty() || name.empty()) return {};
+  return folder + name + ".set";
+}
+
+bool CanWriteBeside(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  // The kernel's own answer: it also knows read-only mounts and immutable folders, which a
+  // look at the mode bits would miss (and root passes the mode bits).
+  return ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+base::Result<void> MakeUserSettingsFolder() {
+  const std::string folder = ConfigFolderPath();
+  if (folder.empty()) return base::Error{"no home folder for per-user settings"};
+  if (!OpenConfigFolder()) {
+    return base::Error{folder + ": missing and cannot be made, or open to other users"};
+  }
+  return {};
 }
 
 }  // namespace scenesaver::platform

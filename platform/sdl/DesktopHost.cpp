@@ -65,9 +65,10 @@ base::Result<ShowHost*> DesktopHost::Show() {
     options.scale = ReadScaleSetting(&problem);
     if (!problem.empty()) ReportFailure(problem);
     base::Result<std::unique_ptr<ShowHost>> made = MakeSdlShowHost(std::move(options));
+    // No window or renderer to be had: said on standard error, and the player ends at once.
     if (!made) {
-      show_failure_ = made.error();
-      return base::Error{made.error()};
+      show_failure_ = "no window to show the saver in: " + made.error();
+      return base::Error{*show_failure_};
     }
     show_ = std::move(made).value();
   }

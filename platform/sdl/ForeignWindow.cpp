@@ -4,6 +4,7 @@
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <optional>
@@ -49,6 +50,23 @@ std::optional<std::uint64_t> XScreenSaverWindow() {
   const std::unique_ptr<::Display, DisplayCloser> display(XOpenDisplay(nullptr));
   if (!display) return std::nullopt;
   return DefaultRootWindow(display.get());
+}
+
+std::optional<std::string> ForeignWindowProblem(const X11DisplayConnection& display,
+                                                std::uint64_t window) {
+  if (display.Problem()) return display.Problem();
+  char id[32];
+  std::snprintf(id, sizeof id, "0x%llx", static_cast<unsigned long long>(window));
+  // A window id beyond what X11 ids hold names no window.
+  if (window == 0 || window > 0xFFFFFFFFULL) return std::string("no window ") + id + " to draw in";
+  // Asking about a missing window draws an X error, which the trap turns into a false answer.
+  const XErrorTrap trap;
+  XWindowAttributes attributes{};
+  if (XGetWindowAttributes(display.Get(), static_cast<::Window>(window), &attributes) == 0 ||
+      XErrorTrap::WindowLost()) {
+    return std::string("no window ") + id + " to draw in";
+  }
+  return std::nullopt;
 }
 
 XErrorTrap::XErrorTrap() {

@@ -4,6 +4,9 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
+
+#include "platform/sdl/X11Display.h"
 
 struct SDL_Window;
 union SDL_Event;
@@ -13,6 +16,11 @@ namespace scenesaver::platform {
 // The window $XSCREENSAVER_WINDOW names (decimal or 0x hex), else the root window of the
 // default X display; nullopt when neither can be had.
 std::optional<std::uint64_t> XScreenSaverWindow();
+
+// Why the show cannot draw into the X window `window` of `display`: no display, or no such
+// window on it; nullopt when the window is there.
+std::optional<std::string> ForeignWindowProblem(const X11DisplayConnection& display,
+                                                std::uint64_t window);
 
 // While an object lives, an X protocol error no longer ends the process (Xlib's default
 // handler does): it is remembered instead, so that a show whose window has been destroyed can

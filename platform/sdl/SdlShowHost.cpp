@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <stdexcept>
@@ -20,6 +21,7 @@
 #include "platform/sdl/SdlPasswordPrompt.h"
 #include "platform/sdl/ShowClock.h"
 #include "platform/sdl/TerminationSignals.h"
+#include "platform/sdl/X11Display.h"
 #include "platform/sdl/XConnectionLoss.h"
 
 namespace scenesaver::platform {
@@ -48,7 +50,12 @@ class SdlVideo {
   SdlVideo() {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    // X11 only: the grabs, the covers and the foreign window are X11's, and without an X
+    // display SDL would fall back to a driver that shows nothing, so that the show would run
+    // unseen. (SDL_VIDEODRIVER in the environment still chooses another.)
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+      if (const X11DisplayConnection x; x.Problem()) throw std::runtime_error(*x.Problem());
       throw std::runtime_error(std::string("SDL video: ") + SDL_GetError());
     }
   }
@@ -73,6 +80,10 @@ class SdlShowHost final : public ShowHost {
     int y = 0;
     SDL_GetGlobalMouseState(&x, &y);
     cursor_ = {x, y};
+    // The window and its renderer are made hidden now, so that a show with nowhere to draw
+    // fails here, before it starts, rather than leave a failure message and a password prompt
+    // to a window that does not exist. A trial window waits for the picture's size.
+    if (options_.mode != SdlWindowMode::kWindowed) OpenWindow();
   }
 
   std::uint32_t GetTickCount() override { return clock_.Ticks(); }
@@ -135,22 +146,12 @@ class SdlShowHost final : public ShowHost {
   }
 
   void ShowWindow() override {
-    if (window_) {
+    if (shown_) {
       SDL_ShowWindow(window_.get());
       return;
     }
-    const Size screen = PrimaryScreenSize();
-    // Made hidden and shown once its renderer is ready, so that it appears black at once.
-    window_.reset(OpenPresentationWindow(options_, {screen.width, screen.height},
-                                         {picture1_size_.width, picture1_size_.height}));
-    if (!window_) throw std::runtime_error(std::string("SDL window: ") + SDL_GetError());
-    renderer_.reset(OpenPresentationRenderer(window_.get(), options_.mode));
-    if (!renderer_) {
-      const std::string reason = std::string("SDL renderer: ") + SDL_GetError();
-      window_.reset();  // so that the next ShowWindow tries the whole again
-      throw std::runtime_error(reason);
-    }
-    presenter_.emplace(window_.get(), renderer_.get(), options_.scale, true);
+    if (!window_) OpenWindow();
+    shown_ = true;
     ApplyCursorCount();
     Present();
     if (options_.mode != SdlWindowMode::kForeign) SDL_ShowWindow(window_.get());
@@ -212,8 +213,9 @@ class SdlShowHost final : public ShowHost {
 
   PasswordVerdict VerifyScreenSavePwd() override {
     if (!renderer_) {
-      // Nothing to draw the prompt on: the lock holds until the process is asked to end.
-      while (!TerminationSignals::Raised()) SDL_Delay(kLongestWaitSliceMs);
+      // No window was ever made, so nothing covers the desktop and no prompt could be seen:
+      // waiting for a password would only keep the process from ending.
+      std::fputs("scenesaver: no window to ask the password in\n", stderr);
       return PasswordVerdict::kAccepted;
     }
     PasswordPromptParts parts;
@@ -240,8 +242,18 @@ class SdlShowHost final : public ShowHost {
     // Inside another program's window the message goes to the log: hiding or covering that
     // window is not ours to do.
     if (options_.mode == SdlWindowMode::kForeign) {
-      std::fprintf(stderr, "scenesaver: %.*s: %.*s\n", static_cast<int>(caption.size()),
-                   caption.data(), static_cast<int>(text.size()), text.data());
+      // One line: each line break of the message becomes a blank.
+      std::string line;
+      for (const char c : text) {
+        const bool is_break = c == '\r' || c == '\n';
+        if (!is_break) {
+          line += c;
+        } else if (!line.empty() && line.back() != ' ') {
+          line += ' ';
+        }
+      }
+      std::fprintf(stderr, "scenesaver: %.*s: %s\n", static_cast<int>(caption.size()),
+                   caption.data(), line.c_str());
       return;
     }
     // The show is over: its last picture goes. With the password in use the window stays up,
@@ -262,6 +274,22 @@ class SdlShowHost final : public ShowHost {
   }
 
  private:
+  // The window, hidden, with its renderer and presenter; throws when there is none to be had.
+  void OpenWindow() {
+    const Size screen = PrimaryScreenSize();
+    // Made hidden and shown once its renderer is ready, so that it appears black at once.
+    window_.reset(OpenPresentationWindow(options_, {screen.width, screen.height},
+                                         {picture1_size_.width, picture1_size_.height}));
+    if (!window_) throw std::runtime_error(std::string("SDL window: ") + SDL_GetError());
+    renderer_.reset(OpenPresentationRenderer(window_.get(), options_.mode));
+    if (!renderer_) {
+      const std::string reason = std::string("SDL renderer: ") + SDL_GetError();
+      window_.reset();
+      throw std::runtime_error(reason);
+    }
+    presenter_.emplace(window_.get(), renderer_.get(), options_.scale, true);
+  }
+
   // A signal ends the show as input would, and without the password.
   void Terminate() {
     terminating_ = true;
@@ -391,6 +419,7 @@ class SdlShowHost final : public ShowHost {
   Uint32 last_raise_ = 0;
   Uint32 last_probe_ = 0;
   bool topmost_ = false;
+  bool shown_ = false;
   bool terminating_ = false;
   // Outlives each prompt, so that a lock-out after a refusal holds in the next one too.
   PasswordPromptState prompt_state_{

@@ -3,12 +3,14 @@
 
 #include <climits>
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 
 #include "platform/posix/UserLanguage.h"
 #include "platform/sdl/DesktopHost.h"
 #include "platform/sdl/TerminationSignals.h"
+#include "platform/sdl/X11Display.h"
 #include "startup/CommandLine.h"
 #include "startup/Startup.h"
 
@@ -38,13 +40,25 @@ std::string RunningProgramPath() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  namespace startup = scenesaver::startup;
   scenesaver::platform::UseUserLanguage(scenesaver::platform::CatalogueFolder());
-  const std::string argument_text = scenesaver::startup::JoinArguments(argc, argv);
+  const std::string argument_text = startup::JoinArguments(argc, argv);
+  const startup::StartMode mode = startup::ModeOf(argument_text);
+  // The show and the dialogs need the X display: without one, say so and end at once, rather
+  // than read and extract the package for a show nobody can see.
+  std::optional<scenesaver::platform::X11DisplayConnection> display;
+  if (mode == startup::StartMode::kShow || mode == startup::StartMode::kSettings ||
+      mode == startup::StartMode::kPasswordChange) {
+    display.emplace();
+    if (const auto& problem = display->Problem()) {
+      std::fprintf(stderr, "scenesaver: %s\n", problem->c_str());
+      return startup::kExitNoDisplay;
+    }
+  }
   // In show mode a termination signal only ends the show, from before the temporary folder is
   // made until after it is removed, so that no signal leaves extracted files behind.
   std::optional<scenesaver::platform::TerminationSignals> signals;
-  if (scenesaver::startup::ModeOf(argument_text) == scenesaver::startup::StartMode::kShow)
-    signals.emplace();
+  if (mode == startup::StartMode::kShow) signals.emplace();
   scenesaver::platform::DesktopHost host;
-  return scenesaver::startup::Main(argument_text, host, RunningProgramPath());
+  return startup::Main(argument_text, host, RunningProgramPath());
 }

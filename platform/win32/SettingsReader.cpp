@@ -30,4 +30,20 @@ StoredSettings ReadSettingsFile(const std::string& path) {
   return DecodeSettings(bytes.data(), got);
 }
 
+bool SettingsFilePresent(const std::string& path) {
+  const std::wstring wide = win32::WideFromAnsi(path);
+  const DWORD attributes =
+      wide.empty() ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(wide.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// On Windows the settings stay beside the saver, as the system's screen-saver settings expect.
+std::string UserSettingsPath(const std::string& /*name*/) { return {}; }
+
+bool CanWriteBeside(const std::string& /*path*/) { return true; }
+
+base::Result<void> MakeUserSettingsFolder() {
+  return base::Error{"no per-user settings folder on this platform"};
+}
+
 }  // namespace scenesaver::platform

@@ -2,12 +2,16 @@
 # scenepack play as an XScreenSaver hack: with XSCREENSAVER_WINDOW naming a window, "-root"
 # draws the first scene centred inside that window without mapping a window of its own,
 # re-centres it when the window is resized, ignores input, and ends on SIGTERM within a second
-# leaving no temporary folder. "--window-id" draws into the window it names.
+# leaving no temporary folder. "--window-id" draws into the window it names, also after the
+# "--root" of the command line the hack's description (scenepack.xml) gives, as XScreenSaver's
+# preview runs it. A window id naming no window, or a show that fails, ends the hack with a
+# nonzero status and the reason on standard error, never with a window or a message box.
 set -euo pipefail
 build=${BUILD_DIR:-build}
+source_dir=${SOURCE_DIR:-$(cd "$(dirname "$0")/../.." && pwd)}
 saver=$build/demo.scr
 scenepack=$build/tools/scenepack/scenepack
-for tool in xvfb-run xdotool xev xwininfo import convert compare identify; do
+for tool in xvfb-run xdotool xev xwininfo import convert compare identify python3; do
   command -v "$tool" >/dev/null || { echo "skip: $tool is not installed"; exit 77; }
 done
 [ -x "$saver" ] || { echo "skip: $saver has not been built"; exit 77; }
@@ -112,7 +116,91 @@ pid=$!
 expect_centred_scene window-id 1000 720
 expect_term_ends_within_a_second
 
-# 3. The window destroyed under the hack: it ends cleanly, without its temporary folder.
+# 3. The command line the hack's description makes, with the scaling "own size" chosen, and
+# --window-id added after its --root, as the settings tool's preview does: the id wins over
+# --root (XSCREENSAVER_WINDOW names the root window here, which the show must leave alone).
+mapfile -t hack_args < <(python3 - "$source_dir/xscreensaver/scenepack.xml" "$work/demo.scr" <<'PY'
+import sys
+import xml.etree.ElementTree as tree
+
+root = tree.parse(sys.argv[1]).getroot()
+assert root.tag == "screensaver" and root.get("name") == "scenepack", "named after the hack"
+assert (root.findtext("_description") or "").strip(), "a description"
+args, files, scales = [], 0, []
+for element in root.iter():
+    if element.tag == "command":
+        args.append(element.get("arg"))
+    elif element.tag == "file":
+        files += 1
+        args.append(element.get("arg").replace("%", sys.argv[2]))
+    elif element.tag == "select" and element.get("id") == "scale":
+        options = {o.get("id"): o.get("arg-set") for o in element.findall("option")}
+        scales = sorted(v for v in options.values() if v)
+        args.append(options["one"])
+assert files == 1, "one file chooser, for the saver"
+assert scales == ["--scale=1", "--scale=fill"], scales
+print("\n".join(args))
+PY
+)
+[ "${hack_args[0]:-}" = play ] && printf '%s\n' "${hack_args[@]}" | grep -qx -- --root \
+  || fail "the description's command line is not 'play SAVER --root ...': ${hack_args[*]}"
+root_window=$(xwininfo -root | sed -n 's/.*Window id: \(0x[0-9a-f]*\).*/\1/p')
+XSCREENSAVER_WINDOW=$root_window "$scenepack" "${hack_args[@]}" --window-id "$win" &
+pid=$!
+expect_centred_scene preview 1000 720
+expect_term_ends_within_a_second
+
+# How long scenepack takes to start and end doing nothing, in ms: it loads a few hundred
+# libraries, which on a loaded machine can take most of a second by itself.
+idle_run_ms() {
+  local started
+  started=$(date +%s%N)
+  "$scenepack" --help >/dev/null 2>&1 || true
+  echo $((($(date +%s%N) - started) / 1000000))
+}
+
+# Runs scenepack play with "$@" and fails unless it ends with a nonzero status within $1 ms
+# (or, on a machine so loaded that an idle run takes longer, within that idle run's time plus
+# half a second), with $2 on standard error, leaving no window and no temporary folder. A
+# message box would keep it from ending.
+expect_hack_failure() {
+  local limit_ms=$1 expect=$2 started elapsed status=0 before idle
+  shift 2
+  before=$(top_level_windows)
+  idle=$(idle_run_ms)
+  ((idle + 500 <= limit_ms)) || limit_ms=$((idle + 500))
+  started=$(date +%s%N)
+  timeout 20 "$scenepack" play "$@" 2>"$work/stderr" &
+  pid=$!
+  while kill -0 "$pid" 2>/dev/null; do sleep 0.02; done
+  elapsed=$((($(date +%s%N) - started) / 1000000))
+  wait "$pid" || status=$?
+  pid=
+  echo "  play $* -> status $status in $elapsed ms (idle run $idle ms): $(tr '\n' '|' <"$work/stderr")"
+  [ "$status" -ne 0 ] && [ "$status" -ne 124 ] || fail "$*: exit status $status"
+  [ "$elapsed" -le "$limit_ms" ] || fail "$*: took $elapsed ms to end"
+  grep -qF -- "$expect" "$work/stderr" || fail "$*: standard error says: $(cat "$work/stderr")"
+  [ "$(top_level_windows)" = "$before" ] || fail "$*: a window was left"
+  if compgen -G "$XDG_RUNTIME_DIR/scenesaver/temp*" >/dev/null; then
+    fail "a temporary folder stayed behind: $(ls "$XDG_RUNTIME_DIR/scenesaver")"
+  fi
+}
+
+# 4. A window id that names no window: at once, before the package is read.
+expect_hack_failure 1000 "no window 0x7ffff0 to draw in" \
+  "$work/demo.scr" --root --window-id 0x7ffff0
+expect_hack_failure 1000 "no window 0x3039 to draw in" "$work/demo.scr" -window-id 12345
+XSCREENSAVER_WINDOW=0x7ffff0 expect_hack_failure 1000 "no window 0x7ffff0 to draw in" \
+  "$work/demo.scr" -root
+
+# 5. A show that fails inside the window (its first picture is damaged): the failure goes to
+# standard error and the exit status is nonzero; no message box.
+printf 'not a picture' >"$work/damaged.jpg"
+python3 "$source_dir/tests/e2e/make_saver.py" "$build/startup/scenesaver" "$work/damaged.scr" \
+  --scene "$work/damaged.jpg"
+expect_hack_failure 20000 "damaged.jpg" "$work/damaged.scr" --root --window-id "$win"
+
+# 6. The window destroyed under the hack: it ends cleanly, without its temporary folder.
 XSCREENSAVER_WINDOW=$win "$scenepack" play "$work/demo.scr" --root &
 pid=$!
 expect_centred_scene before-destroy 1000 720

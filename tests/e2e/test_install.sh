@@ -8,7 +8,7 @@ trap 'rm -rf "$stage"' EXIT
 
 DESTDIR="$stage" cmake --install "$BUILD_DIR" --prefix /usr >/dev/null
 (cd "$stage" && find . -type f | sort) > "$stage.list"
-expected=$'./usr/bin/scenepack\n./usr/bin/scenesaver\n./usr/share/applications/scenepack-play.desktop\n./usr/share/locale/en/LC_MESSAGES/scenesaver.mo\n./usr/share/man/man1/scenepack.1\n./usr/share/man/man6/scenesaver.6\n./usr/share/mime/packages/scenesaver.xml\n./usr/share/xscreensaver/config/scenesaver.xml'
+expected=$'./usr/bin/scenepack\n./usr/bin/scenesaver\n./usr/share/applications/scenepack-play.desktop\n./usr/share/locale/en/LC_MESSAGES/scenesaver.mo\n./usr/share/man/man1/scenepack.1\n./usr/share/man/man6/scenesaver.6\n./usr/share/mime/packages/scenesaver.xml\n./usr/share/xscreensaver/config/scenepack.xml'
 actual=$(cat "$stage.list")
 rm -f "$stage.list"
 if [ "$actual" != "$expected" ]; then
@@ -20,7 +20,7 @@ for page in "$stage"/usr/share/man/man1/scenepack.1 "$stage"/usr/share/man/man6/
 done
 [ -x "$stage/usr/bin/scenesaver" ] && [ -x "$stage/usr/bin/scenepack" ]
 xmllint_out=$(python3 -c 'import sys, xml.dom.minidom as m; m.parse(sys.argv[1])' \
-  "$stage/usr/share/xscreensaver/config/scenesaver.xml" 2>&1) || { echo "$xmllint_out"; exit 1; }
+  "$stage/usr/share/xscreensaver/config/scenepack.xml" 2>&1) || { echo "$xmllint_out"; exit 1; }
 for tool in desktop-file-validate update-mime-database; do
   command -v "$tool" >/dev/null || { echo "$tool is missing"; exit 1; }
 done

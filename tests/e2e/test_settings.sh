@@ -1,13 +1,19 @@
 #!/usr/bin/env bash
 # The settings dialog in a real X server: "/C" opens it with its Japanese texts rendered,
 # clicking "OFF" under "BGM" and pressing Enter writes 00 00 FF FF, and Esc neither changes an
-# existing settings file nor creates one.
+# existing settings file nor creates one. For a saver in a folder that cannot be written, Enter
+# writes the user's own settings file instead, and the next show follows it.
 set -euo pipefail
 saver=${BUILD_DIR:-build}/demo.scr
 for tool in xvfb-run xdotool import convert strace; do
   command -v "$tool" >/dev/null || { echo "skip: $tool is not installed"; exit 77; }
 done
 [ -x "$saver" ] || { echo "skip: $saver has not been built"; exit 77; }
+# Root writes past mode bits: a folder it cannot write is made with the immutable attribute.
+if [ "$(id -u)" = 0 ] && ! command -v chattr >/dev/null; then
+  echo "FAIL: chattr is not installed" >&2
+  exit 1
+fi
 
 if [ -z "${SETTINGS_E2E_IN_XVFB:-}" ]; then
   exec env SETTINGS_E2E_IN_XVFB=1 xvfb-run -a -s "-noreset -screen 0 800x600x24" bash "$0" "$@"
@@ -16,14 +22,21 @@ fi
 trap 'echo "FAIL: line $LINENO: $BASH_COMMAND"' ERR
 work=$(mktemp -d)
 pid=
+shared=$work/shared
 cleanup() {
   if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; fi
+  if [ -d "$shared" ]; then
+    chattr -i "$shared" 2>/dev/null || true
+    chmod u+w "$shared" 2>/dev/null || true
+  fi
   rm -rf "$work"
 }
 trap cleanup EXIT
 # The settings file lies next to the program, so each run uses its own copy.
 cp "$saver" "$work/demo.scr"
 settings=$work/demo.set
+# The saver the helpers below start.
+scr=$work/demo.scr
 export HOME=$work/home XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME"
 chmod 700 "$XDG_RUNTIME_DIR"
@@ -57,7 +70,7 @@ find_window() {
 
 # Starts "/C" and waits for the dialog; sets $pid and $win.
 open_dialog() {
-  "$work/demo.scr" /C &
+  "$scr" /C &
   pid=$!
   win=$(find_window 設定)
 }
@@ -78,7 +91,7 @@ expect_exit() {
 run_show() {
   local trace=$work/trace.txt
   : >"$trace"
-  SDL_AUDIODRIVER=dummy strace -f -qq -e trace=openat -o "$trace" "$work/demo.scr" /S &
+  SDL_AUDIODRIVER=dummy strace -f -qq -e trace=openat -o "$trace" "$scr" /S &
   pid=$!
   for _ in $(seq 300); do
     grep -F '02-noon.jpg' "$trace" | grep -qv 'O_CREAT' && break
@@ -212,5 +225,39 @@ expect_exit "Esc"
 [ -d "$settings" ] || fail "the folder in the settings file's place was replaced"
 leftovers=$(find "$work" -maxdepth 1 -name '.demo.set*')
 [ -z "$leftovers" ] || fail "temporary files left behind: $leftovers"
+
+# 7. A saver in a folder its user cannot write (a shared installation; as root, whom no mode
+# bits stop, the folder is made immutable): the dialog opens on the shared file, Enter writes
+# the user's own file in the configuration folder and leaves the shared one alone, and the next
+# show and dialog follow the user's file.
+rm -rf "$settings"
+mkdir "$shared"
+cp "$work/demo.scr" "$shared/demo.scr"
+printf '\xff\xff\xff\xff' >"$shared/demo.set"
+if [ "$(id -u)" = 0 ]; then
+  chattr +i "$shared" || fail "cannot make $shared immutable (chattr +i)"
+else
+  chmod a-w "$shared"
+fi
+touch "$shared/probe" 2>/dev/null && fail "$shared can still be written"
+scr=$shared/demo.scr
+user_settings=$XDG_CONFIG_HOME/scenesaver/demo.set
+open_dialog
+expect_selection "BGM:ON Sound:ON" "with the shared FF FF FF FF"
+click_twips $((120 + 1320 + 120)) $((120 + 360 + 127))
+press_in "$win" Return
+expect_exit "Enter in a shared saver's dialog"
+xdotool search --onlyvisible --name '^スクリーンセーバー$' >/dev/null 2>&1 \
+  && fail "a message box stayed behind"
+[ -f "$user_settings" ] || fail "OK wrote no per-user settings file"
+[ "$(bytes "$user_settings")" = "00 00 ff ff" ] || fail "per-user file holds $(bytes "$user_settings")"
+[ "$(stat -c %a "$XDG_CONFIG_HOME/scenesaver")" = 700 ] || fail "configuration folder mode"
+[ "$(bytes "$shared/demo.set")" = "ff ff ff ff" ] || fail "the shared file changed"
+run_show
+[ -z "$opens" ] || fail "the show ignored the per-user file and opened its music: $opens"
+open_dialog
+expect_selection "BGM:OFF Sound:ON" "with the per-user 00 00 FF FF"
+press_in "$win" Escape
+expect_exit "Esc"
 
 echo "settings: ok"

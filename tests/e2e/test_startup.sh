@@ -2,14 +2,18 @@
 # The player's start-up in a real X server: "/C" on a package without settings shows its
 # message box with the Japanese text drawn; "/A" stores a password typed twice, in a dialog
 # transient for the given window; "/S" extracts into a new tempN folder, a second
-# start meanwhile ends at once, and nothing is left behind; "--help" ends at once.
+# start meanwhile ends at once, and nothing is left behind; "--help" ends at once. Without an X
+# display "/S", "/C" and "/A" say so in one line on standard error and end at once, nonzero; so
+# does "/S" with the password in use when no renderer can be had.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 player=${BUILD_DIR:-$here/../../build}/startup/scenesaver
-for tool in xvfb-run xdotool import convert python3; do
+no_renderer=${BUILD_DIR:-$here/../../build}/tests/e2e/libno_renderer_shim.so
+for tool in xvfb-run xdotool xwininfo import convert python3; do
   command -v "$tool" >/dev/null || { echo "skip: $tool is not installed"; exit 77; }
 done
 [ -x "$player" ] || { echo "skip: $player is not built"; exit 77; }
+[ -f "$no_renderer" ] || { echo "FAIL: $no_renderer is not built" >&2; exit 1; }
 
 work=$(mktemp -d)
 trap '[ -n "${KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
@@ -30,9 +34,42 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 # Anything but the four switches: no window, ends at once.
 timeout 5 "$work/plain.scr" --help || fail "--help did not end cleanly"
 
+# Runs "$@" with a 10 s limit and fails unless it ends with a nonzero status within a second
+# (or, on a machine so loaded that a start with nothing to do takes longer, within that time
+# plus half a second), having written exactly one line, naming $expect, to standard error.
+expect=
+fails_at_once_with_one_line() {
+  local started elapsed status=0 lines idle limit_ms=1000
+  started=$(date +%s%N)
+  "$work/plain.scr" --help
+  idle=$((($(date +%s%N) - started) / 1000000))
+  ((idle + 500 <= limit_ms)) || limit_ms=$((idle + 500))
+  started=$(date +%s%N)
+  timeout 10 "$@" 2>"$work/stderr" >/dev/null || status=$?
+  elapsed=$((($(date +%s%N) - started) / 1000000))
+  [ "$status" -ne 0 ] || fail "$*: exit status 0"
+  [ "$status" -ne 124 ] || fail "$*: still running after 10 s"
+  [ "$elapsed" -le "$limit_ms" ] || fail "$*: took $elapsed ms to end"
+  lines=$(wc -l <"$work/stderr")
+  [ "$lines" = 1 ] || fail "$*: $lines lines on standard error: $(cat "$work/stderr")"
+  grep -qF -- "$expect" "$work/stderr" || fail "$*: standard error says: $(cat "$work/stderr")"
+  echo "  $* -> status $status in $elapsed ms (idle start $idle ms): $(cat "$work/stderr")"
+}
+
+# No X display: DISPLAY unset, or naming one that does not open.
+for switch in /S /C /A; do
+  expect="DISPLAY is not set"
+  fails_at_once_with_one_line env -u DISPLAY "$work/show.scr" "$switch"
+done
+expect='cannot open the X display ":65000"'
+fails_at_once_with_one_line env DISPLAY=:65000 "$work/show.scr" /S
+[ ! -e "$private" ] || [ -z "$(ls -A "$private" | grep '^temp' || true)" ] \
+  || fail "a show without a display left $(ls "$private")"
+
 cat > "$work/in_x.sh" <<'INNER'
 set -euo pipefail
 work=$1
+no_renderer=$2
 fail() { echo "FAIL: $*" >&2; exit 1; }
 # Waits up to $2 seconds for process $1 to end.
 ended_within() {
@@ -120,8 +157,29 @@ wait $pid || fail "/A ended with status $?"
 grep -q '^\$argon2id\$' "$XDG_CONFIG_HOME/scenesaver/password" || fail "no argon2id hash stored"
 [ "$(stat -c %a "$XDG_CONFIG_HOME/scenesaver/password")" = 600 ] || fail "password file mode"
 [ "$(cat "$XDG_CONFIG_HOME/scenesaver/ScreenSaveUsePassword")" = 1 ] || fail "switch not stored"
+
+# /S with the password in use where no renderer can be had: nothing could show the show, a
+# failure message or the prompt, so the player says why on standard error and ends at once,
+# nonzero, without a window of its own and without a temporary folder left.
+windows_before=$(xwininfo -root -children | grep -c '^ *0x' || true)
+started=$(date +%s%N)
+status=0
+LD_PRELOAD=$no_renderer ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0" \
+  timeout 20 "$work/show.scr" /S 2>"$work/stderr" || status=$?
+elapsed=$((($(date +%s%N) - started) / 1000000))
+echo "  /S without a renderer -> status $status in $elapsed ms: $(cat "$work/stderr")"
+[ "$status" -ne 0 ] && [ "$status" -ne 124 ] || fail "/S without a renderer: exit status $status"
+[ "$elapsed" -le 3000 ] || fail "/S without a renderer took $elapsed ms to end"
+[ "$(wc -l <"$work/stderr")" = 1 ] || fail "/S without a renderer: $(cat "$work/stderr")"
+grep -qF "no renderer on this display" "$work/stderr" || fail "the reason is not told"
+[ "$(xwininfo -root -children | grep -c '^ *0x' || true)" = "$windows_before" ] \
+  || fail "/S without a renderer left a window"
+if compgen -G "$XDG_RUNTIME_DIR/scenesaver/temp*" >/dev/null; then
+  fail "/S without a renderer left $(ls "$XDG_RUNTIME_DIR/scenesaver")"
+fi
 INNER
-xvfb-run -a -s "-noreset -screen 0 1024x768x24" bash ${E2E_TRACE:+-x} "$work/in_x.sh" "$work"
+xvfb-run -a -s "-noreset -screen 0 1024x768x24" bash ${E2E_TRACE:+-x} "$work/in_x.sh" "$work" \
+  "$no_renderer"
 
 leftover=$(find "$private" -mindepth 1 -maxdepth 1 -name 'temp*' | wc -l)
 [ "$leftover" -eq 0 ] || fail "tempN left behind: $(ls "$private")"

@@ -273,6 +273,37 @@ TEST_F(StartupTest, SettingsDefaultOnOnlyWhenTheFileIsMissing) {
   EXPECT_EQ(run.seen.SoundEnabled, -1);
 }
 
+// The user's own file, named after the saver in the configuration folder, wins over the one
+// beside the program whenever it exists; the show and the dialog get both places.
+TEST_F(StartupTest, SettingsOfTheUserWinOverTheFileBesideTheProgram) {
+  WritePlayer(WithScenes({}));
+  const std::string per_user = box_.Path("config/scenesaver/demo.set");
+  EXPECT_EQ(startup::ProgramFilesFor(box_.Path("demo.scr")).user_settings_path, per_user);
+  TestSandbox::WriteBytes(box_.Path("demo.set"), std::string("\0\0\xFF\xFF", 4));
+  fs::create_directories(box_.Path("config/scenesaver"));
+  TestSandbox::WriteBytes(per_user, std::string("\xFF\xFF\0\0", 4));
+  Observed run;
+  Start("/S", run);
+  EXPECT_EQ(run.seen.SettingsFilePath, box_.Path("demo.set"));
+  EXPECT_EQ(run.seen.UserSettingsFilePath, per_user);
+  EXPECT_EQ(run.seen.MusicEnabled, -1);
+  EXPECT_EQ(run.seen.SoundEnabled, 0);
+
+  // Only a plain file counts: a folder of that name leaves the file beside the program in use.
+  fs::remove(per_user);
+  fs::create_directory(per_user);
+  Start("/S", run);
+  EXPECT_EQ(run.seen.MusicEnabled, 0);
+  EXPECT_EQ(run.seen.SoundEnabled, -1);
+
+  // Neither file: both on, as ever.
+  fs::remove(per_user);
+  fs::remove(box_.Path("demo.set"));
+  Start("/S", run);
+  EXPECT_EQ(run.seen.MusicEnabled, -1);
+  EXPECT_EQ(run.seen.SoundEnabled, -1);
+}
+
 TEST_F(StartupTest, ShowExtractsMusicPicturesAndSoundsThenLeavesNothing) {
   Package package = WithScenes({
       Scene("a.jpg", "picture A", "a.wav", "sound A"),

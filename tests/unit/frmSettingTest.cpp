@@ -17,6 +17,8 @@
 #include <vector>
 
 #include "ScratchFolder.h"
+#include "TestSandbox.h"
+#include "platform/SettingsReader.h"
 #include "settings/SettingsFile.h"
 #include "settings/frmSetting.h"
 
@@ -256,6 +258,109 @@ TEST_F(FrmSettingTest, ShowModalLoadsTheFormBeforeShowingIt) {
   EXPECT_EQ(host_.shown, 1);
   EXPECT_EQ(host_.seen, (std::vector<bool>{false, true, true, false}));
   EXPECT_EQ(ReadBytes(file_), (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));
+}
+
+// A saver in its own folder, with the configuration folder of a sandboxed home beside it.
+class SettingsPlaceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directories(saver_folder_);
+    state_.SettingsFilePath = (saver_folder_ / "demo.set").string();
+    state_.UserSettingsFilePath = platform::UserSettingsPath("demo");
+  }
+
+  settings::SettingsPlaces Places() const {
+    return {state_.SettingsFilePath, state_.UserSettingsFilePath};
+  }
+
+  // Opens the dialog on what the show would read, chooses music off, and presses OK.
+  bool PressOkWithMusicOff() {
+    const platform::StoredSettings stored =
+        platform::ReadSettingsFile(settings::FileToRead(Places()));
+    state_.MusicEnabled = stored.music;
+    state_.SoundEnabled = stored.sound;
+    settings::Form form(state_, host_);
+    form.Form_Load();
+    form.Option1_Click(1);
+    return form.Command1_Click(settings::kCommandOk);
+  }
+
+  testing_support::TestSandbox box_;
+  fs::path saver_folder_ = fs::path(box_.Path("savers"));
+  fs::path config_folder_ = fs::path(box_.Path("config/scenesaver"));
+  package::ShowState state_;
+  FakeStartupHost host_;
+};
+
+TEST_F(SettingsPlaceTest, ThePerUserFileIsNamedAfterTheSaverInTheConfigurationFolder) {
+  EXPECT_EQ(state_.UserSettingsFilePath, (config_folder_ / "demo.set").string());
+  box_.Set("XDG_CONFIG_HOME", std::nullopt);
+  EXPECT_EQ(platform::UserSettingsPath("demo"), box_.Path("home/.config/scenesaver/demo.set"));
+  box_.Set("XDG_CONFIG_HOME", "relative/ignored");
+  EXPECT_EQ(platform::UserSettingsPath("demo"), box_.Path("home/.config/scenesaver/demo.set"));
+}
+
+TEST_F(SettingsPlaceTest, TheShowReadsThePerUserFileWhenItExists) {
+  EXPECT_EQ(settings::FileToRead(Places()), state_.SettingsFilePath);
+  WriteBytes(state_.SettingsFilePath, Bytes{0, 0, 0, 0});
+  EXPECT_EQ(settings::FileToRead(Places()), state_.SettingsFilePath);
+  fs::create_directories(config_folder_);
+  WriteBytes(state_.UserSettingsFilePath, Bytes{0xFF, 0xFF, 0xFF, 0xFF});
+  EXPECT_EQ(settings::FileToRead(Places()), state_.UserSettingsFilePath);
+  // Without a per-user place (no home known) the file beside the program is the only one.
+  EXPECT_EQ(settings::FileToRead({state_.SettingsFilePath, ""}), state_.SettingsFilePath);
+}
+
+TEST_F(SettingsPlaceTest, OkWritesBesideTheProgramWhileItsFolderIsWritable) {
+  EXPECT_EQ(settings::FileToWrite(Places()), state_.SettingsFilePath);
+  EXPECT_TRUE(PressOkWithMusicOff());
+  EXPECT_EQ(ReadBytes(state_.SettingsFilePath), (Bytes{0x00, 0x00, 0xFF, 0xFF}));
+  EXPECT_FALSE(fs::exists(config_folder_)) << "nothing is made in the configuration folder";
+  EXPECT_TRUE(host_.messages.empty());
+}
+
+// A saver in a folder the user cannot write (a shared installation): OK keeps the settings in
+// the user's own file, which the show then reads and the next OK writes again, even once the
+// folder has become writable; the file beside the program is never touched.
+TEST_F(SettingsPlaceTest, AWriteProtectedFolderSendsTheSettingsToThePerUserFile) {
+  const Bytes shared{0xFF, 0xFF, 0xFF, 0xFF};
+  WriteBytes(state_.SettingsFilePath, shared);
+  {
+    WriteProtectedFolder protect(saver_folder_);
+    if (!protect.Active()) GTEST_SKIP() << "this file system cannot write-protect the folder";
+    EXPECT_EQ(settings::FileToWrite(Places()), state_.UserSettingsFilePath);
+    EXPECT_TRUE(PressOkWithMusicOff());
+  }
+  EXPECT_TRUE(host_.messages.empty()) << host_.messages[0];
+  EXPECT_EQ(ReadBytes(state_.UserSettingsFilePath), (Bytes{0x00, 0x00, 0xFF, 0xFF}));
+  EXPECT_EQ(fs::status(config_folder_).permissions() & fs::perms::all, fs::perms::owner_all);
+  EXPECT_EQ(ReadBytes(state_.SettingsFilePath), shared);
+  const platform::StoredSettings read = platform::ReadSettingsFile(settings::FileToRead(Places()));
+  EXPECT_EQ(read.music, 0);
+  EXPECT_EQ(read.sound, -1);
+
+  // Writable again: the per-user file exists and keeps winning, so OK goes on writing it.
+  EXPECT_EQ(settings::FileToWrite(Places()), state_.UserSettingsFilePath);
+  state_.MusicEnabled = 0;
+  settings::Form form(state_, host_);
+  form.Form_Load();
+  form.Option1_Click(3);
+  EXPECT_TRUE(form.Command1_Click(settings::kCommandOk));
+  EXPECT_EQ(ReadBytes(state_.UserSettingsFilePath), (Bytes{0x00, 0x00, 0x00, 0x00}));
+  EXPECT_EQ(ReadBytes(state_.SettingsFilePath), shared);
+}
+
+// When the per-user folder cannot be had either, OK tells the user and the dialog stays open.
+TEST_F(SettingsPlaceTest, AConfigurationFolderOpenToOthersIsReportedNotUsed) {
+  fs::create_directories(config_folder_);
+  fs::permissions(config_folder_, fs::perms::all);
+  WriteProtectedFolder protect(saver_folder_);
+  if (!protect.Active()) GTEST_SKIP() << "this file system cannot write-protect the folder";
+  EXPECT_FALSE(PressOkWithMusicOff());
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_NE(host_.messages[0].find(config_folder_.string()), std::string::npos)
+      << host_.messages[0];
+  EXPECT_TRUE(fs::is_empty(config_folder_));
 }
 
 TEST(SettingsFileWriteTest, EncodesTwoLittleEndianFlags) {

@@ -23,10 +23,10 @@
 #include "platform/picture/PictureDecoder.h"
 #include "tools/scenepack/AudioMixdown.h"
 #include "tools/scenepack/ExportProgress.h"
+#include "tools/scenepack/ExportScale.h"
 #include "tools/scenepack/FrameCanvas.h"
 #include "tools/scenepack/FrameSampler.h"
 #include "tools/scenepack/MediaWriter.h"
-#include "tools/scenepack/ExportScale.h"
 #include "tools/scenepack/ShowAudioSources.h"
 #include "tools/scenepack/ShowRun.h"
 #include "tools/scenepack/Subcommands.h"
@@ -172,9 +172,10 @@ class Exporter {
     const InterruptCatcher catcher;
     started_ = std::chrono::steady_clock::now();
     const auto problem = RunShowOf(args_.saver, host, [this](const package::ShowState& module1) {
-      const std::int64_t scenes = module1.PackageRecord.SceneCount;
-      if (!length_ms_ && scenes > 0) loop_watch_.SetTarget(args_.loops.value_or(1) * scenes + 2);
-    });
+                           const std::int64_t scenes = module1.PackageRecord.SceneCount;
+                           if (!length_ms_ && scenes > 0)
+                             loop_watch_.SetTarget(args_.loops.value_or(1) * scenes + 2);
+                         }).problem;
     host_ = nullptr;
     if (problem) return Fail(*problem);
     if (!host.Messages().empty()) return Fail("the show stopped with an error");

@@ -8,6 +8,7 @@
 #include "platform/posix/WindowId.h"
 #include "platform/sdl/ForeignWindow.h"
 #include "platform/sdl/SdlShowHost.h"
+#include "platform/sdl/X11Display.h"
 #include "tools/scenepack/ShowRun.h"
 #include "tools/scenepack/Subcommands.h"
 
@@ -24,8 +25,11 @@ struct PlayArguments {
   std::string scale = "auto";
 };
 
-// The window options as show options; nullopt (after saying why) when they are unusable.
-std::optional<platform::SdlShowOptions> ShowOptionsFor(const PlayArguments& args) {
+// The window options as show options; nullopt (after saying why) when they are unusable. As
+// with XScreenSaver's own hacks, a window id wins over --root: its settings tool previews a
+// hack by adding --window-id to a command line that already holds --root.
+std::optional<platform::SdlShowOptions> ShowOptionsFor(const PlayArguments& args,
+                                                       const platform::X11DisplayConnection& x) {
   platform::SdlShowOptions options;
   options.present_log = args.present_log;
   options.scale = platform::ParseScaleMode(args.scale).value_or(platform::ScaleMode::kAuto);
@@ -48,22 +52,33 @@ std::optional<platform::SdlShowOptions> ShowOptionsFor(const PlayArguments& args
     options.mode = platform::SdlWindowMode::kForeign;
     options.foreign_window = *id;
   }
+  // Checked before the package is read, so that a hack without a window ends at once.
+  if (options.mode == platform::SdlWindowMode::kForeign) {
+    if (const auto problem = platform::ForeignWindowProblem(x, options.foreign_window)) {
+      std::cerr << "scenepack play: " << *problem << '\n';
+      return std::nullopt;
+    }
+  }
   return options;
 }
 
 int Play(const PlayArguments& args) {
-  const std::optional<platform::SdlShowOptions> options = ShowOptionsFor(args);
+  // Held for the whole show (see X11DisplayConnection).
+  const platform::X11DisplayConnection x;
+  const std::optional<platform::SdlShowOptions> options = ShowOptionsFor(args, x);
   if (!options) return 1;
   base::Result<std::unique_ptr<platform::ShowHost>> host = platform::MakeSdlShowHost(*options);
   if (!host) {
-    std::cerr << "scenepack play: no display to show on: " << host.error() << '\n';
+    std::cerr << "scenepack play: " << host.error() << '\n';
     return 1;
   }
-  if (const auto problem = RunShowOf(args.saver, *host.value())) {
-    std::cerr << "scenepack play: " << *problem << '\n';
+  const ShowRunOutcome outcome = RunShowOf(args.saver, *host.value());
+  if (outcome.problem) {
+    std::cerr << "scenepack play: " << *outcome.problem << '\n';
     return 1;
   }
-  return 0;
+  // The failure itself has been told (on standard error in a hack's window).
+  return outcome.failed_at_run_time ? 1 : 0;
 }
 
 }  // namespace
@@ -81,7 +96,7 @@ void RegisterPlay(CLI::App& app, int& exit_code) {
   CLI::Option* root = play->add_flag(
       "--root", args->root,
       "Draw into the window $XSCREENSAVER_WINDOW names (else the root window), as an "
-      "XScreenSaver hack; only SIGTERM ends the show (also -root)");
+      "XScreenSaver hack; only SIGTERM ends the show (also -root). --window-id wins over it");
   CLI::Option* window_id = play->add_option(
       "--window-id", args->window_id,
       "Draw into this X window (decimal or 0x hex), as an XScreenSaver hack (also -window-id)");
@@ -92,7 +107,7 @@ void RegisterPlay(CLI::App& app, int& exit_code) {
                    "auto: the largest whole multiple that fits (smaller, smoothly, when the show "
                    "does not fit); 1: the show's own size; fill: as large as fits, smoothly")
       ->check(CLI::IsMember({"auto", "1", "fill"}));
-  root->excludes(window_id)->excludes(window);
+  root->excludes(window);
   window_id->excludes(window);
   play->callback([args, &exit_code] { exit_code = Play(*args); });
 }

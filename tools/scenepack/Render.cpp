@@ -36,7 +36,7 @@ int Render(const RenderArguments& args) {
   options.until_ms = args.until_ms;
   if (args.quit_at_ms) options.quit_at_ms.push_back(*args.quit_at_ms);
   platform::HeadlessHost host(options);
-  if (const auto problem = RunShowOf(args.saver, host)) {
+  if (const auto problem = RunShowOf(args.saver, host).problem) {
     std::cerr << "scenepack render: " << *problem << '\n';
     return 1;
   }

@@ -15,8 +15,14 @@ namespace scenesaver::scenepack {
 // Called once the package and the settings are read, before the show starts.
 using ShowLoaded = std::function<void(const package::ShowState&)>;
 
-// Returns nullopt when the show ran (whatever it showed), else what kept it from starting.
-std::optional<std::string> RunShowOf(const std::string& saver_path, platform::ShowHost& host,
-                                     const ShowLoaded& loaded = {});
+struct ShowRunOutcome {
+  // What kept the show from starting; nullopt when it ran (whatever it showed).
+  std::optional<std::string> problem;
+  // The show ran and ended with a failure message.
+  bool failed_at_run_time = false;
+};
+
+ShowRunOutcome RunShowOf(const std::string& saver_path, platform::ShowHost& host,
+                         const ShowLoaded& loaded = {});
 
 }  // namespace scenesaver::scenepack
