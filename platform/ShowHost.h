@@ -1,5 +1,5 @@
 // Everything the presentation reaches of the platform, one role per base class; a test fakes
-// only the roles it looks at (tests/unit/FakeShowHost.h).
+// only the roles it looks at (tests/unit/support/FakeShowHost.h).
 #pragma once
 
 #include "platform/EventLoop.h"

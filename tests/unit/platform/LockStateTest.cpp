@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <string>
 
-#include "TestSandbox.h"
 #include "platform/posix/LockState.h"
 #include "platform/posix/PasswordStore.h"
 #include "platform/posix/UserConfig.h"
+#include "tests/unit/support/TestSandbox.h"
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 

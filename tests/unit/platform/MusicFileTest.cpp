@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "AudioTestFiles.h"
 #include "platform/audio/MusicFile.h"
+#include "tests/unit/support/AudioTestFiles.h"
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "ScratchFolder.h"
+#include "tests/unit/support/ScratchFolder.h"
 
 namespace scenesaver::audio_test {
 

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "ScratchFolder.h"
 #include "platform/headless/HeadlessHost.h"
 #include "presentation/Form1.h"
 #include "presentation/Form1Input.h"
 #include "presentation/ShowSound.h"
+#include "tests/unit/support/ScratchFolder.h"
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 

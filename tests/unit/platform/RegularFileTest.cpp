@@ -3,10 +3,10 @@
 
 #include <string>
 
-#include "TestSandbox.h"
 #include "platform/audio/MusicFile.h"
 #include "platform/picture/PictureDecoder.h"
 #include "platform/posix/RegularFile.h"
+#include "tests/unit/support/TestSandbox.h"
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 

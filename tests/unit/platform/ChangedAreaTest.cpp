@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "EffectsTestSupport.h"
 #include "platform/Geometry.h"
+#include "tests/unit/effects/EffectsTestSupport.h"
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 
@@ -82,7 +82,8 @@ TEST(ChangedArea, StepsThatDrawPartOfThePictureReportOnlyThatPart) {
   ASSERT_GT(loop.changed_areas.size(), 2U);
   EXPECT_EQ(loop.changed_areas.front(), (Rect{0, 0, 200, 100}));
   for (std::size_t i = 1; i + 1 < loop.changed_areas.size(); ++i) {
-    EXPECT_LT(loop.changed_areas[i].width, 200) << "step " << i << " of " << loop.changed_areas.size();
+    EXPECT_LT(loop.changed_areas[i].width, 200)
+        << "step " << i << " of " << loop.changed_areas.size();
   }
 }
 

@@ -2,9 +2,9 @@
 
 #include <sstream>
 
-#include "AudioTestFiles.h"
 #include "platform/ShowHost.h"
 #include "platform/headless/HeadlessAudio.h"
+#include "tests/unit/support/AudioTestFiles.h"
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 

@@ -22,9 +22,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
-using raster::Surface;
 using platform::win32::ComPtr;
 using platform::win32::DecodePictureFile;
+using raster::Surface;
 
 class Folder {
  public:

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "FakeStartupHost.h"
-#include "TestSandbox.h"
 #include "package/PackageFormat.h"
 #include "startup/Startup.h"
+#include "tests/unit/support/FakeStartupHost.h"
+#include "tests/unit/support/TestSandbox.h"
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 

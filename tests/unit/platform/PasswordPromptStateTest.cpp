@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "TestSandbox.h"
 #include "platform/posix/PasswordPromptState.h"
+#include "tests/unit/support/TestSandbox.h"
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 

@@ -3,13 +3,13 @@
 #include <filesystem>
 #include <map>
 
-#include "FakeStartupHost.h"
-#include "TestSandbox.h"
 #include "package/PackageFormat.h"
 #include "platform/posix/InstanceLock.h"
 #include "platform/posix/PrivateFolder.h"
 #include "startup/CommandLine.h"
 #include "startup/Startup.h"
+#include "tests/unit/support/FakeStartupHost.h"
+#include "tests/unit/support/TestSandbox.h"
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 

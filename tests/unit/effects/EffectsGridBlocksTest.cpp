@@ -72,8 +72,7 @@ TEST(EffectsGridBlocks, RandomOrderRepeatsAfterEveryStartAndRunsOnWithinOne) {
   // The same generator again: the sequence continues, so the order differs.
   RecordingLoop loop;
   std::int16_t quit = 0;
-  effects::RunTransition(3, first.state, loop, quit, first.picture1, first.now, first.next,
-                              &loop);
+  effects::RunTransition(3, first.state, loop, quit, first.picture1, first.now, first.next, &loop);
   const auto order3 = BlockOrder(Split(loop.log), 11, 11);
   EXPECT_EQ(order3.size(), 25u);
   EXPECT_NE(order1, order3);

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/audio/SoundCache.h"
-#include "tests/unit/TestSandbox.h"
+#include "tests/unit/support/TestSandbox.h"
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <vector>
 
-#include "TestSandbox.h"
 #include "platform/posix/ExtractFolder.h"
+#include "tests/unit/support/TestSandbox.h"
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "AudioTestFiles.h"
 #include "platform/headless/HeadlessHost.h"
 #include "presentation/Form1.h"
+#include "tests/unit/support/AudioTestFiles.h"
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 

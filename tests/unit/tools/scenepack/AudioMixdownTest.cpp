@@ -2,8 +2,8 @@
 
 #include <map>
 
-#include "AudioTestFiles.h"
 #include "platform/MusicAndSounds.h"
+#include "tests/unit/support/AudioTestFiles.h"
 #include "tools/scenepack/AudioMixdown.h"
 
 namespace {

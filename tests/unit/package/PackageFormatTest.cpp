@@ -8,8 +8,8 @@
 #include <limits>
 #include <random>
 
-#include "PackageExamples.h"
 #include "package/PackageFormat.h"
+#include "tests/unit/support/PackageExamples.h"
 #ifndef _WIN32
 #include "package/PackageText.h"
 #endif

@@ -4,10 +4,10 @@
 #include <filesystem>
 #include <string>
 
-#include "TestSandbox.h"
 #include "package/PackageRecord.h"
 #include "platform/posix/ExtractFolder.h"
 #include "startup/Extraction.h"
+#include "tests/unit/support/TestSandbox.h"
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 

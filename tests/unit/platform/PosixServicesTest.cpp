@@ -4,13 +4,13 @@
 
 #include <filesystem>
 
-#include "AsUnprivilegedUser.h"
-#include "TestSandbox.h"
 #include "platform/SettingsReader.h"
 #include "platform/posix/InstanceLock.h"
 #include "platform/posix/PasswordStore.h"
 #include "platform/posix/PrivateFolder.h"
 #include "platform/posix/UserConfig.h"
+#include "tests/unit/support/AsUnprivilegedUser.h"
+#include "tests/unit/support/TestSandbox.h"
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "FakeShowHost.h"
 #include "platform/StartupHost.h"
+#include "tests/unit/support/FakeShowHost.h"
 
 namespace scenesaver::testing_support {
 

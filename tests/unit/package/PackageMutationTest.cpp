@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "PackageExamples.h"
 #include "package/PackageFormat.h"
+#include "tests/unit/support/PackageExamples.h"
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 

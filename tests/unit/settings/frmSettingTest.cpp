@@ -16,11 +16,11 @@
 #include <string>
 #include <vector>
 
-#include "ScratchFolder.h"
-#include "TestSandbox.h"
 #include "platform/SettingsReader.h"
 #include "settings/SettingsFile.h"
 #include "settings/frmSetting.h"
+#include "tests/unit/support/ScratchFolder.h"
+#include "tests/unit/support/TestSandbox.h"
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 

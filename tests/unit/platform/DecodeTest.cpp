@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "ScratchFolder.h"
 #include "platform/picture/JpegLayout.h"
 #include "platform/picture/PictureDecoder.h"
+#include "tests/unit/support/ScratchFolder.h"
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 
