@@ -15,12 +15,13 @@
 #include "platform/sdl/DialogTexts.h"
 
 namespace scenesaver::platform {
-namespace {
 
 bool EnsureGtk() {
   static const bool ready = gtk_init_check(nullptr, nullptr) != FALSE;
   return ready;
 }
+
+namespace {
 
 // GTK takes UTF-8 only; bytes that are not (a file name from a package, say) become U+FFFD.
 struct GFreeDeleter {

@@ -11,6 +11,9 @@
 
 namespace scenesaver::platform {
 
+// Starts GTK on first use; false when it cannot (no display to open).
+bool EnsureGtk();
+
 // `closes_when`, when given, is asked a few times a second; the message closes as soon as it
 // says true (the process has been asked to end).
 void GtkMessageBox(std::string_view text, std::string_view caption, MessageIcon icon,

@@ -38,11 +38,6 @@ constexpr const char* kCompactCss =
     "radiobutton { min-height: 0; padding: 0; }"
     "label.frame-caption { margin-left: 6px; padding: 0 2px; }";
 
-bool EnsureGtk() {
-  static const bool ready = gtk_init_check(nullptr, nullptr) != FALSE;
-  return ready;
-}
-
 double ScreenScale() {
   const double dpi = gdk_screen_get_resolution(gdk_screen_get_default());
   return dpi > 0 ? dpi / 96.0 : 1.0;
