@@ -5,7 +5,7 @@
 # writes the user's own settings file instead, and the next show follows it.
 set -euo pipefail
 saver=${BUILD_DIR:-build}/demo.scr
-for tool in xvfb-run xdotool import convert strace; do
+for tool in xvfb-run xdotool xset import convert strace; do
   command -v "$tool" >/dev/null || { echo "skip: $tool is not installed"; exit 77; }
 done
 [ -x "$saver" ] || { echo "skip: $saver has not been built"; exit 77; }
@@ -20,6 +20,9 @@ if [ -z "${SETTINGS_E2E_IN_XVFB:-}" ]; then
 fi
 
 trap 'echo "FAIL: line $LINENO: $BASH_COMMAND"' ERR
+# No key repeats: under load a key's late release lets the server repeat it into the next
+# program's dialog, which then closes at once.
+xset r off
 work=$(mktemp -d)
 pid=
 shared=$work/shared
