@@ -26,3 +26,42 @@ lock_setup() {
     export SDL_RENDER_DRIVER=software SDL_FRAMEBUFFER_ACCELERATION=0
   fi
 }
+
+# Helpers of the tests' shows, which set `pid` (the player) and `private` (its private folder)
+# and define `fail`.
+
+# "R G B" of one screen pixel, in 8 bits each.
+pixel() { import -window root -crop "1x1+$1+$2" -depth 8 rgb:- | od -An -tu1 | xargs; }
+# The prompt's box is 560 x 220 pixels, centred, dark grey inside its frame.
+prompt_up() { [ "$(pixel 236 278)" = "48 48 48" ]; }
+
+# Wakes the show until its prompt is up. BackSpace is input to the show and changes nothing in
+# an empty prompt, so it is safe to repeat while the show is still starting.
+wake_prompt() {
+  for _ in $(seq 30); do
+    xdotool key BackSpace
+    for _ in $(seq 5); do
+      prompt_up && return 0
+      sleep 0.1
+    done
+    kill -0 "$pid" 2>/dev/null || fail "the show ended while waking it ($1)"
+  done
+  fail "no password prompt appeared ($1)"
+}
+
+# expect_exit STATUS WHAT: the show ends with STATUS within ten seconds and leaves no tempN
+# folder.
+expect_exit() {
+  for _ in $(seq 100); do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      local status=0
+      wait "$pid" || status=$?
+      pid=
+      [ "$status" -eq "$1" ] || fail "exit status $status, not $1, after $2"
+      ! compgen -G "$private/temp*" >/dev/null || fail "a tempN folder stayed after $2"
+      return
+    fi
+    sleep 0.1
+  done
+  fail "the show still runs after $2"
+}

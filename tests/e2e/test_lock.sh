@@ -39,10 +39,6 @@ fail() {
   exit 1
 }
 
-# "R G B" of one screen pixel, in 8 bits each.
-pixel() { import -window root -crop "1x1+$1+$2" -depth 8 rgb:- | od -An -tu1 | xargs; }
-# The prompt's box is 560 x 220 pixels, centred, dark grey inside its frame.
-prompt_up() { [ "$(pixel 236 278)" = "48 48 48" ]; }
 is_black() { [ "$1" = "0 0 0" ]; }
 wait_for_prompt() {
   for _ in $(seq 50); do
@@ -52,42 +48,12 @@ wait_for_prompt() {
   done
   fail "no password prompt appeared ($1)"
 }
-# Wakes the show until its prompt is up. BackSpace is input to the show and changes nothing in
-# an empty prompt, so it is safe to repeat while the show is still starting.
-wake_prompt() {
-  for _ in $(seq 30); do
-    xdotool key BackSpace
-    for _ in $(seq 5); do
-      prompt_up && return 0
-      sleep 0.1
-    done
-    kill -0 "$pid" 2>/dev/null || fail "the show ended while waking it ($1)"
-  done
-  fail "no password prompt appeared ($1)"
-}
 alive_with_folder() {
   kill -0 "$pid" 2>/dev/null || fail "the show ended $1"
   compgen -G "$private/temp*" >/dev/null || fail "the tempN folder went away $1"
 }
 expect_exit_zero() { expect_exit 0 "$1"; }
 
-# expect_exit STATUS WHAT: the show ends with STATUS and leaves no tempN folder.
-expect_exit() {
-  local want=$1
-  shift
-  for _ in $(seq 50); do
-    if ! kill -0 "$pid" 2>/dev/null; then
-      local status=0
-      wait "$pid" || status=$?
-      pid=
-      [ "$status" -eq "$want" ] || fail "exit status $status, not $want, after $1"
-      ! compgen -G "$private/temp*" >/dev/null || fail "a tempN folder stayed after $1"
-      return
-    fi
-    sleep 0.1
-  done
-  fail "the show still runs after $1"
-}
 start() {
   "$1" /S &
   pid=$!

@@ -77,7 +77,6 @@ covered() {
   [ "$seen" = "0" ] || fail "$seen desktop pixels on the other screen $1"
   [ "$(brightest "$shots/lock-cover-other.png")" = "0" ] || fail "the other screen is not black $1"
 }
-prompt_up() { [ "$(pixel 236 278)" = "48 48 48" ]; }
 alive() { kill -0 "$pid" 2>/dev/null || fail "the show ended $1"; }
 wait_for_prompt() {
   for _ in $(seq 100); do
@@ -97,21 +96,6 @@ wait_for_dialog() {
     sleep 0.1
   done
   fail "no message \"$1\" appeared"
-}
-# expect_exit STATUS WHAT: the show ends with STATUS and leaves no tempN folder.
-expect_exit() {
-  for _ in $(seq 100); do
-    if ! kill -0 "$pid" 2>/dev/null; then
-      local status=0
-      wait "$pid" || status=$?
-      pid=
-      [ "$status" -eq "$1" ] || fail "exit status $status, not $1, after $2"
-      ! compgen -G "$private/temp*" >/dev/null || fail "a tempN folder stayed after $2"
-      return
-    fi
-    sleep 0.1
-  done
-  fail "the show still runs after $2"
 }
 # Only the right password ends a show that cannot go on: Escape and a wrong one leave it up.
 only_the_password_ends() {

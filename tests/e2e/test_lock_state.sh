@@ -38,19 +38,6 @@ fail() {
   cat "$work/stderr" 2>/dev/null || true
   exit 1
 }
-pixel() { import -window root -crop "1x1+$1+$2" -depth 8 rgb:- | od -An -tu1 | xargs; }
-prompt_up() { [ "$(pixel 236 278)" = "48 48 48" ]; }
-wake_prompt() {
-  for _ in $(seq 30); do
-    xdotool key BackSpace
-    for _ in $(seq 5); do
-      prompt_up && return 0
-      sleep 0.1
-    done
-    kill -0 "$pid" 2>/dev/null || fail "the show ended while waking it ($1)"
-  done
-  fail "no password prompt appeared ($1)"
-}
 start() {
   "$player" /S 2>"$work/stderr" &
   pid=$!
