@@ -12,6 +12,7 @@
 #include "presentation/Form1.h"
 #include "presentation/Form1Input.h"
 #include "presentation/ShowSound.h"
+#include "tests/unit/support/ExtractionRecord.h"
 #include "tests/unit/support/ScratchFolder.h"
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)
@@ -71,16 +72,7 @@ class Show {
 
   // Extraction's record as if every named file had been written, unless a test says otherwise.
   void RecordEveryName() {
-    if (!record_every_name) return;
-    const package::Package& show = module1.PackageRecord;
-    auto add = [this](const std::string& name) {
-      if (!name.empty()) module1.ExtractedFiles.try_emplace(name, module1.TempFolder + name);
-    };
-    add(show.MusicFileName);
-    for (const package::SceneRecord& scene : show.Scenes) {
-      add(scene.PictureFileName);
-      add(scene.SoundFileName);
-    }
+    if (record_every_name) testing_support::RecordEveryName(module1);
   }
   bool record_every_name = true;
 

@@ -11,6 +11,7 @@
 #include "platform/headless/HeadlessHost.h"
 #include "presentation/Form1.h"
 #include "tests/unit/support/AudioTestFiles.h"
+#include "tests/unit/support/ExtractionRecord.h"
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 
@@ -48,16 +49,7 @@ class ShowAudio {
 
   // Extraction's record as if every named file had been written, unless a test says otherwise.
   void RecordEveryName() {
-    if (!record_every_name) return;
-    const package::Package& show = module1.PackageRecord;
-    auto add = [this](const std::string& name) {
-      if (!name.empty()) module1.ExtractedFiles.try_emplace(name, module1.TempFolder + name);
-    };
-    add(show.MusicFileName);
-    for (const package::SceneRecord& scene : show.Scenes) {
-      add(scene.PictureFileName);
-      add(scene.SoundFileName);
-    }
+    if (record_every_name) testing_support::RecordEveryName(module1);
   }
   bool record_every_name = true;
 
