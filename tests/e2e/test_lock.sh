@@ -149,7 +149,7 @@ random_events() {
 start_openbox() {
   openbox --sm-disable >"$work/openbox.log" 2>&1 &
   window_manager=$!
-  for _ in $(seq 50); do
+  for _ in $(seq 200); do
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return
     sleep 0.1
   done

@@ -46,17 +46,20 @@ convert -size 16x16 'xc:#3d17c5' "$work/desktop-tile.png"
 display -window root "$work/desktop-tile.png" || true  # exits with status 1 all the same
 openbox --sm-disable >/dev/null 2>&1 &
 others+=($!)
-for _ in $(seq 50); do
+# Start-up waits allow 20 s: under a loaded CI machine a fresh X client can take several.
+for _ in $(seq 200); do
   xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
   sleep 0.1
 done
 xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' || fail "openbox did not start"
 xlogo -bg '#17c53d' -fg '#17c53d' -geometry 700x500+100+100 &
-others+=($!)
+xlogo_pid=$!
+others+=("$xlogo_pid")
 other_window=
-for _ in $(seq 50); do
+for _ in $(seq 200); do
   other_window=$(xdotool search --onlyvisible --class xlogo 2>/dev/null | head -1) || true
   [ -n "$other_window" ] && break
+  kill -0 "$xlogo_pid" 2>/dev/null || fail "xlogo ended before its window showed"
   sleep 0.1
 done
 [ -n "$other_window" ] || fail "xlogo did not appear"
