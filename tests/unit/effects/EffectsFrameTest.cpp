@@ -3,6 +3,9 @@
 
 #include <array>
 #include <cstdint>
+#include <ostream>
+#include <string>
+#include <utility>
 
 #include "EffectsTestSupport.h"
 #include "base/Numbers.h"
@@ -31,6 +34,40 @@ TEST(EffectsFrame, StepCountsAt800x600) {
     EXPECT_EQ(run.refreshed_after_final, RefreshesAfterFinalCopy(number));
   }
 }
+
+// The slides, wipes and pushes that run a single-precision counter up by a twentieth of an end
+// value: the sums land on the end exactly for some ends and just above it for others, so the end
+// decides between 20 and 21 steps. `across` counts to W, `down` to H - 1.
+struct EndValueCounters {
+  const char* family;
+  int across;
+  int down;
+};
+
+void PrintTo(const EndValueCounters& counters, std::ostream* out) {
+  *out << counters.family << " (" << counters.across << " and " << counters.down << ")";
+}
+
+class EffectsEndValueSteps : public testing::TestWithParam<EndValueCounters> {};
+
+TEST_P(EffectsEndValueSteps, DecideBetween20And21Steps) {
+  for (const auto& [width, steps] : {std::pair{640, 21u}, {800, 21u}, {1280, 21u}, {1024, 20u}}) {
+    Harness h(width, 1);
+    EXPECT_EQ(h.Play(GetParam().across).steps.size(), steps) << "end " << width;
+  }
+  for (const auto& [height, steps] : {std::pair{768, 21u}, {1024, 20u}, {600, 20u}, {480, 20u}}) {
+    Harness h(1, height);
+    EXPECT_EQ(h.Play(GetParam().down).steps.size(), steps) << "end " << height - 1;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Counters, EffectsEndValueSteps,
+                         testing::Values(EndValueCounters{"Slides", 5, 8},
+                                         EndValueCounters{"Wipes", 19, 20},
+                                         EndValueCounters{"Pushes", 26, 29}),
+                         [](const testing::TestParamInfo<EndValueCounters>& info) {
+                           return std::string(info.param.family);
+                         });
 
 TEST(EffectsFrame, EveryTransitionEndsOnTheWholeNextPicture) {
   for (int number = 1; number <= 29; ++number) {

@@ -13,6 +13,7 @@
 #include "package/PackageFormat.h"
 #include "startup/Startup.h"
 #include "tests/unit/support/FakeStartupHost.h"
+#include "tests/unit/support/HostileNames.h"
 #include "tests/unit/support/TestSandbox.h"
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)
@@ -38,36 +39,11 @@ SceneRecord Scene(std::string picture, std::string sound) {
   return scene;
 }
 
-// Names that must not become a file in the folder: separators of either kind, the folder's
-// own names, control bytes and NUL, names too long for the file system, absolute paths.
+// The shared hostile names, and absolute paths to files of this sandbox.
 std::vector<std::string> HostileNames(const TestSandbox& box) {
-  std::vector<std::string> names = {
-      "../x",
-      "../../x",
-      "..\\x",
-      "/etc/x",
-      box.Path("home/victim"),
-      box.Path("run/x"),
-      "a/b",
-      "a\\b",
-      "./fine.jpg",
-      "temp1/fine.jpg",
-      "../temp1/fine.jpg",
-      ".",
-      "..",
-      "/",
-      "\\",
-      "x/",
-      std::string("fine.jpg\0/../../x", 17),
-      std::string("\0", 1),
-      "\x95/x",  // a lead byte does not make a following slash part of a character
-      "\x81\\..\\x",
-      std::string(256, 'n'),
-      std::string(65535, 'n'),
-      "\x1b[2J",
-      "nl\nx",
-  };
-  for (char c = 1; c < 32; c += 5) names.push_back(std::string("ctl") + c);
+  std::vector<std::string> names = testing_support::HostileStoredNames();
+  names.push_back(box.Path("home/victim"));
+  names.push_back(box.Path("run/x"));
   return names;
 }
 

@@ -9,6 +9,7 @@
 #include "startup/CommandLine.h"
 #include "startup/Startup.h"
 #include "tests/unit/support/FakeStartupHost.h"
+#include "tests/unit/support/HostileNames.h"
 #include "tests/unit/support/TestSandbox.h"
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)
@@ -357,14 +358,14 @@ TEST_F(StartupTest, HostileNamesInThePackageTouchNothingOutsideTheFolder) {
   ASSERT_TRUE(platform::OpenPrivateFolder());
   TestSandbox::WriteBytes(box_.Path("run/scenesaver/x"), "victim");
   TestSandbox::WriteBytes(box_.Path("run/x"), "victim");
-  Package package = WithScenes({
-      Scene("../x", "evil", "..\\x", "evil"),
-      Scene(box_.Path("run/x"), "evil", "a/b", "evil"),
-      Scene(".", "evil", "..", "evil"),
-      Scene(std::string("ok\0.jpg", 7), "evil", "\x1b[2J", "evil"),
-      Scene(std::string(300, 'n'), "evil", "/etc/passwd", "evil"),
-      Scene("fine.jpg", "good"),
-  });
+  std::vector<std::string> hostile = testing_support::HostileStoredNames();
+  hostile.push_back(box_.Path("run/x"));
+  std::vector<SceneRecord> scenes;
+  for (std::size_t i = 0; i < hostile.size(); ++i) {
+    scenes.push_back(Scene(hostile[i], "evil", hostile[hostile.size() - 1 - i], "evil"));
+  }
+  scenes.push_back(Scene("fine.jpg", "good"));
+  Package package = WithScenes(std::move(scenes));
   package.MusicFileName = "../../x";
   package.MusicData = Data("evil");
   WritePlayer(package);
