@@ -233,10 +233,19 @@ TEST_F(FrmSettingTest, ShowModalLoadsTheFormBeforeShowingIt) {
     form.Option1_Click(0);
     EXPECT_TRUE(form.Command1_Click(settings::kCommandOk));
   };
-  settings::ShowModal(state_, host_);
+  EXPECT_TRUE(settings::ShowModal(state_, host_).ok());
   EXPECT_EQ(host_.settings_dialogs, 1);
   EXPECT_EQ(host_.settings_seen, (std::vector<bool>{false, true, true, false}));
   EXPECT_EQ(ReadBytes(file_), (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));
+}
+
+TEST_F(FrmSettingTest, ShowModalPassesOnWhyTheDialogCannotBeShownAndWritesNothing) {
+  host_.settings_failure = "no dialog";
+  const base::Result<void> shown = settings::ShowModal(state_, host_);
+  ASSERT_FALSE(shown.ok());
+  EXPECT_EQ(shown.error(), "no dialog");
+  EXPECT_FALSE(fs::exists(file_));
+  EXPECT_TRUE(host_.messages.empty());
 }
 
 // A saver in its own folder, with the configuration folder of a sandboxed home beside it.

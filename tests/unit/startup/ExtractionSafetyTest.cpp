@@ -92,7 +92,8 @@ class ExtractionSafetyTest : public ::testing::Test {
     startup::Windows windows;
     windows.form1_load = [](package::ShowState&, effects::State&, platform::ShowHost&) {};
     windows.form1_unload = [](const package::ShowState&, platform::ExtractFolder&) {};
-    windows.settings_show_modal = [](const package::ShowState&, platform::StartupHost&) {};
+    windows.settings_show_modal = [](const package::ShowState&,
+                                     platform::StartupHost&) -> base::Result<void> { return {}; };
     return windows;
   }
 

@@ -83,9 +83,10 @@ class StartupTest : public ::testing::Test {
       ++run.form1_unloads;
     };
     windows.settings_show_modal = [&run](const package::ShowState& module1,
-                                         platform::StartupHost&) {
+                                         platform::StartupHost&) -> base::Result<void> {
       ++run.settings_shown;
       run.seen = module1;
+      return {};
     };
     return startup::Main(argument_text, host_, box_.Path("demo.scr"), windows);
   }
@@ -180,14 +181,14 @@ TEST_F(StartupTest, SettingsModeShowsTheDialogOnlyWhenThePackageOffersIt) {
   package.HasSettings = -1;
   WritePlayer(package);
   Observed run;
-  Start("/c:1234", run);
+  EXPECT_EQ(Start("/c:1234", run), startup::kExitNormal);
   EXPECT_EQ(run.settings_shown, 1);
   EXPECT_TRUE(host_.messages.empty());
 
   package.HasSettings = 0;
   WritePlayer(package);
   Observed without;
-  Start("/C", without);
+  EXPECT_EQ(Start("/C", without), startup::kExitNormal);
   EXPECT_EQ(without.settings_shown, 0);
   ASSERT_EQ(host_.messages.size(), 1u);
   EXPECT_EQ(host_.messages[0].text, "設定項目はありません");
@@ -195,6 +196,29 @@ TEST_F(StartupTest, SettingsModeShowsTheDialogOnlyWhenThePackageOffersIt) {
   EXPECT_EQ(host_.messages[0].icon, platform::MessageIcon::kInformation);
   EXPECT_FALSE(fs::exists(box_.Path("demo.set")));
   EXPECT_EQ(host_.show_requests, 0);
+}
+
+// The real settings window through the host: shown with the stored settings; a dialog the host
+// cannot create is told on the failure line, like a show without a display, and the program
+// ends with a failure instead of doing nothing silently.
+TEST_F(StartupTest, ASettingsDialogTheHostCannotCreateIsReportedAndEndsWithAFailure) {
+  Package package = WithScenes({});
+  package.HasSettings = -1;
+  WritePlayer(package);
+  TestSandbox::WriteBytes(box_.Path("demo.set"), std::string("\0\0\xFF\xFF", 4));
+  EXPECT_EQ(startup::Main("/c", host_, box_.Path("demo.scr")), startup::kExitNormal);
+  EXPECT_EQ(host_.settings_dialogs, 1);
+  EXPECT_EQ(host_.settings_seen, (std::vector<bool>{false, true, true, false}));
+  EXPECT_TRUE(host_.failures.empty());
+
+  host_.settings_failure = "the settings dialog cannot be created: out of memory";
+  EXPECT_EQ(startup::Main("/c", host_, box_.Path("demo.scr")), startup::kExitNoDialog);
+  EXPECT_NE(startup::kExitNoDialog, startup::kExitNormal);
+  EXPECT_EQ(host_.settings_dialogs, 2);
+  EXPECT_EQ(host_.failures,
+            std::vector<std::string>{"the settings dialog cannot be created: out of memory"});
+  EXPECT_TRUE(host_.messages.empty()) << "no message box where no dialog could be made";
+  EXPECT_EQ(TestSandbox::ReadBytes(box_.Path("demo.set")), std::string("\0\0\xFF\xFF", 4));
 }
 
 TEST_F(StartupTest, PasswordChangeTakesTheHandleOrTheForegroundWindow) {
