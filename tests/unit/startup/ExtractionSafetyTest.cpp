@@ -14,27 +14,26 @@
 #include "startup/Startup.h"
 #include "tests/unit/support/FakeStartupHost.h"
 #include "tests/unit/support/HostileNames.h"
+#include "tests/unit/support/PackageExamples.h"
 #include "tests/unit/support/TestSandbox.h"
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 
 namespace {
 
-using package::ByteArray;
 using package::Package;
 using package::SceneRecord;
 using testing_support::FakeStartupHost;
 using testing_support::TestSandbox;
+using testing_support::TextData;
 namespace fs = std::filesystem;
-
-ByteArray Data(std::string_view text) { return {true, 0, {text.begin(), text.end()}}; }
 
 SceneRecord Scene(std::string picture, std::string sound) {
   SceneRecord scene;
   scene.PictureFileName = std::move(picture);
-  scene.PictureData = Data("evil picture");
+  scene.PictureData = TextData("evil picture");
   scene.SoundFileName = std::move(sound);
-  scene.SoundData = Data("evil sound");
+  scene.SoundData = TextData("evil sound");
   scene.DisplayTime = 1000;
   return scene;
 }
@@ -72,10 +71,10 @@ class ExtractionSafetyTest : public ::testing::Test {
     package.PictureHeight = 48;
     package.ScenesPresent = true;
     package.MusicFileName = "bgm.mid";
-    package.MusicData = Data("music");
+    package.MusicData = TextData("music");
     SceneRecord fine = Scene("fine.jpg", "s.wav");
-    fine.PictureData = Data("good");
-    fine.SoundData = Data("sound");
+    fine.PictureData = TextData("good");
+    fine.SoundData = TextData("sound");
     package.Scenes.push_back(fine);
     const std::vector<std::string> hostile = HostileNames(box_);
     for (std::size_t i = 0; i < hostile.size(); ++i) {

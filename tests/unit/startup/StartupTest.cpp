@@ -10,28 +10,27 @@
 #include "startup/Startup.h"
 #include "tests/unit/support/FakeStartupHost.h"
 #include "tests/unit/support/HostileNames.h"
+#include "tests/unit/support/PackageExamples.h"
 #include "tests/unit/support/TestSandbox.h"
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 
 namespace {
 
-using package::ByteArray;
 using package::Package;
 using package::SceneRecord;
 using testing_support::FakeStartupHost;
 using testing_support::TestSandbox;
+using testing_support::TextData;
 namespace fs = std::filesystem;
-
-ByteArray Data(std::string_view text) { return {true, 0, {text.begin(), text.end()}}; }
 
 SceneRecord Scene(std::string picture, std::string_view picture_data, std::string sound = {},
                   std::string_view sound_data = {}) {
   SceneRecord scene;
   scene.PictureFileName = std::move(picture);
-  scene.PictureData = Data(picture_data);
+  scene.PictureData = TextData(picture_data);
   scene.SoundFileName = std::move(sound);
-  if (!scene.SoundFileName.empty()) scene.SoundData = Data(sound_data);
+  if (!scene.SoundFileName.empty()) scene.SoundData = TextData(sound_data);
   scene.DisplayTime = 1000;
   return scene;
 }
@@ -337,7 +336,7 @@ TEST_F(StartupTest, ShowExtractsMusicPicturesAndSoundsThenLeavesNothing) {
       Scene("\x95\x5C.jpg", "CP932", "bgm.mid", "sound replaces music"),
   });
   package.MusicFileName = "bgm.mid";
-  package.MusicData = Data("music");
+  package.MusicData = TextData("music");
   package = WritePlayer(package);
   ASSERT_TRUE(platform::OpenPrivateFolder());
   fs::create_directories(box_.Path("run/scenesaver/temp1"));
@@ -391,7 +390,7 @@ TEST_F(StartupTest, HostileNamesInThePackageTouchNothingOutsideTheFolder) {
   scenes.push_back(Scene("fine.jpg", "good"));
   Package package = WithScenes(std::move(scenes));
   package.MusicFileName = "../../x";
-  package.MusicData = Data("evil");
+  package.MusicData = TextData("evil");
   WritePlayer(package);
   Observed warm_up;
   Start("", warm_up);  // creates the private folder and its lock file
