@@ -15,6 +15,7 @@
 #include "platform/win32/ComObjects.h"
 #include "platform/win32/Win32PictureDecoder.h"
 #include "platform/win32/WindowsApi.h"
+#include "tests/unit/support/ScratchFolder.h"
 #include "tests/unit/support/TestPictures.h"
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)
@@ -27,30 +28,7 @@ using platform::win32::ComPtr;
 using platform::win32::DecodePictureFile;
 using raster::Surface;
 
-class Folder {
- public:
-  Folder()
-      : path_(fs::temp_directory_path() / ("wic-test-" + std::to_string(std::random_device{}()))) {
-    fs::create_directories(path_);
-  }
-  ~Folder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  Folder(const Folder&) = delete;
-  Folder& operator=(const Folder&) = delete;
-
-  fs::path Write(const std::string& name, const Bytes& bytes) const {
-    std::ofstream(path_ / name, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-    return path_ / name;
-  }
-  fs::path operator/(const std::string& name) const { return path_ / name; }
-
- private:
-  fs::path path_;
-};
+using Folder = testing_support::ScratchFolder;
 
 Bytes Read(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);

@@ -14,6 +14,7 @@
 #include "platform/win32/InstanceLock.h"
 #include "platform/win32/PrivateFolder.h"
 #include "tests/unit/support/HostileNames.h"
+#include "tests/unit/support/ScratchFolder.h"
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 
@@ -21,24 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A fresh folder under the user's temporary folder, removed with everything in it.
-class Sandbox {
- public:
-  Sandbox()
-      : path_(fs::temp_directory_path() /
-              ("win32-test-" + std::to_string(std::random_device{}()))) {
-    fs::create_directories(path_);
-  }
-  ~Sandbox() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  std::string Path() const { return path_.string() + "\\"; }
-  fs::path operator/(const std::string& name) const { return path_ / name; }
-
- private:
-  fs::path path_;
-};
+using Sandbox = testing_support::ScratchFolder;
 
 std::vector<std::uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
 
@@ -52,7 +36,7 @@ TEST(Win32ExtractFolder, NumbersFoldersWritesAndCleansUpOnlyItsOwnFiles) {
   fs::create_directories(sandbox / "temp1");  // taken: the next number is used
   auto folder = platform::ExtractFolder::CreateNumbered(sandbox.Path());
   ASSERT_TRUE(folder);
-  EXPECT_EQ(folder->Path(), sandbox.Path() + "temp2\\");
+  EXPECT_EQ(folder->Path(), sandbox.Path() + "\\temp2\\");
   ASSERT_TRUE(folder->WriteFile("a.jpg", Bytes("first")));
   ASSERT_TRUE(folder->WriteFile("a.jpg", Bytes("second")));  // its own file is replaced
   EXPECT_EQ(Read(sandbox / "temp2" / "a.jpg"), "second");
