@@ -14,6 +14,7 @@
 #include "platform/picture/JpegLayout.h"
 #include "platform/picture/PictureDecoder.h"
 #include "tests/unit/support/ScratchFolder.h"
+#include "tests/unit/support/Surfaces.h"
 #include "tests/unit/support/TestPictures.h"
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)
@@ -116,8 +117,7 @@ TEST(DecodePicture, DecodesGifAndTakesTheFirstFrame) {
   ASSERT_EQ(DecodeKeepingBackColor(folder.Write("a.gif", kGif), s), std::nullopt);
   ASSERT_EQ(s.Width(), 4);
   ASSERT_EQ(s.Height(), 2);
-  EXPECT_EQ(std::vector<std::uint32_t>(s.Pixels().begin(), s.Pixels().end()),
-            testing_support::kGifPixels);
+  EXPECT_EQ(testing_support::PixelsOf(s), testing_support::kGifPixels);
   ASSERT_EQ(DecodeKeepingBackColor(folder.Write("b.gif", kAnimatedGif), s), std::nullopt);
   ASSERT_EQ(s.Width(), 2);
   EXPECT_EQ(s.Pixel(0, 0), 0x0000FFu);
@@ -146,8 +146,7 @@ TEST(DecodePicture, GifInterlacedRowsAndAFrameSmallerThanItsScreen) {
   ASSERT_EQ(
       DecodeKeepingBackColor(folder.Write("f.gif", testing_support::GifFrameInsideItsScreen()), s),
       std::nullopt);
-  EXPECT_EQ(std::vector<std::uint32_t>(s.Pixels().begin(), s.Pixels().end()),
-            testing_support::kGifFrameInsideItsScreenPixels);
+  EXPECT_EQ(testing_support::PixelsOf(s), testing_support::kGifFrameInsideItsScreenPixels);
 }
 
 TEST(DecodePicture, EverySeedOfTheFuzzCorpusDecodesOrFailsCleanly) {
@@ -167,9 +166,7 @@ TEST(DecodePicture, EverySeedOfTheFuzzCorpusDecodesOrFailsCleanly) {
       EXPECT_NE(failure->find(path), std::string::npos) << *failure;
       EXPECT_EQ(s.Width(), 2) << path;
       EXPECT_EQ(s.Height(), 2) << path;
-      EXPECT_EQ(std::vector<std::uint32_t>(s.Pixels().begin(), s.Pixels().end()),
-                std::vector<std::uint32_t>(4, 0x42))
-          << path;
+      EXPECT_EQ(testing_support::PixelsOf(s), std::vector<std::uint32_t>(4, 0x42)) << path;
     } else {
       ++decoded;
       EXPECT_GT(s.Width(), 0) << path;

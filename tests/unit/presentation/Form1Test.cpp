@@ -14,6 +14,7 @@
 #include "presentation/ShowSound.h"
 #include "tests/unit/support/HeadlessShow.h"
 #include "tests/unit/support/ScratchFolder.h"
+#include "tests/unit/support/Surfaces.h"
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 
@@ -31,11 +32,7 @@ constexpr Color kBlue = 0xFF0000;
 constexpr Color kWhite = 0xFFFFFF;
 constexpr const char* kTemp = "/tmp/show/";
 
-Surface Solid(int w, int h, Color c) {
-  Surface s(w, h, c);
-  s.Cls();
-  return s;
-}
+constexpr auto& Solid = testing_support::Filled;
 
 package::SceneRecord Scene(std::string picture, std::int32_t display_time, std::int32_t effect = 0,
                            std::string sound = "") {

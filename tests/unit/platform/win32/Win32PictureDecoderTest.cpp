@@ -16,6 +16,7 @@
 #include "platform/win32/Win32PictureDecoder.h"
 #include "platform/win32/WindowsApi.h"
 #include "tests/unit/support/ScratchFolder.h"
+#include "tests/unit/support/Surfaces.h"
 #include "tests/unit/support/TestPictures.h"
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)
@@ -77,9 +78,7 @@ Bytes EncodeTestPicture(const Folder& folder, const GUID& container, const std::
   return Read(folder / name);
 }
 
-std::vector<std::uint32_t> PixelsOf(const Surface& s) {
-  return {s.Pixels().begin(), s.Pixels().end()};
-}
+using testing_support::PixelsOf;
 
 TEST(Win32PictureDecoder, DecodesJpegBmpAndPngAtNaturalSizeInTheSurfaceColourOrder) {
   const Folder folder;
