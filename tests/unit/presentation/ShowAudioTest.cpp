@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -67,12 +68,20 @@ Calls WithoutMusic(const Calls& calls) {
   return left;
 }
 
-// The music file for a show with music, or no music at all.
-void GiveMusic(ShowAudio& show, bool music) {
-  if (music) {
-    show.dir.Write("m.mid", audio_test::Tune(100));  // longer than the run
-  } else {
-    show.module1.PackageRecord.MusicFileName.clear();
+// Runs the show `prepare` sets up twice: with music longer than the run, expecting
+// `with_music`, and with no music at all, expecting the same calls less the MCI commands.
+void ExpectWithAndWithoutMusic(const std::function<void(ShowAudio&)>& prepare,
+                               const Calls& with_music) {
+  for (const bool music : {true, false}) {
+    SCOPED_TRACE(music ? "with music" : "without music");
+    ShowAudio show;
+    if (music) {
+      show.dir.Write("m.mid", audio_test::Tune(100));
+    } else {
+      show.module1.PackageRecord.MusicFileName.clear();
+    }
+    prepare(show);
+    EXPECT_EQ(show.Run(), music ? with_music : WithoutMusic(with_music));
   }
 }
 
@@ -113,16 +122,14 @@ TEST(ShowAudioTest, SceneSoundsStartAsTheirScenesArriveSceneZeroOnlyWhenItComesA
       "3501 mci close bgm",
       "3501 PlaySound 0x40",
   };
-  for (const bool music : {true, false}) {
-    SCOPED_TRACE(music ? "with music" : "without music");
-    ShowAudio show;
-    GiveMusic(show, music);
-    show.Add(Scene(1000, "a.wav"));
-    show.Add(Scene(1000, "b.wav"));
-    show.Add(Scene(1000));
-    show.options.until_ms = 3500;
-    EXPECT_EQ(show.Run(), music ? with_music : WithoutMusic(with_music));
-  }
+  ExpectWithAndWithoutMusic(
+      [](ShowAudio& show) {
+        show.Add(Scene(1000, "a.wav"));
+        show.Add(Scene(1000, "b.wav"));
+        show.Add(Scene(1000));
+        show.options.until_ms = 3500;
+      },
+      with_music);
 }
 
 TEST(ShowAudioTest, MusicSettingOffSendsOnlyTheClose) {
@@ -150,16 +157,14 @@ TEST(ShowAudioTest, SoundSettingOffStartsNoSceneSoundButPurges) {
       "2501 mci close bgm",
       "2501 PlaySound 0x40",
   };
-  for (const bool music : {true, false}) {
-    SCOPED_TRACE(music ? "with music" : "without music");
-    ShowAudio show;
-    GiveMusic(show, music);
-    show.module1.SoundEnabled = base::kFalse;
-    show.Add(Scene(1000, "a.wav"));
-    show.Add(Scene(1000, "b.wav"));
-    show.options.until_ms = 2500;
-    EXPECT_EQ(show.Run(), music ? with_music : WithoutMusic(with_music));
-  }
+  ExpectWithAndWithoutMusic(
+      [](ShowAudio& show) {
+        show.module1.SoundEnabled = base::kFalse;
+        show.Add(Scene(1000, "a.wav"));
+        show.Add(Scene(1000, "b.wav"));
+        show.options.until_ms = 2500;
+      },
+      with_music);
 }
 
 TEST(ShowAudioTest, UnopenableMusicLeavesTheKeepAliveIdle) {
