@@ -60,7 +60,10 @@ void ProjectPresent(benchmark::State& state, Shape shape) {
   }
   const std::unique_ptr<platform::ShowHost> host = std::move(made).value();
   host->PlacePicture1(0, 0, shape.width, shape.height);
-  host->ShowWindow();
+  if (!host->ShowWindow()) {
+    state.SkipWithError("no window");
+    return;
+  }
   raster::Surface picture(shape.width, shape.height, 0x00336699);
   picture.Cls();
   const platform::Rect area = Area(shape);

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "base/Result.h"
 #include "platform/Geometry.h"
 #include "platform/InputHandlers.h"
 
@@ -16,7 +17,9 @@ class PresentationWindow {
   // Places Picture1 on the window, in window pixels.
   virtual void PlacePicture1(std::int32_t left, std::int32_t top, std::int32_t width,
                              std::int32_t height) = 0;
-  virtual void ShowWindow() = 0;
+  // Shows the window, making it first where the platform waits for the picture's size; the
+  // reason when no window can be had.
+  virtual base::Result<void> ShowWindow() = 0;
   // Covers every screen black at once and holds the input, before anything of the show is known,
   // when the show is locked by the password; ShowWindow later shows the presentation there.
   // True when the screens are covered; a platform without such a cover leaves it to ShowWindow.

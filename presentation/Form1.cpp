@@ -82,9 +82,10 @@ class ScenePlayer {
     try {
       // The failure may have come before the window was shown, or the message may have hidden
       // it. A window that cannot be shown leaves the prompt to the host as it is.
-      host_.ShowWindow();
-      host_.Refresh(form_.Picture1);
-      host_.MakeTopmost();
+      if (host_.ShowWindow()) {
+        host_.Refresh(form_.Picture1);
+        host_.MakeTopmost();
+      }
     } catch (const std::exception&) {
     }
     while (host_.VerifyScreenSavePwd() != platform::PasswordVerdict::kAccepted) {
@@ -116,7 +117,9 @@ class ScenePlayer {
     }
     form_.MemPicture.SetBackColor(form_.Picture1.BackColor());
     LoadScenePicture(module1_, SceneOrFailure(package_, 0), form_.MemPicture, host_);
-    host_.ShowWindow();
+    if (base::Result<void> shown = host_.ShowWindow(); !shown) {
+      throw base::RuntimeFailure(shown.error(), kSource);
+    }
     host_.Refresh(form_.Picture1);
     host_.DoEvents();
     host_.MakeTopmost();

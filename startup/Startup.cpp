@@ -44,7 +44,7 @@ void StopShowWithMessage(platform::StartupHost& host, bool covered, std::string_
   }
   Guarded([&] { show->MessageBox(text, caption, platform::MessageIcon::kInformation); });
   Guarded([&] {
-    show->ShowWindow();
+    if (!show->ShowWindow()) return;
     show->MakeTopmost();
     while (show->ReadScreenSaveUsePassword().value_or(0) != 0 &&
            show->VerifyScreenSavePwd() != platform::PasswordVerdict::kAccepted) {

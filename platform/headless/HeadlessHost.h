@@ -78,7 +78,10 @@ class HeadlessHost final : public ShowHost {
   Size PrimaryScreenSize() override { return options_.screen; }
   void PlacePicture1(std::int32_t left, std::int32_t top, std::int32_t width,
                      std::int32_t height) override;
-  void ShowWindow() override { window_shown_ = true; }
+  base::Result<void> ShowWindow() override {
+    window_shown_ = true;
+    return {};
+  }
   void MakeTopmost() override { topmost_ = true; }
   int ShowCursor(bool show) override { return cursor_count_ += show ? 1 : -1; }
   Point GetCursorPos() override { return cursor_; }

@@ -83,7 +83,11 @@ class SdlShowHost final : public ShowHost {
     // The window and its renderer are made hidden now, so that a show with nowhere to draw
     // fails here, before it starts, rather than leave a failure message and a password prompt
     // to a window that does not exist. A trial window waits for the picture's size.
-    if (options_.mode != SdlWindowMode::kWindowed) OpenWindow();
+    if (options_.mode != SdlWindowMode::kWindowed) {
+      if (base::Result<void> opened = OpenWindow(); !opened) {
+        throw std::runtime_error(opened.error());
+      }
+    }
   }
 
   std::uint32_t GetTickCount() override { return clock_.Ticks(); }
@@ -146,12 +150,14 @@ class SdlShowHost final : public ShowHost {
     picture1_size_ = {width, height};
   }
 
-  void ShowWindow() override {
+  base::Result<void> ShowWindow() override {
     if (shown_) {
       SDL_ShowWindow(window_.get());
-      return;
+      return {};
     }
-    if (!window_) OpenWindow();
+    if (!window_) {
+      if (base::Result<void> opened = OpenWindow(); !opened) return opened;
+    }
     shown_ = true;
     ApplyCursorCount();
     Present();
@@ -162,14 +168,14 @@ class SdlShowHost final : public ShowHost {
       covers_->CoverCurrentDisplays();
     }
     KeepInFront();
+    return {};
   }
 
   // Everything ShowWindow does but the picture, which nothing has yet: the show's window black
   // on the primary display, the covers on the others, the input held, all in front; the X
   // server keeps them black by itself while the show reads its package.
   bool CoverScreens() override {
-    if (!FullScreen() || !lock_.in_use) return false;
-    ShowWindow();
+    if (!FullScreen() || !lock_.in_use || !ShowWindow()) return false;
     MakeTopmost();
     BlackUnderneath(window_.get());
     return true;
@@ -275,20 +281,21 @@ class SdlShowHost final : public ShowHost {
   }
 
  private:
-  // The window, hidden, with its renderer and presenter; throws when there is none to be had.
-  void OpenWindow() {
+  // The window, hidden, with its renderer and presenter; the reason when there is none.
+  base::Result<void> OpenWindow() {
     const Size screen = PrimaryScreenSize();
     // Made hidden and shown once its renderer is ready, so that it appears black at once.
     window_.reset(OpenPresentationWindow(options_, {screen.width, screen.height},
                                          {picture1_size_.width, picture1_size_.height}));
-    if (!window_) throw std::runtime_error(std::string("SDL window: ") + SDL_GetError());
+    if (!window_) return base::Error{std::string("SDL window: ") + SDL_GetError()};
     renderer_.reset(OpenPresentationRenderer(window_.get(), options_.mode));
     if (!renderer_) {
       const std::string reason = std::string("SDL renderer: ") + SDL_GetError();
       window_.reset();
-      throw std::runtime_error(reason);
+      return base::Error{reason};
     }
     presenter_.emplace(window_.get(), renderer_.get(), options_.scale, true);
+    return {};
   }
 
   // A signal ends the show as input would, and without the password.

@@ -218,19 +218,20 @@ class Win32ShowHost final : public ShowHost {
     if (window_.Get() != nullptr) ::InvalidateRect(window_.Get(), nullptr, FALSE);
   }
 
-  void ShowWindow() override {
-    if (window_.Get() == nullptr) return;
+  base::Result<void> ShowWindow() override {
+    if (window_.Get() == nullptr) return {};
     if (Preview()) {
       // The settings panel keeps the focus.
       ::ShowWindow(window_.Get(), SW_SHOWNA);
       ::UpdateWindow(window_.Get());
-      return;
+      return {};
     }
     ::ShowWindow(window_.Get(), SW_SHOW);
     covers_.Show();
     ::SetForegroundWindow(window_.Get());
     ::SetFocus(window_.Get());
     ::UpdateWindow(window_.Get());
+    return {};
   }
 
   void MakeTopmost() override {

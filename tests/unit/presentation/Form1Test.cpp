@@ -12,6 +12,7 @@
 #include "presentation/Form1.h"
 #include "presentation/Form1Input.h"
 #include "presentation/ShowSound.h"
+#include "tests/unit/support/FakeShowHost.h"
 #include "tests/unit/support/HeadlessShow.h"
 #include "tests/unit/support/ScratchFolder.h"
 #include "tests/unit/support/Surfaces.h"
@@ -366,6 +367,29 @@ TEST(Form1Failure, APictureThatCannotBeDecodedIsNamedByItsStoredNameAndMarksTheS
   EXPECT_FALSE(fine.module1.FailedAtRunTime);
 }
 
+// A host that cannot make the show's window says why; the show reports that as its failure,
+// and with the password in use still ends only on an accepted password.
+TEST(Form1Failure, AWindowTheHostCannotMakeIsReportedWithItsReason) {
+  for (const bool use_password : {false, true}) {
+    SCOPED_TRACE(use_password ? "password" : "no password");
+    Show show;
+    show.Add(Scene("a.jpg", 100));
+    testing_support::RecordEveryName(show.module1);
+    testing_support::FakeShowHost host;
+    host.picture = raster::Surface(8, 8);
+    host.window_failure = "SDL window: no visual to be had";
+    host.use_password = use_password ? 1 : 0;
+    host.refusals_left = 1;
+    presentation::RunPresentation(show.form, show.module1, show.effects, host);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_NE(host.messages[0].find("SDL window: no visual to be had"), std::string::npos)
+        << host.messages[0];
+    EXPECT_TRUE(show.module1.FailedAtRunTime);
+    EXPECT_EQ(host.windows_shown, 0);
+    EXPECT_EQ(host.password_prompts, use_password ? 2 : 0);
+  }
+}
+
 TEST(Form1Failure, UnreadablePictureReportsAndRestoresSoTheCleanUpRemovesEverything) {
   TempDir parent;
   auto folder = platform::ExtractFolder::CreateNumbered(parent.Path());
@@ -486,7 +510,7 @@ class ScriptedHost final : public platform::ShowHost {
   void SetInputHandlers(platform::InputHandlers*) override {}
   platform::Size PrimaryScreenSize() override { return {}; }
   void PlacePicture1(std::int32_t, std::int32_t, std::int32_t, std::int32_t) override {}
-  void ShowWindow() override {}
+  base::Result<void> ShowWindow() override { return {}; }
   void MakeTopmost() override {}
   int ShowCursor(bool) override { return 0; }
   platform::Point GetCursorPos() override { return cursor; }

@@ -1,5 +1,5 @@
 // A ShowHost for tests: a clock that moves 10 ms on every reading and every wait, no input,
-// no pictures; records the calls a test may want to look at.
+// no pictures unless given one; records the calls a test may want to look at.
 #pragma once
 
 #include <cstdint>
@@ -22,13 +22,18 @@ class FakeShowHost final : public platform::ShowHost {
   void SetInputHandlers(platform::InputHandlers* handlers) override { input = handlers; }
   platform::Size PrimaryScreenSize() override { return screen; }
   void PlacePicture1(std::int32_t, std::int32_t, std::int32_t, std::int32_t) override {}
-  void ShowWindow() override { ++windows_shown; }
+  base::Result<void> ShowWindow() override {
+    if (window_failure) return base::Error{*window_failure};
+    ++windows_shown;
+    return {};
+  }
   void MakeTopmost() override {}
   int ShowCursor(bool show) override { return cursor_count += show ? 1 : -1; }
   platform::Point GetCursorPos() override { return cursor; }
   void SetScreenSaverRunning(bool running) override { screen_saver_running = running; }
   base::Result<raster::Surface> LoadPicture(const std::string& path) override {
     loaded_pictures.push_back(path);
+    if (picture) return *picture;
     return base::Error{path};  // decoding is not this fake's business
   }
   void MciSendString(std::string_view command, std::string& reply) override {
@@ -54,6 +59,10 @@ class FakeShowHost final : public platform::ShowHost {
   platform::Point cursor{};
   platform::InputHandlers* input = nullptr;
   std::optional<std::uint32_t> use_password;
+  // What every picture decodes to; none: every decoding fails.
+  std::optional<raster::Surface> picture;
+  // Why no window can be shown; none: it can.
+  std::optional<std::string> window_failure;
   int yields = 0;
   int refreshes = 0;
   int windows_shown = 0;

@@ -347,7 +347,7 @@ TEST(Win32PreviewHost, DrawsInAChildOfTheParentAndIgnoresInput) {
 
   CountingHandlers handlers;
   host->SetInputHandlers(&handlers);
-  host->ShowWindow();
+  ASSERT_TRUE(host->ShowWindow());
   EXPECT_TRUE(::IsWindowVisible(child));
   EXPECT_NE(::GetFocus(), child) << "the panel keeps the focus";
   ::PostMessageW(child, WM_KEYDOWN, 'A', 0);
@@ -380,7 +380,7 @@ Surface Quadrants(int width, int height) {
 TEST(Win32PreviewHost, DrawsTheShowFittedDownIntoTheWindow) {
   PreviewParent parent;
   const auto host = platform::win32::MakeWin32PreviewHost(parent.Get());
-  host->ShowWindow();
+  ASSERT_TRUE(host->ShowWindow());
   host->DoEvents();
   host->Refresh(Quadrants(320, 240));
   MemoryCanvas canvas(152, 112);
@@ -416,7 +416,7 @@ TEST(Win32PreviewHost, EndsWhenTheParentGoesAndRefusesWhatIsNoWindow) {
   const auto host = platform::win32::MakeWin32PreviewHost(parent->Get());
   CountingHandlers handlers;
   host->SetInputHandlers(&handlers);
-  host->ShowWindow();
+  ASSERT_TRUE(host->ShowWindow());
   host->DoEvents();
   EXPECT_EQ(handlers.keys, 0);
   parent->Destroy();
