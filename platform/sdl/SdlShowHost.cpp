@@ -50,6 +50,9 @@ class SdlVideo {
   SdlVideo() {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    // No pointer grab of SDL's own while a button is down: letting it go at the release would
+    // let the locked show's own pointer grab go with it.
+    SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
     // X11 only: the grabs, the covers and the foreign window are X11's, and without an X
     // display SDL would fall back to a driver that shows nothing, so that the show would run
     // unseen. (SDL_VIDEODRIVER in the environment still chooses another.)
@@ -328,7 +331,19 @@ class SdlShowHost final : public ShowHost {
   void Dispatch(const SDL_Event& event) {
     // Input ends only the saver's own show; a trial window or a foreign one ignores it.
     const bool input_ends_show = FullScreen() && handlers_ != nullptr;
-    if (grabs_ && grabs_->Classify(event) != InputGrabs::Displacement::kNone) grabs_->Restore();
+    if (grabs_) {
+      // Held again at once after each event: SDL may have let the grabs go while handling it.
+      const InputGrabs::Displacement displacement = grabs_->Classify(event);
+      if (displacement != InputGrabs::Displacement::kNone) {
+        grabs_->Restore();
+      } else {
+        grabs_->Hold();
+      }
+      // A key or button that went past the show's window while another had the focus.
+      if (displacement == InputGrabs::Displacement::kMisdirected && input_ends_show) {
+        handlers_->KeyDown();
+      }
+    }
     switch (event.type) {
       case SDL_KEYDOWN:
         if (input_ends_show) handlers_->KeyDown();
