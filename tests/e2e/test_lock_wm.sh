@@ -4,7 +4,10 @@
 # desktop or of the other window on the screen, and the show still running:
 #   Alt+Tab; Escape then Alt+Tab; Alt+F4 together and apart; Super+D; a close request from
 #   another client (WM_DELETE_WINDOW through the window manager); activating and raising the
-#   other window; unmapping and iconifying the show's window.
+#   other window; unmapping and iconifying the show's window. After each, no other client can
+#   take the keyboard or the pointer.
+# Iconifying the show and pressing Alt+Tab at once, five times, never starts openbox's window
+# cycling nor gives the other window the focus, and the next key brings the prompt.
 # The right password then ends the show with status 0 and no tempN folder.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -92,6 +95,7 @@ covered_after() {
   seen=$(foreign_pixels)
   [ "$seen" -le 200 ] || fail "$seen pixels of the desktop or xlogo show 200 ms after $1"
   alive "$1"
+  grabs_held "$1"
   echo "lock under openbox: $1 ok"
 }
 dismiss_prompt() {
@@ -146,6 +150,28 @@ covered_after "iconifying the show"
 dismiss_prompt
 xdotool windowunmap "$show_window"
 covered_after "unmapping the show"
+
+# Iconified, and Alt+Tab at once: a grab on the show's own window ended with the window, and
+# openbox's window cycling could take the keyboard in that moment.
+other_id=$(printf '0x%x' "$other_window")
+for round in 1 2 3 4 5; do
+  dismiss_prompt
+  xdotool windowminimize "$show_window" keydown Alt_L key Tab
+  sleep 0.3
+  cycling=$(xdotool search --onlyvisible --classname OPENBOX_FOCUS_CYCLE_POPUP 2>/dev/null) || true
+  xdotool keyup Alt_L
+  [ -z "$cycling" ] || fail "openbox cycled windows when Alt+Tab came as the show was iconified"
+  covered_after "iconifying the show and Alt+Tab at once ($round)"
+  active=$(xprop -root _NET_ACTIVE_WINDOW)
+  [[ "$active" != *"$other_id" ]] || fail "xlogo got the focus: $active"
+  dismiss_prompt
+  xdotool key BackSpace
+  for _ in $(seq 50); do
+    prompt_up && break
+    sleep 0.1
+  done
+  prompt_up || fail "no prompt after a key, once the show was iconified ($round)"
+done
 
 # The right password still ends it.
 for _ in $(seq 3); do
