@@ -1,8 +1,10 @@
 // The cost of putting the show's picture on an X screen: the player's own present (full frame
 // and a quarter of it, at 1920 x 1080 and 3840 x 2160, 1:1) against a bare XShmPutImage plus
 // XSync of the same rectangle from a segment already filled, measured in the same run (mean
-// wall time of 60 presents each). Prints the ratios at the end (goal: at most 1.5). Needs an X
-// display large enough:
+// wall time of 60 presents each). Prints the ratios at the end (goal: at most 1.5). A third
+// column is the least a present of new pixels can cost: the bare put after writing the
+// rectangle into the segment from a picture in the show's own pixel layout (0x00BBGGRR, which
+// the server's 0x00RRGGBB needs converted). Needs an X display large enough:
 //   xvfb-run -a -s "-screen 0 3840x2160x24" build/bench/bench_present
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -18,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/sdl/PresentPixels.h"
 #include "platform/sdl/SdlShowHost.h"
 #include "raster/Surface.h"
 
@@ -75,8 +78,9 @@ void ProjectPresent(benchmark::State& state, Shape shape) {
 // The bare puts' own connection, opened before SDL comes and goes.
 Display* bare_display = nullptr;
 
-// A bare put: own window, a segment filled once.
-void BarePut(benchmark::State& state, Shape shape) {
+// A bare put: own window, a segment filled once; with `fresh`, filled again from a new picture
+// before every put.
+void BarePut(benchmark::State& state, Shape shape, bool fresh) {
   Display* display = bare_display;
   if (display == nullptr || XShmQueryExtension(display) == False) {
     state.SkipWithError("no display with MIT-SHM");
@@ -104,7 +108,20 @@ void BarePut(benchmark::State& state, Shape shape) {
     image->data[i] = static_cast<char>(i);
   const platform::Rect area = Area(shape);
   const GC gc = DefaultGC(display, screen);
+  raster::Surface picture(shape.width, shape.height);
+  const platform::PixelImage segment{reinterpret_cast<std::uint32_t*>(image->data),
+                                     {shape.width, shape.height},
+                                     static_cast<std::size_t>(image->bytes_per_line) / 4};
+  const platform::Placement one_to_one{{0, 0, shape.width, shape.height}, 1};
+  std::uint32_t colour = 0;
   for (auto _ : state) {
+    if (fresh) {
+      state.PauseTiming();
+      picture.SetBackColor(++colour & 0xFFFFFF);
+      picture.Cls();
+      state.ResumeTiming();
+      platform::WritePlaced(picture, one_to_one, area, segment, true);
+    }
     XShmPutImage(display, window, gc, image, area.left, area.top, area.left, area.top,
                  static_cast<unsigned>(area.width), static_cast<unsigned>(area.height), False);
     XSync(display, False);
@@ -136,7 +153,10 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark(("present/" + Name(shape)).c_str(), ProjectPresent, shape)
         ->Unit(benchmark::kMillisecond)
         ->Iterations(60);
-    benchmark::RegisterBenchmark(("bare/" + Name(shape)).c_str(), BarePut, shape)
+    benchmark::RegisterBenchmark(("bare/" + Name(shape)).c_str(), BarePut, shape, false)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(60);
+    benchmark::RegisterBenchmark(("fresh/" + Name(shape)).c_str(), BarePut, shape, true)
         ->Unit(benchmark::kMillisecond)
         ->Iterations(60);
   }
@@ -154,14 +174,19 @@ int main(int argc, char** argv) {
   } reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   std::printf(
-      "\nPresent against a bare XShmPutImage + XSync of the same rectangle (goal <= 1.5):\n");
+      "\nPresent against a bare XShmPutImage + XSync of the same rectangle (goal <= 1.5), and\n"
+      "against the same put of new pixels written from the show's layout first:\n");
   for (const Shape& shape : kShapes) {
     const auto& m = Medians("all");
     const auto p = m.find("present/" + Name(shape));
     const auto b = m.find("bare/" + Name(shape));
-    if (p == m.end() || b == m.end() || b->second <= 0) continue;
-    std::printf("  %-20s %8.3f ms against %8.3f ms: %5.2fx\n", Name(shape).c_str(), p->second,
-                b->second, p->second / b->second);
+    const auto f = m.find("fresh/" + Name(shape));
+    if (p == m.end() || b == m.end() || f == m.end() || b->second <= 0 || f->second <= 0) {
+      continue;
+    }
+    std::printf("  %-20s %8.3f ms against %8.3f ms: %5.2fx; against %8.3f ms: %5.2fx\n",
+                Name(shape).c_str(), p->second, b->second, p->second / b->second, f->second,
+                p->second / f->second);
   }
   benchmark::Shutdown();
   if (bare_display != nullptr) XCloseDisplay(bare_display);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <type_traits>
 
 #include "effects/EffectModule.h"
@@ -47,14 +48,14 @@ class TransitionFrame {
   // the steps without refreshing. Returns false when the steps are to end (QuitFlag seen).
   template <typename Draw>
   bool Step(Draw&& draw) {
-    const std::uint32_t t0 = loop_.GetTickCount();
+    const StepStart start{loop_.GetTickCount(), loop_.GetMicroseconds()};
     if constexpr (std::is_same_v<std::invoke_result_t<Draw>, bool>) {
       if (!draw()) return false;
     } else {
       draw();
     }
     RefreshDrawn();
-    return Wait(t0);
+    return Wait(start);
   }
 
   // `count` steps with an integer counter i = 0 .. count - 1; `body(i)` draws step i.
@@ -84,8 +85,16 @@ class TransitionFrame {
   void RefreshDrawn();
   // Adds the box (x1, y1)-(x2, y2), corners inclusive and in any order, to the drawn area.
   void MarkDrawn(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2);
-  // Yields until the clock has passed t0 + interval, at least once; false when QuitFlag is -1.
-  bool Wait(std::uint32_t t0);
+  // The clock's readings at the start of a step.
+  struct StepStart {
+    std::uint32_t tick;
+    std::optional<std::int64_t> microseconds;
+  };
+  // Yields until the clock has passed the step's start + interval, at least once; false when
+  // QuitFlag is -1.
+  bool Wait(const StepStart& start);
+  // The same on a clock of microseconds.
+  bool WaitMicroseconds(std::int64_t start);
 
   State& state_;
   platform::EventLoop& loop_;

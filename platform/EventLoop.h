@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "platform/Geometry.h"
 #include "raster/Surface.h"
@@ -13,6 +14,10 @@ class EventLoop {
   virtual ~EventLoop() = default;
   // Milliseconds, monotonic; compare readings with base::TickReached (the clock may wrap).
   virtual std::uint32_t GetTickCount() = 0;
+  // Microseconds on the same clock, counted from a fixed moment, where the host has a clock
+  // finer than its tick; none otherwise. A transition step then lasts its interval to the
+  // microsecond rather than until the first whole tick past it.
+  virtual std::optional<std::int64_t> GetMicroseconds() { return std::nullopt; }
   // Dispatches every pending window message to the input handlers, then returns.
   virtual void DoEvents() = 0;
   // Blocks until a window message is pending or the clock reads at least `tick`.

@@ -17,8 +17,9 @@ class StartupHost : public Messages {
   virtual std::int64_t GetForegroundWindow() = 0;
   // PwdChangePasswordA: the password-change dialog, transient for `parent_window` if it exists.
   virtual void PwdChangePasswordA(std::string_view key_name, std::int64_t parent_window) = 0;
-  // Shows the settings dialog modally; returns when it hides or is closed.
-  virtual void ShowSettingsModal(SettingsForm& form) = 0;
+  // Shows the settings dialog modally; returns when it hides or is closed. The reason when the
+  // dialog cannot be shown at all.
+  virtual base::Result<void> ShowSettingsModal(SettingsForm& form) = 0;
   // The presentation window's services, created on first use; the reason when there is no
   // display or window to show on.
   virtual base::Result<ShowHost*> Show() = 0;

@@ -41,10 +41,10 @@ bool Form::Command1_Click(int index) {
   return true;
 }
 
-void ShowModal(const package::ShowState& module1, platform::StartupHost& host) {
+base::Result<void> ShowModal(const package::ShowState& module1, platform::StartupHost& host) {
   Form form(module1, host);
   form.Form_Load();
-  host.ShowSettingsModal(form);
+  return host.ShowSettingsModal(form);
 }
 
 }  // namespace scenesaver::settings

@@ -5,6 +5,7 @@
 
 #include <array>
 
+#include "base/Result.h"
 #include "base/Texts.h"
 #include "package/ShowState.h"
 #include "platform/StartupHost.h"
@@ -39,7 +40,7 @@ class Form final : public platform::SettingsForm {
 };
 
 // Loads the form, shows it modally through the host's dialog window and releases it when the
-// dialog is hidden or closed.
-void ShowModal(const package::ShowState& module1, platform::StartupHost& host);
+// dialog is hidden or closed. The host's reason when the dialog cannot be shown.
+base::Result<void> ShowModal(const package::ShowState& module1, platform::StartupHost& host);
 
 }  // namespace scenesaver::settings

@@ -75,17 +75,24 @@ int RunShow(package::ShowState& module1, std::optional<platform::OwnedFolder>& p
   return module1.FailedAtRunTime ? kExitShowFailed : kExitNormal;
 }
 
-// C1, C2
-void RunSettings(const package::ShowState& module1, platform::StartupHost& host,
-                 const Windows& windows) {
-  if (module1.PackageRecord.HasSettings != 0) {
-    Guarded([&] { windows.settings_show_modal(module1, host); });
-  } else {
+// C1, C2. Returns the exit code: a dialog that cannot be shown is told like a show that
+// cannot be, and the program ends with a failure.
+int RunSettings(const package::ShowState& module1, platform::StartupHost& host,
+                const Windows& windows) {
+  if (module1.PackageRecord.HasSettings == 0) {
     Guarded([&] {
       host.MessageBox(base::Tr(kNoSettings), base::Tr(kNoSettingsCaption),
                       platform::MessageIcon::kInformation);
     });
+    return kExitNormal;
   }
+  base::Result<void> shown;
+  Guarded([&] { shown = windows.settings_show_modal(module1, host); });
+  if (!shown) {
+    Guarded([&] { host.ReportFailure(shown.error()); });
+    return kExitNoDialog;
+  }
+  return kExitNormal;
 }
 
 // A1 to A3
@@ -210,8 +217,7 @@ int Main(std::string_view argument_text, platform::StartupHost& host,
     case StartMode::kShow:
       return RunShow(module1, private_folder, host, windows, covered);
     case StartMode::kSettings:
-      RunSettings(module1, host, windows);
-      break;
+      return RunSettings(module1, host, windows);
     case StartMode::kPasswordChange:
       RunPasswordChange(argument_text, host);
       break;

@@ -30,7 +30,8 @@ ProgramFiles ProgramFilesFor(const std::string& program_path);
 struct Windows {
   std::function<void(package::ShowState&, effects::State&, platform::ShowHost&)> form1_load;
   std::function<void(const package::ShowState&, platform::ExtractFolder&)> form1_unload;
-  std::function<void(const package::ShowState&, platform::StartupHost&)> settings_show_modal;
+  std::function<base::Result<void>(const package::ShowState&, platform::StartupHost&)>
+      settings_show_modal;
   static Windows Real();
 };
 
@@ -64,6 +65,7 @@ inline constexpr int kExitNoWindowsDirectory = 1;
 // The show could not be shown: no display, or no window to draw in.
 inline constexpr int kExitNoDisplay = 1;
 inline constexpr int kExitShowFailed = 1;  // the show ended with a failure message
+inline constexpr int kExitNoDialog = 1;    // the settings dialog could not be shown
 
 // Runs the start-up for the argument text (the command line after the program's name).
 // `program_path` is the running program's real file. Returns the process exit code.

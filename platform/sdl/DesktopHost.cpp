@@ -55,7 +55,9 @@ void DesktopHost::PwdChangePasswordA(std::string_view key_name, std::int64_t par
   GtkPasswordChangeDialog(key_name, parent_window);
 }
 
-void DesktopHost::ShowSettingsModal(SettingsForm& form) { GtkSettingsDialogModal(form); }
+base::Result<void> DesktopHost::ShowSettingsModal(SettingsForm& form) {
+  return GtkSettingsDialogModal(form);
+}
 
 base::Result<ShowHost*> DesktopHost::Show() {
   if (show_failure_) return base::Error{*show_failure_};

@@ -21,7 +21,7 @@ class DesktopHost final : public StartupHost {
   // The window _NET_ACTIVE_WINDOW names, 0 when there is none (no display, no window manager).
   std::int64_t GetForegroundWindow() override;
   void PwdChangePasswordA(std::string_view key_name, std::int64_t parent_window) override;
-  void ShowSettingsModal(SettingsForm& form) override;
+  base::Result<void> ShowSettingsModal(SettingsForm& form) override;
   base::Result<ShowHost*> Show() override;
   bool CoverScreensForShow() override;
   void ReportFailure(std::string_view text) override;

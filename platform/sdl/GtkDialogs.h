@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Result.h"
 #include "platform/StartupHost.h"
 
 namespace scenesaver::platform {
@@ -19,7 +20,8 @@ bool EnsureGtk();
 void GtkMessageBox(std::string_view text, std::string_view caption, MessageIcon icon,
                    const std::function<bool()>& closes_when = {});
 void GtkPasswordChangeDialog(std::string_view key_name, std::int64_t parent_window);
-void GtkSettingsDialogModal(SettingsForm& form);
+// The reason when GTK cannot start.
+base::Result<void> GtkSettingsDialogModal(SettingsForm& form);
 
 // A control of the settings dialog, its text as shown, the width in pixels its content needs
 // and the width the layout's twips give it.

@@ -254,10 +254,11 @@ class SettingsWindow {
 
 }  // namespace
 
-void GtkSettingsDialogModal(SettingsForm& form) {
-  if (!EnsureGtk()) return;
+base::Result<void> GtkSettingsDialogModal(SettingsForm& form) {
+  if (!EnsureGtk()) return base::Error{"the settings dialog cannot be shown: no display to open"};
   SettingsWindow window(form);
   window.RunModal();
+  return {};
 }
 
 std::vector<ControlFit> MeasureSettingsDialog(SettingsForm& form) {

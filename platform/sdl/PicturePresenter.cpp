@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/sdl/PresentPixels.h"
 #include "platform/sdl/ShmPresenter.h"
 
 namespace scenesaver::platform {
@@ -35,12 +36,15 @@ void PicturePresenter::Show(const raster::Surface& picture, const Rect& changed)
   Rect part = ClipTo(changed, size);
   if (shown_.Width() != size.width || shown_.Height() != size.height) {
     shown_ = picture;
+    behind_ = {};
     part = {0, 0, size.width, size.height};
     texture_stale_ = true;
     // A new size leaves margins elsewhere.
     Redraw();
     return;
   }
+  if (PresentDirectly(picture, part)) return;
+  CatchUp();
   for (std::int32_t y = part.top; y < part.Bottom(); ++y) {
     std::memcpy(shown_.Row(y) + part.left, picture.Row(y) + part.left,
                 static_cast<std::size_t>(part.width) * sizeof(std::uint32_t));
@@ -54,7 +58,28 @@ void PicturePresenter::Show(const raster::Surface& picture, const Rect& changed)
   }
 }
 
+bool PicturePresenter::PresentDirectly(const raster::Surface& picture, const Rect& part) {
+  if (!shm_ || blank_) return false;
+  const Placement placement = CurrentPlacement();
+  const Size size{picture.Width(), picture.Height()};
+  if (!PlacedWholeOneToOne(placement, size, shm_->WindowSize())) return false;
+  // The image keeps what the kept copy lacks only while one placement holds for all of it.
+  if (!behind_.Empty() && placement != behind_placement_) CatchUp();
+  if (!shm_->Present(picture, placement, part, false)) return false;
+  behind_ = Union(behind_, part);
+  behind_placement_ = placement;
+  texture_stale_ = true;
+  return true;
+}
+
+void PicturePresenter::CatchUp() {
+  if (behind_.Empty()) return;
+  if (shm_) shm_->ReadBack(shown_, behind_placement_, behind_);
+  behind_ = {};
+}
+
 void PicturePresenter::Redraw() {
+  CatchUp();
   const Rect whole{0, 0, shown_.Width(), shown_.Height()};
   if (shm_ && !blank_) {
     shm_->Present(shown_, CurrentPlacement(), whole, true);
@@ -65,11 +90,13 @@ void PicturePresenter::Redraw() {
 }
 
 void PicturePresenter::WindowResized() {
+  CatchUp();  // before the image of the old size goes
   if (shm_) shm_->ReadWindowSize();
   Redraw();
 }
 
 void PicturePresenter::Blank() {
+  CatchUp();
   blank_ = true;
   shm_.reset();  // the renderer draws the black window from now on
 }
@@ -86,6 +113,7 @@ void PicturePresenter::PresentWithRenderer(const Rect& changed) {
 }
 
 void PicturePresenter::DrawWithRenderer() {
+  CatchUp();
   SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 0xFF);
   SDL_RenderClear(renderer_);
   if (blank_ || shown_.Width() <= 0 || shown_.Height() <= 0) return;

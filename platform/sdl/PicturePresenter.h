@@ -1,6 +1,7 @@
 // The show's picture on its window: kept as last shown, scaled to the window, put on the screen
 // through MIT-SHM where the display allows it, else through an SDL renderer (which the password
-// prompt also draws with).
+// prompt also draws with). Shown 1:1 and whole through MIT-SHM, the picture is kept only in the
+// shared image, and the copy of it here is brought up to date when something needs it.
 #pragma once
 
 #include <SDL.h>
@@ -42,6 +43,11 @@ class PicturePresenter {
  private:
   Placement CurrentPlacement() const;
   void PresentWithRenderer(const Rect& changed);
+  // Shows `part` of the picture straight from it through MIT-SHM when the picture is placed
+  // whole at 1:1; false when it must go through the kept copy instead.
+  bool PresentDirectly(const raster::Surface& picture, const Rect& part);
+  // Brings the kept copy up to date from the shared image.
+  void CatchUp();
 
   SDL_Window* window_;
   SDL_Renderer* renderer_;
@@ -53,6 +59,9 @@ class PicturePresenter {
   std::unique_ptr<SDL_Texture, TextureDestroyer> texture_;
   bool texture_stale_ = true;
   raster::Surface shown_;
+  // The part of shown_ that only the shared image holds, and the placement it was shown with.
+  Rect behind_;
+  Placement behind_placement_;
   bool blank_ = false;
 };
 

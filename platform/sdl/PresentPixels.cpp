@@ -181,6 +181,24 @@ Rect WritePlaced(const raster::Surface& picture, const Placement& placement, con
   return target;
 }
 
+bool PlacedWholeOneToOne(const Placement& placement, Size picture, Size window) {
+  const Rect& area = placement.area;
+  return placement.factor == 1 && area.width == picture.width && area.height == picture.height &&
+         ClipTo(area, window) == area;
+}
+
+void ReadPlaced(const PixelImage& in, const Placement& placement, const Rect& part,
+                raster::Surface& picture, bool swap_red_blue) {
+  const Rect read = ClipTo(part, {picture.Width(), picture.Height()});
+  if (read.Empty()) return;
+  for (std::int32_t y = read.top; y < read.Bottom(); ++y) {
+    const std::uint32_t* row = in.pixels +
+                               static_cast<std::size_t>(y + placement.area.top) * in.stride +
+                               placement.area.left + read.left;
+    WriteRow(row, 0, 1, picture.Row(y) + read.left, read.width, swap_red_blue);
+  }
+}
+
 int Margins(const Placement& placement, Size window, Rect (&margins)[4]) {
   const Rect inside = ClipTo(placement.area, window);
   int count = 0;

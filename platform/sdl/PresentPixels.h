@@ -28,6 +28,15 @@ Rect PlacedArea(const Placement& placement, Size picture, const Rect& changed, S
 Rect WritePlaced(const raster::Surface& picture, const Placement& placement, const Rect& changed,
                  const PixelImage& out, bool swap_red_blue);
 
+// True when the placement puts the picture in the window whole, pixel for pixel: the image
+// then holds every picture pixel and ReadPlaced can give them back.
+bool PlacedWholeOneToOne(const Placement& placement, Size picture, Size window);
+
+// The reverse of WritePlaced for such a placement: `part` (picture pixels) of the picture read
+// back from the image.
+void ReadPlaced(const PixelImage& in, const Placement& placement, const Rect& part,
+                raster::Surface& picture, bool swap_red_blue);
+
 // The window minus the placed picture as at most four rectangles (top, bottom, left, right);
 // empty ones are left out. Returns their count.
 int Margins(const Placement& placement, Size window, Rect (&margins)[4]);

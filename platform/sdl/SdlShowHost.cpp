@@ -90,6 +90,7 @@ class SdlShowHost final : public ShowHost {
   }
 
   std::uint32_t GetTickCount() override { return clock_.Ticks(); }
+  std::optional<std::int64_t> GetMicroseconds() override { return clock_.Microseconds(); }
 
   void DoEvents() override {
     ProbeForeignWindowNowAndThen();

@@ -118,6 +118,10 @@ struct ShmPresenter::Parts {
   XImage* image = nullptr;
   bool attached = false;
 
+  PixelImage Pixels() const {
+    return {reinterpret_cast<std::uint32_t*>(image->data), image_size,
+            static_cast<std::size_t>(image->bytes_per_line) / 4};
+  }
   void DropImage() {
     if (attached) {
       XShmDetach(display, &info);
@@ -213,13 +217,22 @@ bool ShmPresenter::Resize(Size window) {
   return true;
 }
 
-void ShmPresenter::Present(const raster::Surface& picture, const Placement& placement,
+bool ShmPresenter::ReadBack(raster::Surface& picture, const Placement& placement,
+                            const Rect& part) const {
+  const Parts& p = *parts_;
+  if (!p.attached ||
+      !PlacedWholeOneToOne(placement, {picture.Width(), picture.Height()}, p.image_size)) {
+    return false;
+  }
+  ReadPlaced(p.Pixels(), placement, part, picture, p.swap_red_blue);
+  return true;
+}
+
+bool ShmPresenter::Present(const raster::Surface& picture, const Placement& placement,
                            const Rect& changed, bool with_margins) {
   Parts& p = *parts_;
-  if (p.image_size != p.window_size && !Resize(p.window_size)) return;
-  const PixelImage out{reinterpret_cast<std::uint32_t*>(p.image->data), p.image_size,
-                       static_cast<std::size_t>(p.image->bytes_per_line) / 4};
-  const Rect put = WritePlaced(picture, placement, changed, out, p.swap_red_blue);
+  if (p.image_size != p.window_size && !Resize(p.window_size)) return false;
+  const Rect put = WritePlaced(picture, placement, changed, p.Pixels(), p.swap_red_blue);
   if (with_margins) {
     Rect margins[4];
     const int count = Margins(placement, p.window_size, margins);
@@ -235,6 +248,7 @@ void ShmPresenter::Present(const raster::Surface& picture, const Placement& plac
   }
   // The segment is written again by the next present: wait until the server has read it.
   XSync(p.display, False);
+  return true;
 }
 
 }  // namespace scenesaver::platform

@@ -29,8 +29,13 @@ class ShmPresenter {
 
   // Shows `changed` (picture pixels) of the picture as `placement` places it, and with
   // `with_margins` blackens the rest of the window too. Waits until the server has done so.
-  void Present(const raster::Surface& picture, const Placement& placement, const Rect& changed,
+  // False when no image could be made for the window's size (nothing was shown).
+  bool Present(const raster::Surface& picture, const Placement& placement, const Rect& changed,
                bool with_margins);
+  // Reads `part` of the picture last presented with `placement` back from the image, which
+  // keeps it between presents; only for a placement that PlacedWholeOneToOne accepts for the
+  // image's size. False when there is no such image (the window was resized since).
+  bool ReadBack(raster::Surface& picture, const Placement& placement, const Rect& part) const;
 
  private:
   struct Parts;

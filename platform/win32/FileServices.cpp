@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "platform/win32/AnsiText.h"
+#include "platform/win32/SystemMessage.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/WindowsApi.h"
 
@@ -10,20 +11,7 @@ namespace scenesaver::platform {
 
 namespace {
 
-// The system's text for an error code, in UTF-8.
-std::string SystemMessage(DWORD error) {
-  wchar_t* buffer = nullptr;
-  const DWORD length = ::FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-  std::wstring text =
-      length > 0 ? std::wstring(buffer, length) : L"error " + std::to_wstring(error);
-  if (buffer != nullptr) ::LocalFree(buffer);
-  while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) {
-    text.pop_back();
-  }
-  return win32::Utf8FromWide(text);
-}
+using win32::SystemMessage;
 
 std::string Describe(const std::string& path, DWORD error) {
   return path + ": " + SystemMessage(error);

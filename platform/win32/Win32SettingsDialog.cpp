@@ -3,11 +3,11 @@
 #include <exception>
 #include <memory>
 #include <optional>
-#include <stdexcept>
 #include <type_traits>
 
 #include "platform/win32/DialogTemplate.h"
 #include "platform/win32/SettingsDialogLayout.h"
+#include "platform/win32/SystemMessage.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/WindowDpi.h"
 
@@ -82,7 +82,7 @@ class SettingsDialog {
  public:
   explicit SettingsDialog(SettingsForm& form) : form_(form) {}
 
-  void Run(HWND owner) {
+  base::Result<void> Run(HWND owner) {
     DialogTemplate dialog(kDialogStyle, WideFromUtf8(layout::kCaption), 200, 100);
     for (const layout::Control& control : layout::kControls) {
       dialog.AddButton(ControlStyle(control), static_cast<WORD>(ControlId(control)),
@@ -92,7 +92,11 @@ class SettingsDialog {
         ::DialogBoxIndirectParamW(::GetModuleHandleW(nullptr), dialog.Get(), owner, &Procedure,
                                   reinterpret_cast<LPARAM>(this));
     if (failure_) std::rethrow_exception(failure_);
-    if (result == -1) throw std::runtime_error("the settings dialog cannot be created");
+    if (result == -1) {
+      return base::Error{"the settings dialog cannot be created: " +
+                         SystemMessage(::GetLastError())};
+    }
+    return {};
   }
 
  private:
@@ -211,9 +215,9 @@ class SettingsDialog {
 
 }  // namespace
 
-void ShowSettingsDialog(SettingsForm& form, HWND owner) {
+base::Result<void> ShowSettingsDialog(SettingsForm& form, HWND owner) {
   SettingsDialog dialog(form);
-  dialog.Run(owner);
+  return dialog.Run(owner);
 }
 
 }  // namespace scenesaver::platform::win32

@@ -3,6 +3,7 @@
 // Enter) and Command1(1) "キャンセル" (Esc), placed in pixels from the form's twips.
 #pragma once
 
+#include "base/Result.h"
 #include "platform/StartupHost.h"
 #include "platform/win32/WindowsApi.h"
 
@@ -15,8 +16,8 @@ inline constexpr int kFrameId = 1100;
 
 // Shows `form` (already loaded) modally over `owner` (nullptr: no owner) until Command1_Click
 // returns true or the user closes the window; closing calls no handler. Exceptions from the
-// form's handlers end the dialog and are rethrown here. Throws std::runtime_error when the
-// dialog cannot be created.
-void ShowSettingsDialog(SettingsForm& form, HWND owner = nullptr);
+// form's handlers end the dialog and are rethrown here, once the system's frames are left.
+// The reason, with the system's word for it, when the dialog cannot be created.
+base::Result<void> ShowSettingsDialog(SettingsForm& form, HWND owner = nullptr);
 
 }  // namespace scenesaver::platform::win32

@@ -35,6 +35,8 @@ void Win32StartupHost::PwdChangePasswordA(std::string_view key_name, std::int64_
   ChangeScreenSaverPassword(key_name, WindowFromNumber(parent_window));
 }
 
-void Win32StartupHost::ShowSettingsModal(SettingsForm& form) { ShowSettingsDialog(form); }
+base::Result<void> Win32StartupHost::ShowSettingsModal(SettingsForm& form) {
+  return ShowSettingsDialog(form);
+}
 
 }  // namespace scenesaver::platform::win32

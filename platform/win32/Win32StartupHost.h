@@ -23,7 +23,8 @@ class Win32StartupHost final : public StartupHost {
   // PwdChangePasswordA(key_name, parent_window, 0, 0) of "mpr.dll" on the 9x line; elsewhere a
   // message that the system manages the screen-saver password.
   void PwdChangePasswordA(std::string_view key_name, std::int64_t parent_window) override;
-  void ShowSettingsModal(SettingsForm& form) override;
+  // The settings dialog; the reason when the system cannot create it.
+  base::Result<void> ShowSettingsModal(SettingsForm& form) override;
   base::Result<ShowHost*> Show() override;
   // The show inside the window `parent_window` names; the reason when it is not a window.
   base::Result<ShowHost*> Preview(std::int64_t parent_window) override;

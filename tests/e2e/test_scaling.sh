@@ -3,7 +3,8 @@
 # 800x600 demo is drawn 3x, centred, each of its pixels an exact 3x3 block of the rendered
 # frame's pixel; --scale=1 gives the rendered frame itself, centred; in a 320x200 window (an
 # XScreenSaver preview) the whole show is visible, scaled down to 267x200 between black bars;
-# a 1024x768 show on an 800x600 screen is scaled down whole.
+# a 1024x768 show on an 800x600 screen is scaled down whole; a show kept only in the shared
+# image between presents comes back whole behind the password prompt and after it.
 set -euo pipefail
 build=${BUILD_DIR:-build}
 scenepack=$build/tools/scenepack/scenepack
@@ -125,4 +126,41 @@ check_fit() {
   awk -v e="$error" 'BEGIN { exit !(e < 0.05) }' || { echo "not the whole show fitted (RMSE $error)"; return 1; }
 }
 SHOW=$work/big.scr play_shot fit check_fit
+
+# 5. A 640x480 show sits whole at 1:1 on this screen, where the picture is kept only in the
+# shared image between presents. After the first scene (red) has given way to green, the
+# password prompt's backdrop and the screen after Escape show green, not the first picture.
+pixel() { import -window root -crop "1x1+$1+$2" -depth 8 rgb:- | od -An -tu1 | xargs; }
+convert -size 640x480 xc:'#ff0000' "$work/red.png"
+convert -size 640x480 xc:'#00ff00' "$work/green.png"
+python3 "$(dirname "$0")/make_saver.py" "$build/startup/scenesaver" "$work/colours.scr" \
+  --size 640x480 --display-ms 3000 --scene "$work/red.png" --scene "$work/green.png" \
+  --scene "$work/green.png"
+config=$XDG_CONFIG_HOME/scenesaver
+mkdir -p "$config" && chmod 700 "$config"
+printf '1\n' >"$config/ScreenSaveUsePassword"
+# The hash of "secret".
+printf '%s\n' '$argon2id$v=19$m=65536,t=2,p=1$losJMXpCl3dPXDc7NZWR2w$x0XOhxKKRr2hpmQtJlzJzH3R8RwP4lKrWg0fCrs68WU' \
+  >"$config/password"
+chmod 600 "$config/ScreenSaveUsePassword" "$config/password"
+green='0 255 0'
+"$work/colours.scr" /S &
+pid=$!
+until_pixel() {  # X Y COLOUR WHAT: waits up to 20 s
+  for _ in $(seq 200); do
+    [ "$(pixel "$1" "$2")" = "$3" ] && return
+    kill -0 "$pid" 2>/dev/null || fail "the show ended waiting for $4"
+    sleep 0.1
+  done
+  fail "no $4: pixel $1,$2 is $(pixel "$1" "$2")"
+}
+until_pixel 400 300 "$green" "second scene"
+xdotool key BackSpace
+until_pixel 124 194 "48 48 48" "password prompt"
+[ "$(pixel 100 80)" = "$green" ] || fail "the prompt's backdrop is $(pixel 100 80), not the scene shown"
+xdotool key Escape
+until_pixel 400 300 "$green" "scene after the prompt"
+kill -TERM "$pid"
+wait "$pid" || true
+pid=
 echo "ok: 800x600"

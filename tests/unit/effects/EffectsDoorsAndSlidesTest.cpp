@@ -95,16 +95,4 @@ TEST(EffectsSlides, FromBottomNeverDrawsTheBottomRowDuringItsSteps) {
   EXPECT_TRUE(h.Shows(h.next));
 }
 
-TEST(EffectsSlides, EndValuesDecideBetween20And21Steps) {
-  // Effect 5 counts to W, effect 8 to H - 1.
-  for (const auto& [width, steps] : {std::pair{640, 21u}, {800, 21u}, {1280, 21u}, {1024, 20u}}) {
-    Harness h(width, 1);
-    EXPECT_EQ(h.Play(5).steps.size(), steps) << "end " << width;
-  }
-  for (const auto& [height, steps] : {std::pair{768, 21u}, {1024, 20u}, {600, 20u}, {480, 20u}}) {
-    Harness h(1, height);
-    EXPECT_EQ(h.Play(8).steps.size(), steps) << "end " << height - 1;
-  }
-}
-
 }  // namespace

@@ -1,8 +1,14 @@
 // The frame every transition shares: opening copy, pacing, quit handling, final copy.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "EffectsTestSupport.h"
 #include "base/Numbers.h"
@@ -31,6 +37,40 @@ TEST(EffectsFrame, StepCountsAt800x600) {
     EXPECT_EQ(run.refreshed_after_final, RefreshesAfterFinalCopy(number));
   }
 }
+
+// The slides, wipes and pushes that run a single-precision counter up by a twentieth of an end
+// value: the sums land on the end exactly for some ends and just above it for others, so the end
+// decides between 20 and 21 steps. `across` counts to W, `down` to H - 1.
+struct EndValueCounters {
+  const char* family;
+  int across;
+  int down;
+};
+
+void PrintTo(const EndValueCounters& counters, std::ostream* out) {
+  *out << counters.family << " (" << counters.across << " and " << counters.down << ")";
+}
+
+class EffectsEndValueSteps : public testing::TestWithParam<EndValueCounters> {};
+
+TEST_P(EffectsEndValueSteps, DecideBetween20And21Steps) {
+  for (const auto& [width, steps] : {std::pair{640, 21u}, {800, 21u}, {1280, 21u}, {1024, 20u}}) {
+    Harness h(width, 1);
+    EXPECT_EQ(h.Play(GetParam().across).steps.size(), steps) << "end " << width;
+  }
+  for (const auto& [height, steps] : {std::pair{768, 21u}, {1024, 20u}, {600, 20u}, {480, 20u}}) {
+    Harness h(1, height);
+    EXPECT_EQ(h.Play(GetParam().down).steps.size(), steps) << "end " << height - 1;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(EffectsCounters, EffectsEndValueSteps,
+                         testing::Values(EndValueCounters{"Slides", 5, 8},
+                                         EndValueCounters{"Wipes", 19, 20},
+                                         EndValueCounters{"Pushes", 26, 29}),
+                         [](const testing::TestParamInfo<EndValueCounters>& info) {
+                           return std::string(info.param.family);
+                         });
 
 TEST(EffectsFrame, EveryTransitionEndsOnTheWholeNextPicture) {
   for (int number = 1; number <= 29; ++number) {
@@ -114,6 +154,48 @@ TEST(EffectsFrame, TheClockWrappingAroundNeitherStallsNorShortensASteps) {
     EXPECT_EQ(run.steps.size(), 21u);
     EXPECT_EQ(h.loop.waits, 21);
     EXPECT_EQ(static_cast<std::uint32_t>(h.loop.now - start), 21u * 51);
+  }
+}
+
+// A host with a clock finer than its tick: a step lasts its interval to the microsecond, not
+// until the first whole tick past it (which made 40 steps of 10 ms last at least 440 ms).
+TEST(EffectsFrame, AFinerClockEndsEachStepJustPastItsInterval) {
+  struct FineLoop : RecordingLoop {
+    std::int64_t us = 7'000'250;  // a quarter of a millisecond into a tick
+    std::vector<std::int64_t> refreshed_at;
+    std::uint32_t GetTickCount() override { return static_cast<std::uint32_t>(us / 1000); }
+    std::optional<std::int64_t> GetMicroseconds() override { return us; }
+    void DoEvents() override { us += 30; }  // a yield's own time
+    void WaitForEventsUntil(std::uint32_t tick) override {
+      ++waits;
+      us = std::max<std::int64_t>(us, std::int64_t{tick} * 1000);
+    }
+    void Refresh(const Surface& /*picture1*/) override {
+      refreshed_at.push_back(us);
+      us += 1'700;  // presenting
+    }
+  };
+  struct Case {
+    int number;
+    int steps;
+  };
+  for (const Case c : {Case{13, 40}, Case{19, 21}}) {
+    SCOPED_TRACE(c.number);
+    Harness h(800, 4);
+    FineLoop loop;
+    const std::int64_t began = loop.us;
+    effects::RunTransition(c.number, h.state, loop, h.QuitFlag, h.picture1, h.now, h.next);
+    const std::int64_t interval =
+        std::int64_t{effects::DescribeTransition(c.number).interval_ms} * 1000;
+    // Steps are drawn at once, so the refreshes lie one step apart.
+    ASSERT_GE(loop.refreshed_at.size(), static_cast<std::size_t>(c.steps));
+    for (std::size_t i = 0; i + 1 < loop.refreshed_at.size(); ++i) {
+      const std::int64_t lasted = loop.refreshed_at[i + 1] - loop.refreshed_at[i];
+      EXPECT_GT(lasted, interval) << "step " << i;
+      EXPECT_LT(lasted, interval + 100) << "step " << i;
+    }
+    EXPECT_LT(loop.us - began, c.steps * (interval + 100) + 1'700);
+    EXPECT_GT(loop.waits, 0);  // it slept, rather than polled the whole interval
   }
 }
 

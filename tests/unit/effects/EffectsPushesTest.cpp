@@ -9,18 +9,6 @@ namespace {
 
 using namespace effects_test;
 
-TEST(EffectsPushes, EndValuesDecideBetween20And21Steps) {
-  // Effect 26 counts to W, effect 29 to H - 1.
-  for (const auto& [width, steps] : {std::pair{640, 21u}, {800, 21u}, {1280, 21u}, {1024, 20u}}) {
-    Harness h(width, 1);
-    EXPECT_EQ(h.Play(26).steps.size(), steps) << "end " << width;
-  }
-  for (const auto& [height, steps] : {std::pair{768, 21u}, {1024, 20u}, {600, 20u}, {480, 20u}}) {
-    Harness h(1, height);
-    EXPECT_EQ(h.Play(29).steps.size(), steps) << "end " << height - 1;
-  }
-}
-
 TEST(EffectsPushes, TheCurrentPictureIsCopiedFirstAndTheNextSecond) {
   Harness h(800, 600, 2, 2);
   const Recording r26 = h.Play(26);

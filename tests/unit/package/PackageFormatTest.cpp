@@ -10,6 +10,7 @@
 
 #include "package/PackageFormat.h"
 #include "tests/unit/support/PackageExamples.h"
+#include "tests/unit/support/ScratchFolder.h"
 #ifndef _WIN32
 #include "package/PackageText.h"
 #endif
@@ -38,23 +39,15 @@ std::int16_t IntegerAt(const std::vector<std::uint8_t>& b, std::size_t at) {
   return static_cast<std::int16_t>(b.at(at) | b.at(at + 1) << 8);
 }
 
-// A temporary file removed at the end of the test.
+// A file in a scratch folder of its own, removed with it at the end of the test.
 class TempFile {
  public:
-  explicit TempFile(const std::vector<std::uint8_t>& bytes) {
-    static int counter = 0;
-    path_ = (std::filesystem::temp_directory_path() /
-             ("package-test-" + std::to_string(std::random_device{}()) + "-" +
-              std::to_string(++counter)))
-                .string();
-    std::ofstream(path_, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-  }
-  ~TempFile() { std::filesystem::remove(path_); }
+  explicit TempFile(const std::vector<std::uint8_t>& bytes)
+      : path_(folder_.Write("saver.scr", bytes)) {}
   const std::string& path() const { return path_; }
 
  private:
+  testing_support::ScratchFolder folder_{"package-test"};
   std::string path_;
 };
 

@@ -14,6 +14,8 @@
 #include "platform/picture/JpegLayout.h"
 #include "platform/picture/PictureDecoder.h"
 #include "tests/unit/support/ScratchFolder.h"
+#include "tests/unit/support/Surfaces.h"
+#include "tests/unit/support/TestPictures.h"
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 
@@ -24,28 +26,21 @@ using raster::Surface;
 
 using testing_support::ScratchFolder;
 
-// The test picture: a 16 x 8 image, left half (200, 40, 10), right half (20, 90, 220).
-constexpr int kW = 16, kH = 8;
-std::uint32_t ExpectedPixel(int x) { return x < kW / 2 ? 0x000A28C8u : 0x00DC5A14u; }
-
-Bytes TestRgb() {
-  Bytes rgb;
-  for (int y = 0; y < kH; ++y) {
-    for (int x = 0; x < kW; ++x) {
-      const std::uint32_t p = ExpectedPixel(x);
-      rgb.insert(rgb.end(), {static_cast<std::uint8_t>(p), static_cast<std::uint8_t>(p >> 8),
-                             static_cast<std::uint8_t>(p >> 16)});
-    }
-  }
-  return rgb;
-}
+using testing_support::ChannelDistance;
+using testing_support::kAnimatedGif;
+using testing_support::kGif;
+using testing_support::TestPictureBytes;
+using testing_support::WithJpegSize;
+constexpr int kW = testing_support::kTestPictureWidth;
+constexpr int kH = testing_support::kTestPictureHeight;
+const auto& ExpectedPixel = testing_support::TestPicturePixel;
 
 Bytes EncodeJpeg(int flags) {
   struct Destroy {
     void operator()(void* h) const { tjDestroy(h); }
   };
   const std::unique_ptr<void, Destroy> tj(tjInitCompress());
-  Bytes rgb = TestRgb();
+  Bytes rgb = TestPictureBytes(false);
   unsigned char* jpeg = nullptr;
   unsigned long size = 0;
   EXPECT_EQ(
@@ -62,7 +57,7 @@ struct SurfaceFree {
 
 // Saves the test picture through SDL (BMP) or SDL_image (PNG) into memory.
 Bytes EncodeWithSdl(bool png) {
-  Bytes rgb = TestRgb();
+  Bytes rgb = TestPictureBytes(false);
   const std::unique_ptr<SDL_Surface, SurfaceFree> s(
       SDL_CreateRGBSurfaceWithFormatFrom(rgb.data(), kW, kH, 24, kW * 3, SDL_PIXELFORMAT_RGB24));
   EXPECT_NE(s, nullptr);
@@ -72,31 +67,6 @@ Bytes EncodeWithSdl(bool png) {
   buffer.resize(static_cast<std::size_t>(SDL_RWtell(rw)));
   SDL_RWclose(rw);
   return buffer;
-}
-
-// 4 x 2 GIF: red, lime, blue, white / black, yellow, magenta, cyan.
-const Bytes kGif = {0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x04, 0x00, 0x02, 0x00, 0xf2, 0x07, 0x00,
-                    0x00, 0x00, 0x00, 0xff, 0x00, 0x00, 0x00, 0xff, 0x00, 0xff, 0xff, 0x00, 0x00,
-                    0x00, 0xff, 0xff, 0x00, 0xff, 0x00, 0xff, 0xff, 0xff, 0xff, 0xff, 0x21, 0xf9,
-                    0x04, 0x00, 0x00, 0x00, 0x00, 0x00, 0x2c, 0x00, 0x00, 0x00, 0x00, 0x04, 0x00,
-                    0x02, 0x00, 0x00, 0x03, 0x06, 0x18, 0x42, 0x07, 0x53, 0x26, 0x01, 0x00, 0x3b};
-
-// Two frames of 2 x 1: red, then blue.
-const Bytes kAnimatedGif = {
-    0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x02, 0x00, 0x01, 0x00, 0xf0, 0x00, 0x00, 0xff, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x21, 0xf9, 0x04, 0x00, 0x00, 0x00, 0x00, 0x00, 0x21, 0xff, 0x0b, 0x4e, 0x45,
-    0x54, 0x53, 0x43, 0x41, 0x50, 0x45, 0x32, 0x2e, 0x30, 0x03, 0x01, 0x00, 0x00, 0x00, 0x2c, 0x00,
-    0x00, 0x00, 0x00, 0x02, 0x00, 0x01, 0x00, 0x00, 0x02, 0x02, 0x04, 0x0a, 0x00, 0x21, 0xf9, 0x04,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x2c, 0x00, 0x00, 0x00, 0x00, 0x02, 0x00, 0x01, 0x00, 0x80, 0x00,
-    0x00, 0xff, 0x00, 0x00, 0x00, 0x02, 0x02, 0x04, 0x0a, 0x00, 0x3b};
-
-int ChannelDistance(std::uint32_t a, std::uint32_t b) {
-  int worst = 0;
-  for (int shift = 0; shift < 32; shift += 8) {
-    worst = std::max(worst, std::abs(static_cast<int>((a >> shift) & 0xFF) -
-                                     static_cast<int>((b >> shift) & 0xFF)));
-  }
-  return worst;
 }
 
 void ExpectTestPicture(const Surface& s, int tolerance) {
@@ -147,9 +117,7 @@ TEST(DecodePicture, DecodesGifAndTakesTheFirstFrame) {
   ASSERT_EQ(DecodeKeepingBackColor(folder.Write("a.gif", kGif), s), std::nullopt);
   ASSERT_EQ(s.Width(), 4);
   ASSERT_EQ(s.Height(), 2);
-  const std::vector<std::uint32_t> want = {0x0000FF, 0x00FF00, 0xFF0000, 0xFFFFFF,
-                                           0x000000, 0x00FFFF, 0xFF00FF, 0xFFFF00};
-  EXPECT_EQ(std::vector<std::uint32_t>(s.Pixels().begin(), s.Pixels().end()), want);
+  EXPECT_EQ(testing_support::PixelsOf(s), testing_support::kGifPixels);
   ASSERT_EQ(DecodeKeepingBackColor(folder.Write("b.gif", kAnimatedGif), s), std::nullopt);
   ASSERT_EQ(s.Width(), 2);
   EXPECT_EQ(s.Pixel(0, 0), 0x0000FFu);
@@ -175,18 +143,10 @@ TEST(DecodePicture, GifInterlacedRowsAndAFrameSmallerThanItsScreen) {
   for (int y = 0; y < 9; ++y) {
     EXPECT_EQ(s.Pixel(1, y), 0x010101u * static_cast<std::uint32_t>(28 * y)) << y;
   }
-  // The 4 x 2 frame at (1, 1) on a 6 x 3 screen whose background is entry 0, black.
-  Bytes gif = kGif;
-  gif[6] = 6;
-  gif[8] = 3;
-  gif[11] = 0;
-  gif[46] = 1;
-  gif[48] = 1;
-  ASSERT_EQ(DecodeKeepingBackColor(folder.Write("f.gif", gif), s), std::nullopt);
-  const std::vector<std::uint32_t> want = {0, 0,        0,        0,        0,        0,
-                                           0, 0x0000FF, 0x00FF00, 0xFF0000, 0xFFFFFF, 0,
-                                           0, 0,        0x00FFFF, 0xFF00FF, 0xFFFF00, 0};
-  EXPECT_EQ(std::vector<std::uint32_t>(s.Pixels().begin(), s.Pixels().end()), want);
+  ASSERT_EQ(
+      DecodeKeepingBackColor(folder.Write("f.gif", testing_support::GifFrameInsideItsScreen()), s),
+      std::nullopt);
+  EXPECT_EQ(testing_support::PixelsOf(s), testing_support::kGifFrameInsideItsScreenPixels);
 }
 
 TEST(DecodePicture, EverySeedOfTheFuzzCorpusDecodesOrFailsCleanly) {
@@ -206,9 +166,7 @@ TEST(DecodePicture, EverySeedOfTheFuzzCorpusDecodesOrFailsCleanly) {
       EXPECT_NE(failure->find(path), std::string::npos) << *failure;
       EXPECT_EQ(s.Width(), 2) << path;
       EXPECT_EQ(s.Height(), 2) << path;
-      EXPECT_EQ(std::vector<std::uint32_t>(s.Pixels().begin(), s.Pixels().end()),
-                std::vector<std::uint32_t>(4, 0x42))
-          << path;
+      EXPECT_EQ(testing_support::PixelsOf(s), std::vector<std::uint32_t>(4, 0x42)) << path;
     } else {
       ++decoded;
       EXPECT_GT(s.Width(), 0) << path;
@@ -253,21 +211,6 @@ TEST(DecodePicture, MissingEmptyForeignAndDamagedFilesFailNamingTheFile) {
   Bytes gif = kGif;
   gif.resize(40);
   ExpectRefused(folder.Write("cut.gif", gif), "header is damaged");
-}
-
-// Rewrites the width and height in the frame header of a JPEG.
-Bytes WithJpegSize(Bytes jpeg, int width, int height) {
-  for (std::size_t i = 0; i + 8 < jpeg.size(); ++i) {
-    if (jpeg[i] == 0xFF && jpeg[i + 1] >= 0xC0 && jpeg[i + 1] <= 0xC2) {
-      jpeg[i + 5] = static_cast<std::uint8_t>(height >> 8);
-      jpeg[i + 6] = static_cast<std::uint8_t>(height);
-      jpeg[i + 7] = static_cast<std::uint8_t>(width >> 8);
-      jpeg[i + 8] = static_cast<std::uint8_t>(width);
-      return jpeg;
-    }
-  }
-  ADD_FAILURE() << "no frame header";
-  return jpeg;
 }
 
 TEST(DecodePicture, RefusesOversizedPicturesBeforeAllocating) {

@@ -91,6 +91,29 @@ TEST(PresentPixels, OneToOneSwapsRedAndBlueOfEveryPixelOfOddRows) {
   }
 }
 
+// The shared image is the only copy of a picture shown whole at 1:1: what was written into it,
+// centred with margins and swapped, reads back exactly, and only the part asked for.
+TEST(PresentPixels, AWholeOneToOnePictureReadsBackFromTheImage) {
+  const raster::Surface picture = Numbered(13, 5);
+  Window window({20, 9});
+  const Placement placement = PlacePicture(window.size, {13, 5}, ScaleMode::kOneToOne);
+  ASSERT_TRUE(platform::PlacedWholeOneToOne(placement, {13, 5}, window.size));
+  WritePlaced(picture, placement, {0, 0, 13, 5}, window.Image(), true);
+  raster::Surface back(13, 5, kUnwritten);
+  back.Cls();
+  platform::ReadPlaced(window.Image(), placement, {1, 1, 11, 3}, back, true);
+  for (int y = 0; y < 5; ++y) {
+    for (int x = 0; x < 13; ++x) {
+      const bool inside = x >= 1 && x < 12 && y >= 1 && y < 4;
+      ASSERT_EQ(back.Pixel(x, y), inside ? picture.Pixel(x, y) : kUnwritten) << x << "," << y;
+    }
+  }
+  // Cut at the window's edges, scaled or shown in part: the image does not hold every pixel.
+  EXPECT_FALSE(platform::PlacedWholeOneToOne(placement, {13, 5}, {12, 9}));
+  EXPECT_FALSE(platform::PlacedWholeOneToOne({{0, 0, 26, 10}, 2}, {13, 5}, {26, 10}));
+  EXPECT_FALSE(platform::PlacedWholeOneToOne({{0, 0, 12, 5}, 0}, {13, 5}, {20, 9}));
+}
+
 TEST(PresentPixels, OneToOneLargerThanTheWindowIsCutAtItsEdges) {
   const raster::Surface picture = Numbered(10, 8);
   Window window({6, 4});

@@ -12,8 +12,9 @@
 #include "presentation/Form1.h"
 #include "presentation/Form1Input.h"
 #include "presentation/ShowSound.h"
-#include "tests/unit/support/ExtractionRecord.h"
+#include "tests/unit/support/HeadlessShow.h"
 #include "tests/unit/support/ScratchFolder.h"
+#include "tests/unit/support/Surfaces.h"
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 
@@ -31,11 +32,7 @@ constexpr Color kBlue = 0xFF0000;
 constexpr Color kWhite = 0xFFFFFF;
 constexpr const char* kTemp = "/tmp/show/";
 
-Surface Solid(int w, int h, Color c) {
-  Surface s(w, h, c);
-  s.Cls();
-  return s;
-}
+constexpr auto& Solid = testing_support::Filled;
 
 package::SceneRecord Scene(std::string picture, std::int32_t display_time, std::int32_t effect = 0,
                            std::string sound = "") {
@@ -48,36 +45,17 @@ package::SceneRecord Scene(std::string picture, std::int32_t display_time, std::
 }
 
 // A show on the headless host with pictures served from memory, 8 x 8 pixels on black.
-class Show {
+class Show : public testing_support::HeadlessShow {
  public:
   Show() {
     module1.TempFolder = kTemp;
-    module1.MusicEnabled = base::kTrue;
-    module1.SoundEnabled = base::kTrue;
     module1.PackageRecord.PictureWidth = 8;
     module1.PackageRecord.PictureHeight = 8;
     module1.PackageRecord.BackgroundColor = static_cast<std::int32_t>(kBack);
-    module1.PackageRecord.ScenesPresent = true;
     pictures["a.jpg"] = Solid(8, 8, kRed);
     pictures["b.jpg"] = Solid(8, 8, kGreen);
     pictures["c.jpg"] = Solid(8, 8, kBlue);
     options.keep_frames = true;
-  }
-
-  void Add(package::SceneRecord scene) {
-    module1.PackageRecord.Scenes.push_back(std::move(scene));
-    module1.PackageRecord.SceneCount =
-        static_cast<std::int32_t>(module1.PackageRecord.Scenes.size());
-  }
-
-  // Extraction's record as if every named file had been written, unless a test says otherwise.
-  void RecordEveryName() {
-    if (record_every_name) testing_support::RecordEveryName(module1);
-  }
-  bool record_every_name = true;
-
-  HeadlessHost& Run() {
-    RecordEveryName();
     options.picture_loader = [this](const std::string& path) -> base::Result<raster::Surface> {
       loads.push_back(path.substr(module1.TempFolder.size()));
       const auto found = pictures.find(loads.back());
@@ -86,9 +64,6 @@ class Show {
       }
       return found->second;
     };
-    host = std::make_unique<HeadlessHost>(options);
-    presentation::RunPresentation(form, module1, effects, *host);
-    return *host;
   }
 
   // (tick, colour of the top-left pixel) of every frame after the set-up's blank repaint.
@@ -111,14 +86,9 @@ class Show {
     return calls;
   }
 
-  package::ShowState module1;
-  effects::State effects;
-  presentation::State form;
-  HeadlessOptions options;
   std::map<std::string, Surface> pictures;
   std::vector<std::string> loads;
   std::size_t failing_load = 0;  // this load (counted from 1) fails; 0: none does
-  std::unique_ptr<HeadlessHost> host;
 };
 
 using Shown = std::vector<std::pair<std::uint32_t, Color>>;
@@ -185,29 +155,6 @@ TEST(Form1SceneLoop, SceneCountOnePassesIntoItselfWithItsSoundEveryTime) {
                               "1201 PlaySound /tmp/show/a.wav 131075",
                               "1201 PlaySound  64",
                           }));
-}
-
-TEST(Form1SceneLoop, SceneZeroSoundPlaysOnlyWhenSceneZeroArrivesAgain) {
-  Show show;
-  show.Add(Scene("a.jpg", 100, 0, "a.wav"));
-  show.Add(Scene("b.jpg", 100, 0, "b.wav"));
-  show.options.until_ms = 150;
-  show.Run();
-  EXPECT_EQ(show.Calls(), (std::vector<std::string>{
-                              "101 PlaySound /tmp/show/b.wav 131075",
-                              "151 PlaySound /tmp/show/a.wav 131075",
-                              "151 PlaySound  64",
-                          }));
-}
-
-TEST(Form1SceneLoop, SoundSettingOffStartsNoSceneSoundButStillPurges) {
-  Show show;
-  show.module1.SoundEnabled = base::kFalse;
-  show.Add(Scene("a.jpg", 100, 0, "a.wav"));
-  show.Add(Scene("b.jpg", 100, 0, "b.wav"));
-  show.options.until_ms = 250;
-  show.Run();
-  EXPECT_EQ(show.Calls(), (std::vector<std::string>{"251 PlaySound  64"}));
 }
 
 class Form1EffectOutsideTheTable : public testing::TestWithParam<std::int32_t> {};

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -11,7 +12,7 @@
 #include "platform/headless/HeadlessHost.h"
 #include "presentation/Form1.h"
 #include "tests/unit/support/AudioTestFiles.h"
-#include "tests/unit/support/ExtractionRecord.h"
+#include "tests/unit/support/HeadlessShow.h"
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 
@@ -25,40 +26,24 @@ package::SceneRecord Scene(std::int32_t display_time, std::string sound = "") {
   return scene;
 }
 
-class ShowAudio {
+class ShowAudio : public testing_support::HeadlessShow {
  public:
   ShowAudio() {
     module1.TempFolder = dir.Path("");
     if (module1.TempFolder.back() != '/') module1.TempFolder += '/';
-    module1.MusicEnabled = base::kTrue;
-    module1.SoundEnabled = base::kTrue;
     module1.PackageRecord.PictureWidth = 4;
     module1.PackageRecord.PictureHeight = 4;
-    module1.PackageRecord.ScenesPresent = true;
     module1.PackageRecord.MusicFileName = "m.mid";
     options.picture_loader = [](const std::string&) -> base::Result<raster::Surface> {
       return raster::Surface(4, 4, 0x808080);
     };
   }
-
-  void Add(package::SceneRecord scene) {
-    module1.PackageRecord.Scenes.push_back(std::move(scene));
-    module1.PackageRecord.SceneCount =
-        static_cast<std::int32_t>(module1.PackageRecord.Scenes.size());
-  }
-
-  // Extraction's record as if every named file had been written, unless a test says otherwise.
-  void RecordEveryName() {
-    if (record_every_name) testing_support::RecordEveryName(module1);
-  }
-  bool record_every_name = true;
+  ~ShowAudio() { host.reset(); }  // the host is done with the scratch folder before it goes
 
   // Runs the show and returns its audio calls as "tick call argument", the folder shortened
   // to "T/".
   std::vector<std::string> Run() {
-    RecordEveryName();
-    host = std::make_unique<platform::HeadlessHost>(options);
-    presentation::RunPresentation(form, module1, effects, *host);
+    HeadlessShow::Run();
     std::vector<std::string> calls;
     for (const platform::AudioCall& call : host->AudioCalls()) {
       std::string argument = call.argument;
@@ -71,14 +56,34 @@ class ShowAudio {
   }
 
   audio_test::ScratchDir dir;
-  package::ShowState module1;
-  effects::State effects;
-  presentation::State form;
-  platform::HeadlessOptions options;
-  std::unique_ptr<platform::HeadlessHost> host;
 };
 
 using Calls = std::vector<std::string>;
+
+// The calls of the same show without music: the scene sounds and the purge, no MCI command.
+Calls WithoutMusic(const Calls& calls) {
+  Calls left;
+  std::copy_if(calls.begin(), calls.end(), std::back_inserter(left),
+               [](const std::string& call) { return call.find(" mci ") == std::string::npos; });
+  return left;
+}
+
+// Runs the show `prepare` sets up twice: with music longer than the run, expecting
+// `with_music`, and with no music at all, expecting the same calls less the MCI commands.
+void ExpectWithAndWithoutMusic(const std::function<void(ShowAudio&)>& prepare,
+                               const Calls& with_music) {
+  for (const bool music : {true, false}) {
+    SCOPED_TRACE(music ? "with music" : "without music");
+    ShowAudio show;
+    if (music) {
+      show.dir.Write("m.mid", audio_test::Tune(100));
+    } else {
+      show.module1.PackageRecord.MusicFileName.clear();
+    }
+    prepare(show);
+    EXPECT_EQ(show.Run(), music ? with_music : WithoutMusic(with_music));
+  }
+}
 
 TEST(ShowAudioTest, MusicShorterThanAHoldRestartsAtTheNextTailOnly) {
   ShowAudio show;
@@ -104,25 +109,27 @@ TEST(ShowAudioTest, MusicShorterThanAHoldRestartsAtTheNextTailOnly) {
 }
 
 TEST(ShowAudioTest, SceneSoundsStartAsTheirScenesArriveSceneZeroOnlyWhenItComesAgain) {
-  ShowAudio show;
-  show.dir.Write("m.mid", audio_test::Tune(100));  // longer than the run
-  show.Add(Scene(1000, "a.wav"));
-  show.Add(Scene(1000, "b.wav"));
-  show.Add(Scene(1000));
-  show.options.until_ms = 3500;
-  EXPECT_EQ(show.Run(), (Calls{
-                            "0 mci open \"T/m.mid\" alias bgm",
-                            "0 mci play bgm",
-                            "1001 PlaySound 0x20003 T/b.wav",
-                            "1001 mci status bgm mode",
-                            "2002 mci status bgm mode",
-                            "3003 PlaySound 0x20003 T/a.wav",
-                            "3003 mci status bgm mode",
-                            "3501 PlaySound 0x20003 T/b.wav",  // the hold cut short by input
-                            "3501 mci status bgm mode",
-                            "3501 mci close bgm",
-                            "3501 PlaySound 0x40",
-                        }));
+  const Calls with_music = {
+      "0 mci open \"T/m.mid\" alias bgm",
+      "0 mci play bgm",
+      "1001 PlaySound 0x20003 T/b.wav",
+      "1001 mci status bgm mode",
+      "2002 mci status bgm mode",
+      "3003 PlaySound 0x20003 T/a.wav",
+      "3003 mci status bgm mode",
+      "3501 PlaySound 0x20003 T/b.wav",  // the hold cut short by input
+      "3501 mci status bgm mode",
+      "3501 mci close bgm",
+      "3501 PlaySound 0x40",
+  };
+  ExpectWithAndWithoutMusic(
+      [](ShowAudio& show) {
+        show.Add(Scene(1000, "a.wav"));
+        show.Add(Scene(1000, "b.wav"));
+        show.Add(Scene(1000));
+        show.options.until_ms = 3500;
+      },
+      with_music);
 }
 
 TEST(ShowAudioTest, MusicSettingOffSendsOnlyTheClose) {
@@ -141,21 +148,23 @@ TEST(ShowAudioTest, MusicSettingOffSendsOnlyTheClose) {
 }
 
 TEST(ShowAudioTest, SoundSettingOffStartsNoSceneSoundButPurges) {
-  ShowAudio show;
-  show.dir.Write("m.mid", audio_test::Tune(100));
-  show.module1.SoundEnabled = base::kFalse;
-  show.Add(Scene(1000, "a.wav"));
-  show.Add(Scene(1000, "b.wav"));
-  show.options.until_ms = 2500;
-  EXPECT_EQ(show.Run(), (Calls{
-                            "0 mci open \"T/m.mid\" alias bgm",
-                            "0 mci play bgm",
-                            "1001 mci status bgm mode",
-                            "2002 mci status bgm mode",
-                            "2501 mci status bgm mode",
-                            "2501 mci close bgm",
-                            "2501 PlaySound 0x40",
-                        }));
+  const Calls with_music = {
+      "0 mci open \"T/m.mid\" alias bgm",
+      "0 mci play bgm",
+      "1001 mci status bgm mode",
+      "2002 mci status bgm mode",
+      "2501 mci status bgm mode",
+      "2501 mci close bgm",
+      "2501 PlaySound 0x40",
+  };
+  ExpectWithAndWithoutMusic(
+      [](ShowAudio& show) {
+        show.module1.SoundEnabled = base::kFalse;
+        show.Add(Scene(1000, "a.wav"));
+        show.Add(Scene(1000, "b.wav"));
+        show.options.until_ms = 2500;
+      },
+      with_music);
 }
 
 TEST(ShowAudioTest, UnopenableMusicLeavesTheKeepAliveIdle) {

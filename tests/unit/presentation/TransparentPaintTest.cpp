@@ -6,6 +6,7 @@
 
 #include "base/RuntimeFailure.h"
 #include "presentation/TransparentBltFunc.h"
+#include "tests/unit/support/Surfaces.h"
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 
@@ -17,15 +18,8 @@ using raster::Surface;
 constexpr std::uint32_t kKey = 0x00336699;
 constexpr std::uint32_t kBack = 0x00ABCDEF;
 
-Surface Filled(int w, int h, std::uint32_t color) {
-  Surface s(w, h, color);
-  s.Cls();
-  return s;
-}
-
-std::vector<std::uint32_t> Content(const Surface& s) {
-  return {s.Pixels().begin(), s.Pixels().end()};
-}
+using testing_support::Filled;
+constexpr auto& Content = testing_support::PixelsOf;
 
 // A sprite of distinct colours (never the key) with a key-coloured frame around it.
 Surface FramedSprite(int w, int h) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "raster/Surface.h"
+#include "tests/unit/support/Surfaces.h"
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 
@@ -22,15 +23,8 @@ Surface Numbered(int w, int h) {
   return s;
 }
 
-Surface Filled(int w, int h, std::uint32_t color) {
-  Surface s(w, h, color);
-  s.Cls();
-  return s;
-}
-
-std::vector<std::uint32_t> Content(const Surface& s) {
-  return {s.Pixels().begin(), s.Pixels().end()};
-}
+using testing_support::Filled;
+constexpr auto& Content = testing_support::PixelsOf;
 
 // Straightforward models of the two copies, pixel by pixel, for comparison with the clipped
 // and table-driven versions.

@@ -19,6 +19,7 @@
 #include "platform/SettingsReader.h"
 #include "settings/SettingsFile.h"
 #include "settings/frmSetting.h"
+#include "tests/unit/support/FakeStartupHost.h"
 #include "tests/unit/support/ScratchFolder.h"
 #include "tests/unit/support/TestSandbox.h"
 
@@ -30,6 +31,8 @@ namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
 using TempDir = testing_support::ScratchFolder;
+using testing_support::FakeStartupHost;
+static_assert(FakeStartupHost::kSettingsOptions == settings::kOptionCount);
 
 Bytes ReadBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -41,31 +44,6 @@ void WriteBytes(const fs::path& path, const Bytes& bytes) {
   out.write(reinterpret_cast<const char*>(bytes.data()),
             static_cast<std::streamsize>(bytes.size()));
 }
-
-class FakeStartupHost : public platform::StartupHost {
- public:
-  void MessageBox(std::string_view text, std::string_view caption, platform::MessageIcon) override {
-    messages.emplace_back(text);
-    captions.emplace_back(caption);
-  }
-  std::int64_t GetForegroundWindow() override { return 0; }
-  void PwdChangePasswordA(std::string_view, std::int64_t) override {}
-  void ShowSettingsModal(platform::SettingsForm& form) override {
-    ++shown;
-    for (int i = 0; i < settings::kOptionCount; ++i) seen.push_back(form.Option1Value(i));
-    if (on_show) on_show(form);
-  }
-  base::Result<platform::ShowHost*> Show() override {
-    return base::Error{"no show in settings mode"};
-  }
-  void ReportFailure(std::string_view) override {}
-
-  std::vector<std::string> messages;
-  std::vector<std::string> captions;
-  std::vector<bool> seen;
-  int shown = 0;
-  std::function<void(platform::SettingsForm&)> on_show;
-};
 
 class FrmSettingTest : public ::testing::Test {
  protected:
@@ -214,7 +192,8 @@ TEST_F(FrmSettingTest, AWriteProtectedFolderTellsTheUserAndKeepsTheOldFile) {
     EXPECT_FALSE(form.Command1_Click(settings::kCommandOk));
   }
   ASSERT_EQ(host_.messages.size(), 1u);
-  EXPECT_NE(host_.messages[0].find(file_.string()), std::string::npos) << host_.messages[0];
+  EXPECT_NE(host_.messages[0].text.find(file_.string()), std::string::npos)
+      << host_.messages[0].text;
   EXPECT_EQ(ReadBytes(file_), old);
   EXPECT_EQ(dir_.Entries(), std::vector<std::string>{"demo.set"});
 
@@ -230,9 +209,9 @@ TEST_F(FrmSettingTest, AMissingFolderIsReportedWithTheReason) {
   auto form = LoadedForm(-1, -1);
   EXPECT_FALSE(form.Command1_Click(settings::kCommandOk));
   ASSERT_EQ(host_.messages.size(), 1u);
-  EXPECT_NE(host_.messages[0].find(state_.SettingsFilePath), std::string::npos);
-  EXPECT_NE(host_.messages[0].find("No such file or directory"), std::string::npos)
-      << host_.messages[0];
+  EXPECT_NE(host_.messages[0].text.find(state_.SettingsFilePath), std::string::npos);
+  EXPECT_NE(host_.messages[0].text.find("No such file or directory"), std::string::npos)
+      << host_.messages[0].text;
   EXPECT_TRUE(dir_.Entries().empty());
 }
 
@@ -242,7 +221,7 @@ TEST_F(FrmSettingTest, AFailedRenameLeavesNoTemporaryFileBehind) {
   auto form = LoadedForm(-1, -1);
   EXPECT_FALSE(form.Command1_Click(settings::kCommandOk));
   ASSERT_EQ(host_.messages.size(), 1u);
-  EXPECT_NE(host_.messages[0].find(file_.string()), std::string::npos);
+  EXPECT_NE(host_.messages[0].text.find(file_.string()), std::string::npos);
   EXPECT_EQ(dir_.Entries(), std::vector<std::string>{"demo.set"});
   EXPECT_EQ(ReadBytes(file_ / "inside"), Bytes{7});
 }
@@ -250,14 +229,23 @@ TEST_F(FrmSettingTest, AFailedRenameLeavesNoTemporaryFileBehind) {
 TEST_F(FrmSettingTest, ShowModalLoadsTheFormBeforeShowingIt) {
   state_.MusicEnabled = 0;
   state_.SoundEnabled = -1;
-  host_.on_show = [](platform::SettingsForm& form) {
+  host_.on_settings = [](platform::SettingsForm& form) {
     form.Option1_Click(0);
     EXPECT_TRUE(form.Command1_Click(settings::kCommandOk));
   };
-  settings::ShowModal(state_, host_);
-  EXPECT_EQ(host_.shown, 1);
-  EXPECT_EQ(host_.seen, (std::vector<bool>{false, true, true, false}));
+  EXPECT_TRUE(settings::ShowModal(state_, host_).ok());
+  EXPECT_EQ(host_.settings_dialogs, 1);
+  EXPECT_EQ(host_.settings_seen, (std::vector<bool>{false, true, true, false}));
   EXPECT_EQ(ReadBytes(file_), (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));
+}
+
+TEST_F(FrmSettingTest, ShowModalPassesOnWhyTheDialogCannotBeShownAndWritesNothing) {
+  host_.settings_failure = "no dialog";
+  const base::Result<void> shown = settings::ShowModal(state_, host_);
+  ASSERT_FALSE(shown.ok());
+  EXPECT_EQ(shown.error(), "no dialog");
+  EXPECT_FALSE(fs::exists(file_));
+  EXPECT_TRUE(host_.messages.empty());
 }
 
 // A saver in its own folder, with the configuration folder of a sandboxed home beside it.
@@ -331,7 +319,7 @@ TEST_F(SettingsPlaceTest, AWriteProtectedFolderSendsTheSettingsToThePerUserFile)
     EXPECT_EQ(settings::FileToWrite(Places()), state_.UserSettingsFilePath);
     EXPECT_TRUE(PressOkWithMusicOff());
   }
-  EXPECT_TRUE(host_.messages.empty()) << host_.messages[0];
+  EXPECT_TRUE(host_.messages.empty()) << host_.messages[0].text;
   EXPECT_EQ(ReadBytes(state_.UserSettingsFilePath), (Bytes{0x00, 0x00, 0xFF, 0xFF}));
   EXPECT_EQ(fs::status(config_folder_).permissions() & fs::perms::all, fs::perms::owner_all);
   EXPECT_EQ(ReadBytes(state_.SettingsFilePath), shared);
@@ -358,8 +346,8 @@ TEST_F(SettingsPlaceTest, AConfigurationFolderOpenToOthersIsReportedNotUsed) {
   if (!protect.Active()) GTEST_SKIP() << "this file system cannot write-protect the folder";
   EXPECT_FALSE(PressOkWithMusicOff());
   ASSERT_EQ(host_.messages.size(), 1u);
-  EXPECT_NE(host_.messages[0].find(config_folder_.string()), std::string::npos)
-      << host_.messages[0];
+  EXPECT_NE(host_.messages[0].text.find(config_folder_.string()), std::string::npos)
+      << host_.messages[0].text;
   EXPECT_TRUE(fs::is_empty(config_folder_));
 }
 

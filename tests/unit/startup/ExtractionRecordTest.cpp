@@ -7,6 +7,7 @@
 #include "package/PackageRecord.h"
 #include "platform/posix/ExtractFolder.h"
 #include "startup/Extraction.h"
+#include "tests/unit/support/PackageExamples.h"
 #include "tests/unit/support/TestSandbox.h"
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)
@@ -14,15 +15,14 @@ using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 namespace {
 
 using testing_support::TestSandbox;
-
-package::ByteArray Data(std::string_view text) { return {true, 0, {text.begin(), text.end()}}; }
+using testing_support::TextData;
 
 package::SceneRecord Scene(std::string picture, std::string sound = "") {
   package::SceneRecord scene;
   scene.PictureFileName = std::move(picture);
-  scene.PictureData = Data("picture");
+  scene.PictureData = TextData("picture");
   scene.SoundFileName = std::move(sound);
-  scene.SoundData = Data("sound");
+  scene.SoundData = TextData("sound");
   return scene;
 }
 
@@ -33,7 +33,7 @@ TEST(ExtractionRecordTest, HoldsExactlyTheNamesWrittenWithTheirPaths) {
   package::Package show;
   show.ScenesPresent = true;
   show.MusicFileName = "m.mid";
-  show.MusicData = Data("music");
+  show.MusicData = TextData("music");
   show.Scenes = {Scene("a.jpg", "s.wav"), Scene("../../outside.bmp"), Scene("a.jpg"),
                  Scene("sub/dir.jpg", "../s.wav"), Scene("del\x7f.jpg")};
   show.SceneCount = static_cast<std::int32_t>(show.Scenes.size());
@@ -59,7 +59,7 @@ TEST(ExtractionRecordTest, ANameWhoseLaterWriteFailedIsDroppedWithItsFile) {
   // The music is written first; the picture of the same name replaces it, and a planted
   // folder-in-the-way makes no difference to a name written by this run.
   show.MusicFileName = "x.jpg";
-  show.MusicData = Data("music");
+  show.MusicData = TextData("music");
   show.Scenes = {Scene("x.jpg")};
   show.SceneCount = 1;
   const auto record = startup::ExtractPackageFiles(show, *folder);

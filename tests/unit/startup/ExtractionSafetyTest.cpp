@@ -13,61 +13,36 @@
 #include "package/PackageFormat.h"
 #include "startup/Startup.h"
 #include "tests/unit/support/FakeStartupHost.h"
+#include "tests/unit/support/HostileNames.h"
+#include "tests/unit/support/PackageExamples.h"
 #include "tests/unit/support/TestSandbox.h"
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 
 namespace {
 
-using package::ByteArray;
 using package::Package;
 using package::SceneRecord;
 using testing_support::FakeStartupHost;
 using testing_support::TestSandbox;
+using testing_support::TextData;
 namespace fs = std::filesystem;
-
-ByteArray Data(std::string_view text) { return {true, 0, {text.begin(), text.end()}}; }
 
 SceneRecord Scene(std::string picture, std::string sound) {
   SceneRecord scene;
   scene.PictureFileName = std::move(picture);
-  scene.PictureData = Data("evil picture");
+  scene.PictureData = TextData("evil picture");
   scene.SoundFileName = std::move(sound);
-  scene.SoundData = Data("evil sound");
+  scene.SoundData = TextData("evil sound");
   scene.DisplayTime = 1000;
   return scene;
 }
 
-// Names that must not become a file in the folder: separators of either kind, the folder's
-// own names, control bytes and NUL, names too long for the file system, absolute paths.
+// The shared hostile names, and absolute paths to files of this sandbox.
 std::vector<std::string> HostileNames(const TestSandbox& box) {
-  std::vector<std::string> names = {
-      "../x",
-      "../../x",
-      "..\\x",
-      "/etc/x",
-      box.Path("home/victim"),
-      box.Path("run/x"),
-      "a/b",
-      "a\\b",
-      "./fine.jpg",
-      "temp1/fine.jpg",
-      "../temp1/fine.jpg",
-      ".",
-      "..",
-      "/",
-      "\\",
-      "x/",
-      std::string("fine.jpg\0/../../x", 17),
-      std::string("\0", 1),
-      "\x95/x",  // a lead byte does not make a following slash part of a character
-      "\x81\\..\\x",
-      std::string(256, 'n'),
-      std::string(65535, 'n'),
-      "\x1b[2J",
-      "nl\nx",
-  };
-  for (char c = 1; c < 32; c += 5) names.push_back(std::string("ctl") + c);
+  std::vector<std::string> names = testing_support::HostileStoredNames();
+  names.push_back(box.Path("home/victim"));
+  names.push_back(box.Path("run/x"));
   return names;
 }
 
@@ -96,10 +71,10 @@ class ExtractionSafetyTest : public ::testing::Test {
     package.PictureHeight = 48;
     package.ScenesPresent = true;
     package.MusicFileName = "bgm.mid";
-    package.MusicData = Data("music");
+    package.MusicData = TextData("music");
     SceneRecord fine = Scene("fine.jpg", "s.wav");
-    fine.PictureData = Data("good");
-    fine.SoundData = Data("sound");
+    fine.PictureData = TextData("good");
+    fine.SoundData = TextData("sound");
     package.Scenes.push_back(fine);
     const std::vector<std::string> hostile = HostileNames(box_);
     for (std::size_t i = 0; i < hostile.size(); ++i) {
@@ -116,7 +91,8 @@ class ExtractionSafetyTest : public ::testing::Test {
     startup::Windows windows;
     windows.form1_load = [](package::ShowState&, effects::State&, platform::ShowHost&) {};
     windows.form1_unload = [](const package::ShowState&, platform::ExtractFolder&) {};
-    windows.settings_show_modal = [](const package::ShowState&, platform::StartupHost&) {};
+    windows.settings_show_modal = [](const package::ShowState&,
+                                     platform::StartupHost&) -> base::Result<void> { return {}; };
     return windows;
   }
 

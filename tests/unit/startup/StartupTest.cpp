@@ -9,28 +9,28 @@
 #include "startup/CommandLine.h"
 #include "startup/Startup.h"
 #include "tests/unit/support/FakeStartupHost.h"
+#include "tests/unit/support/HostileNames.h"
+#include "tests/unit/support/PackageExamples.h"
 #include "tests/unit/support/TestSandbox.h"
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 
 namespace {
 
-using package::ByteArray;
 using package::Package;
 using package::SceneRecord;
 using testing_support::FakeStartupHost;
 using testing_support::TestSandbox;
+using testing_support::TextData;
 namespace fs = std::filesystem;
-
-ByteArray Data(std::string_view text) { return {true, 0, {text.begin(), text.end()}}; }
 
 SceneRecord Scene(std::string picture, std::string_view picture_data, std::string sound = {},
                   std::string_view sound_data = {}) {
   SceneRecord scene;
   scene.PictureFileName = std::move(picture);
-  scene.PictureData = Data(picture_data);
+  scene.PictureData = TextData(picture_data);
   scene.SoundFileName = std::move(sound);
-  if (!scene.SoundFileName.empty()) scene.SoundData = Data(sound_data);
+  if (!scene.SoundFileName.empty()) scene.SoundData = TextData(sound_data);
   scene.DisplayTime = 1000;
   return scene;
 }
@@ -82,9 +82,10 @@ class StartupTest : public ::testing::Test {
       ++run.form1_unloads;
     };
     windows.settings_show_modal = [&run](const package::ShowState& module1,
-                                         platform::StartupHost&) {
+                                         platform::StartupHost&) -> base::Result<void> {
       ++run.settings_shown;
       run.seen = module1;
+      return {};
     };
     return startup::Main(argument_text, host_, box_.Path("demo.scr"), windows);
   }
@@ -179,14 +180,14 @@ TEST_F(StartupTest, SettingsModeShowsTheDialogOnlyWhenThePackageOffersIt) {
   package.HasSettings = -1;
   WritePlayer(package);
   Observed run;
-  Start("/c:1234", run);
+  EXPECT_EQ(Start("/c:1234", run), startup::kExitNormal);
   EXPECT_EQ(run.settings_shown, 1);
   EXPECT_TRUE(host_.messages.empty());
 
   package.HasSettings = 0;
   WritePlayer(package);
   Observed without;
-  Start("/C", without);
+  EXPECT_EQ(Start("/C", without), startup::kExitNormal);
   EXPECT_EQ(without.settings_shown, 0);
   ASSERT_EQ(host_.messages.size(), 1u);
   EXPECT_EQ(host_.messages[0].text, "設定項目はありません");
@@ -194,6 +195,29 @@ TEST_F(StartupTest, SettingsModeShowsTheDialogOnlyWhenThePackageOffersIt) {
   EXPECT_EQ(host_.messages[0].icon, platform::MessageIcon::kInformation);
   EXPECT_FALSE(fs::exists(box_.Path("demo.set")));
   EXPECT_EQ(host_.show_requests, 0);
+}
+
+// The real settings window through the host: shown with the stored settings; a dialog the host
+// cannot create is told on the failure line, like a show without a display, and the program
+// ends with a failure instead of doing nothing silently.
+TEST_F(StartupTest, ASettingsDialogTheHostCannotCreateIsReportedAndEndsWithAFailure) {
+  Package package = WithScenes({});
+  package.HasSettings = -1;
+  WritePlayer(package);
+  TestSandbox::WriteBytes(box_.Path("demo.set"), std::string("\0\0\xFF\xFF", 4));
+  EXPECT_EQ(startup::Main("/c", host_, box_.Path("demo.scr")), startup::kExitNormal);
+  EXPECT_EQ(host_.settings_dialogs, 1);
+  EXPECT_EQ(host_.settings_seen, (std::vector<bool>{false, true, true, false}));
+  EXPECT_TRUE(host_.failures.empty());
+
+  host_.settings_failure = "the settings dialog cannot be created: out of memory";
+  EXPECT_EQ(startup::Main("/c", host_, box_.Path("demo.scr")), startup::kExitNoDialog);
+  EXPECT_NE(startup::kExitNoDialog, startup::kExitNormal);
+  EXPECT_EQ(host_.settings_dialogs, 2);
+  EXPECT_EQ(host_.failures,
+            std::vector<std::string>{"the settings dialog cannot be created: out of memory"});
+  EXPECT_TRUE(host_.messages.empty()) << "no message box where no dialog could be made";
+  EXPECT_EQ(TestSandbox::ReadBytes(box_.Path("demo.set")), std::string("\0\0\xFF\xFF", 4));
 }
 
 TEST_F(StartupTest, PasswordChangeTakesTheHandleOrTheForegroundWindow) {
@@ -312,7 +336,7 @@ TEST_F(StartupTest, ShowExtractsMusicPicturesAndSoundsThenLeavesNothing) {
       Scene("\x95\x5C.jpg", "CP932", "bgm.mid", "sound replaces music"),
   });
   package.MusicFileName = "bgm.mid";
-  package.MusicData = Data("music");
+  package.MusicData = TextData("music");
   package = WritePlayer(package);
   ASSERT_TRUE(platform::OpenPrivateFolder());
   fs::create_directories(box_.Path("run/scenesaver/temp1"));
@@ -357,16 +381,16 @@ TEST_F(StartupTest, HostileNamesInThePackageTouchNothingOutsideTheFolder) {
   ASSERT_TRUE(platform::OpenPrivateFolder());
   TestSandbox::WriteBytes(box_.Path("run/scenesaver/x"), "victim");
   TestSandbox::WriteBytes(box_.Path("run/x"), "victim");
-  Package package = WithScenes({
-      Scene("../x", "evil", "..\\x", "evil"),
-      Scene(box_.Path("run/x"), "evil", "a/b", "evil"),
-      Scene(".", "evil", "..", "evil"),
-      Scene(std::string("ok\0.jpg", 7), "evil", "\x1b[2J", "evil"),
-      Scene(std::string(300, 'n'), "evil", "/etc/passwd", "evil"),
-      Scene("fine.jpg", "good"),
-  });
+  std::vector<std::string> hostile = testing_support::HostileStoredNames();
+  hostile.push_back(box_.Path("run/x"));
+  std::vector<SceneRecord> scenes;
+  for (std::size_t i = 0; i < hostile.size(); ++i) {
+    scenes.push_back(Scene(hostile[i], "evil", hostile[hostile.size() - 1 - i], "evil"));
+  }
+  scenes.push_back(Scene("fine.jpg", "good"));
+  Package package = WithScenes(std::move(scenes));
   package.MusicFileName = "../../x";
-  package.MusicData = Data("evil");
+  package.MusicData = TextData("evil");
   WritePlayer(package);
   Observed warm_up;
   Start("", warm_up);  // creates the private folder and its lock file

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,9 +36,14 @@ class FakeStartupHost final : public platform::StartupHost {
   void PwdChangePasswordA(std::string_view key_name, std::int64_t parent_window) override {
     password_changes.push_back({std::string(key_name), parent_window});
   }
-  void ShowSettingsModal(platform::SettingsForm& form) override {
+  // Records the options as the dialog would first show them, then lets the test act as the
+  // user; or fails with `settings_failure`, showing nothing.
+  base::Result<void> ShowSettingsModal(platform::SettingsForm& form) override {
     ++settings_dialogs;
-    form.Form_Load();
+    if (settings_failure) return base::Error{*settings_failure};
+    for (int i = 0; i < kSettingsOptions; ++i) settings_seen.push_back(form.Option1Value(i));
+    if (on_settings) on_settings(form);
+    return {};
   }
   base::Result<platform::ShowHost*> Show() override {
     ++show_requests;
@@ -67,6 +73,10 @@ class FakeStartupHost final : public platform::StartupHost {
   int foreground_queries = 0;
   std::vector<PasswordChange> password_changes;
   int settings_dialogs = 0;
+  static constexpr int kSettingsOptions = 4;  // Option1(0..3)
+  std::vector<bool> settings_seen;
+  std::function<void(platform::SettingsForm&)> on_settings;  // the user's part in the dialog
+  std::optional<std::string> settings_failure;  // why the dialog cannot be shown, if it cannot
   int show_requests = 0;
   bool show_available = true;
   std::vector<std::int64_t> preview_requests;

@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "package/PackageRecord.h"
@@ -18,6 +20,11 @@ inline std::vector<std::uint8_t> Pattern(std::size_t n, std::uint8_t seed) {
 
 inline package::ByteArray Present(std::vector<std::uint8_t> bytes) {
   return package::ByteArray{true, 0, std::move(bytes)};
+}
+
+// A present file holding `text`.
+inline package::ByteArray TextData(std::string_view text) {
+  return Present({text.begin(), text.end()});
 }
 
 // The one-scene package: 550 x 550, colour 2, settings on, "bgm.mid", one picture "0".

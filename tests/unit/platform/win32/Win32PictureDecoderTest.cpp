@@ -15,6 +15,9 @@
 #include "platform/win32/ComObjects.h"
 #include "platform/win32/Win32PictureDecoder.h"
 #include "platform/win32/WindowsApi.h"
+#include "tests/unit/support/ScratchFolder.h"
+#include "tests/unit/support/Surfaces.h"
+#include "tests/unit/support/TestPictures.h"
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 
@@ -26,30 +29,7 @@ using platform::win32::ComPtr;
 using platform::win32::DecodePictureFile;
 using raster::Surface;
 
-class Folder {
- public:
-  Folder()
-      : path_(fs::temp_directory_path() / ("wic-test-" + std::to_string(std::random_device{}()))) {
-    fs::create_directories(path_);
-  }
-  ~Folder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  Folder(const Folder&) = delete;
-  Folder& operator=(const Folder&) = delete;
-
-  fs::path Write(const std::string& name, const Bytes& bytes) const {
-    std::ofstream(path_ / name, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-    return path_ / name;
-  }
-  fs::path operator/(const std::string& name) const { return path_ / name; }
-
- private:
-  fs::path path_;
-};
+using Folder = testing_support::ScratchFolder;
 
 Bytes Read(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -60,9 +40,13 @@ std::optional<std::string> Decode(const fs::path& path, Surface& out) {
   return DecodePictureFile(path.wstring(), path.string(), out);
 }
 
-// The test picture: 16 x 8, left half (200, 40, 10), right half (20, 90, 220).
-constexpr int kW = 16, kH = 8;
-std::uint32_t ExpectedPixel(int x) { return x < kW / 2 ? 0x000A28C8u : 0x00DC5A14u; }
+using testing_support::ChannelDistance;
+using testing_support::kAnimatedGif;
+using testing_support::kGif;
+using testing_support::WithJpegSize;
+constexpr int kW = testing_support::kTestPictureWidth;
+constexpr int kH = testing_support::kTestPictureHeight;
+const auto& ExpectedPixel = testing_support::TestPicturePixel;
 
 // Encodes the test picture with the imaging component's own encoder for `container`.
 Bytes EncodeTestPicture(const Folder& folder, const GUID& container, const std::string& name) {
@@ -77,14 +61,7 @@ Bytes EncodeTestPicture(const Folder& folder, const GUID& container, const std::
     ComPtr<IWICBitmapEncoder> encoder;
     ComPtr<IWICBitmapFrameEncode> frame;
     ComPtr<IPropertyBag2> options;
-    std::vector<BYTE> bgr;
-    for (int y = 0; y < kH; ++y) {
-      for (int x = 0; x < kW; ++x) {
-        const std::uint32_t p = ExpectedPixel(x);
-        bgr.insert(bgr.end(),
-                   {static_cast<BYTE>(p >> 16), static_cast<BYTE>(p >> 8), static_cast<BYTE>(p)});
-      }
-    }
+    std::vector<BYTE> bgr = testing_support::TestPictureBytes(true);
     WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
     const bool encoded =
         SUCCEEDED(factory->CreateStream(stream.Put())) &&
@@ -101,34 +78,7 @@ Bytes EncodeTestPicture(const Folder& folder, const GUID& container, const std::
   return Read(folder / name);
 }
 
-int ChannelDistance(std::uint32_t a, std::uint32_t b) {
-  int worst = 0;
-  for (int shift = 0; shift < 32; shift += 8) {
-    worst = std::max(worst, std::abs(static_cast<int>((a >> shift) & 0xFF) -
-                                     static_cast<int>((b >> shift) & 0xFF)));
-  }
-  return worst;
-}
-
-// 4 x 2 GIF: red, lime, blue, white / black, yellow, magenta, cyan.
-const Bytes kGif = {0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x04, 0x00, 0x02, 0x00, 0xf2, 0x07, 0x00,
-                    0x00, 0x00, 0x00, 0xff, 0x00, 0x00, 0x00, 0xff, 0x00, 0xff, 0xff, 0x00, 0x00,
-                    0x00, 0xff, 0xff, 0x00, 0xff, 0x00, 0xff, 0xff, 0xff, 0xff, 0xff, 0x21, 0xf9,
-                    0x04, 0x00, 0x00, 0x00, 0x00, 0x00, 0x2c, 0x00, 0x00, 0x00, 0x00, 0x04, 0x00,
-                    0x02, 0x00, 0x00, 0x03, 0x06, 0x18, 0x42, 0x07, 0x53, 0x26, 0x01, 0x00, 0x3b};
-
-// Two frames of 2 x 1: red, then blue.
-const Bytes kAnimatedGif = {
-    0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x02, 0x00, 0x01, 0x00, 0xf0, 0x00, 0x00, 0xff, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x21, 0xf9, 0x04, 0x00, 0x00, 0x00, 0x00, 0x00, 0x21, 0xff, 0x0b, 0x4e, 0x45,
-    0x54, 0x53, 0x43, 0x41, 0x50, 0x45, 0x32, 0x2e, 0x30, 0x03, 0x01, 0x00, 0x00, 0x00, 0x2c, 0x00,
-    0x00, 0x00, 0x00, 0x02, 0x00, 0x01, 0x00, 0x00, 0x02, 0x02, 0x04, 0x0a, 0x00, 0x21, 0xf9, 0x04,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x2c, 0x00, 0x00, 0x00, 0x00, 0x02, 0x00, 0x01, 0x00, 0x80, 0x00,
-    0x00, 0xff, 0x00, 0x00, 0x00, 0x02, 0x02, 0x04, 0x0a, 0x00, 0x3b};
-
-std::vector<std::uint32_t> PixelsOf(const Surface& s) {
-  return {s.Pixels().begin(), s.Pixels().end()};
-}
+using testing_support::PixelsOf;
 
 TEST(Win32PictureDecoder, DecodesJpegBmpAndPngAtNaturalSizeInTheSurfaceColourOrder) {
   const Folder folder;
@@ -164,22 +114,12 @@ TEST(Win32PictureDecoder, GifTakesItsFirstFrameAtItsPlaceOnTheLogicalScreen) {
   const Folder folder;
   Surface s;
   ASSERT_EQ(Decode(folder.Write("a.gif", kGif), s), std::nullopt);
-  EXPECT_EQ(PixelsOf(s), (std::vector<std::uint32_t>{0x0000FF, 0x00FF00, 0xFF0000, 0xFFFFFF,
-                                                     0x000000, 0x00FFFF, 0xFF00FF, 0xFFFF00}));
+  EXPECT_EQ(PixelsOf(s), testing_support::kGifPixels);
   ASSERT_EQ(Decode(folder.Write("b.gif", kAnimatedGif), s), std::nullopt);
   EXPECT_EQ(PixelsOf(s), (std::vector<std::uint32_t>{0x0000FF, 0x0000FF}));
-  // The 4 x 2 frame at (1, 1) on a 6 x 3 screen whose background is entry 0, black.
-  Bytes gif = kGif;
-  gif[6] = 6;
-  gif[8] = 3;
-  gif[11] = 0;
-  gif[46] = 1;
-  gif[48] = 1;
-  ASSERT_EQ(Decode(folder.Write("f.gif", gif), s), std::nullopt);
-  EXPECT_EQ(PixelsOf(s),
-            (std::vector<std::uint32_t>{0, 0, 0, 0, 0, 0,                              //
-                                        0, 0x0000FF, 0x00FF00, 0xFF0000, 0xFFFFFF, 0,  //
-                                        0, 0, 0x00FFFF, 0xFF00FF, 0xFFFF00, 0}));
+  ASSERT_EQ(Decode(folder.Write("f.gif", testing_support::GifFrameInsideItsScreen()), s),
+            std::nullopt);
+  EXPECT_EQ(PixelsOf(s), testing_support::kGifFrameInsideItsScreenPixels);
 }
 
 // Expects a failure that names the file, with the surface left as it was.
@@ -222,21 +162,6 @@ Bytes WithPngWidth(Bytes png, std::uint32_t width) {
   const std::uint32_t crc = Crc32(png.data() + 12, 17);
   for (int i = 0; i < 4; ++i) png[29 + i] = static_cast<std::uint8_t>(crc >> (24 - 8 * i));
   return png;
-}
-
-// Rewrites the width and height in the frame header of a JPEG.
-Bytes WithJpegSize(Bytes jpeg, int width, int height) {
-  for (std::size_t i = 0; i + 8 < jpeg.size(); ++i) {
-    if (jpeg[i] == 0xFF && jpeg[i + 1] >= 0xC0 && jpeg[i + 1] <= 0xC2) {
-      jpeg[i + 5] = static_cast<std::uint8_t>(height >> 8);
-      jpeg[i + 6] = static_cast<std::uint8_t>(height);
-      jpeg[i + 7] = static_cast<std::uint8_t>(width >> 8);
-      jpeg[i + 8] = static_cast<std::uint8_t>(width);
-      return jpeg;
-    }
-  }
-  ADD_FAILURE() << "no frame header";
-  return jpeg;
 }
 
 TEST(Win32PictureDecoder, RefusesOversizedPicturesBeforeAllocating) {

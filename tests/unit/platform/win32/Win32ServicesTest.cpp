@@ -13,6 +13,8 @@
 #include "platform/win32/ExtractFolder.h"
 #include "platform/win32/InstanceLock.h"
 #include "platform/win32/PrivateFolder.h"
+#include "tests/unit/support/HostileNames.h"
+#include "tests/unit/support/ScratchFolder.h"
 
 using namespace scenesaver;  // NOLINT(google-build-using-namespace)
 
@@ -20,24 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A fresh folder under the user's temporary folder, removed with everything in it.
-class Sandbox {
- public:
-  Sandbox()
-      : path_(fs::temp_directory_path() /
-              ("win32-test-" + std::to_string(std::random_device{}()))) {
-    fs::create_directories(path_);
-  }
-  ~Sandbox() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  std::string Path() const { return path_.string() + "\\"; }
-  fs::path operator/(const std::string& name) const { return path_ / name; }
-
- private:
-  fs::path path_;
-};
+using Sandbox = testing_support::ScratchFolder;
 
 std::vector<std::uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
 
@@ -51,7 +36,7 @@ TEST(Win32ExtractFolder, NumbersFoldersWritesAndCleansUpOnlyItsOwnFiles) {
   fs::create_directories(sandbox / "temp1");  // taken: the next number is used
   auto folder = platform::ExtractFolder::CreateNumbered(sandbox.Path());
   ASSERT_TRUE(folder);
-  EXPECT_EQ(folder->Path(), sandbox.Path() + "temp2\\");
+  EXPECT_EQ(folder->Path(), sandbox.Path() + "\\temp2\\");
   ASSERT_TRUE(folder->WriteFile("a.jpg", Bytes("first")));
   ASSERT_TRUE(folder->WriteFile("a.jpg", Bytes("second")));  // its own file is replaced
   EXPECT_EQ(Read(sandbox / "temp2" / "a.jpg"), "second");
@@ -78,9 +63,15 @@ TEST(Win32ExtractFolder, RefusesNamesThatLeaveTheFolderOrMeanSomethingElse) {
   const Sandbox sandbox;
   auto folder = platform::ExtractFolder::CreateNumbered(sandbox.Path());
   ASSERT_TRUE(folder);
-  for (const std::string& name : std::vector<std::string>{
-           "", ".", "..", "..\\x", "../x", "a/b", "C:x", "x:stream", "a?", "a*", "trailing.",
-           "trailing ", std::string("nul\0x", 5), "\x01", std::string(300, 'n')}) {
+  // Besides the names refused everywhere: drive and stream colons, wildcards, and the trailing
+  // dots and spaces Windows would drop.
+  std::vector<std::string> hostile = testing_support::HostileStoredNames();
+  for (const char* name :
+       {"C:x", "x:stream", "a?", "a*", "trailing.", "trailing ", "a\"b", "a<b", "a>b", "a|b"}) {
+    hostile.emplace_back(name);
+  }
+  hostile.emplace_back("nul\0x", 5);
+  for (const std::string& name : hostile) {
     EXPECT_FALSE(folder->WriteFile(name, Bytes("x"))) << name;
   }
   EXPECT_FALSE(fs::exists(sandbox / "x"));

@@ -66,7 +66,7 @@ TEST(Win32SettingsDialogTest, ShowsTheFormsSelectionInTheFormsLayoutAndCaptions)
     dpi_y = ::GetDeviceCaps(screen.get(), LOGPIXELSY);
     ::PostMessageW(dialog, WM_CLOSE, 0, 0);
   });
-  win32::ShowSettingsDialog(form);
+  EXPECT_TRUE(win32::ShowSettingsDialog(form).ok());
 
   ASSERT_TRUE(user.Acted());
   EXPECT_EQ(checked, (std::array<bool, 4>{false, true, true, false}));
@@ -98,7 +98,7 @@ TEST(Win32SettingsDialogTest, OptionClicksReachTheFormAndClearOnlyThePartnerInTh
       after_second[static_cast<std::size_t>(i)] = Checked(Option(dialog, i));
     ::PostMessageW(dialog, WM_CLOSE, 0, 0);
   });
-  win32::ShowSettingsDialog(form);
+  EXPECT_TRUE(win32::ShowSettingsDialog(form).ok());
 
   ASSERT_TRUE(user.Acted());
   EXPECT_EQ(form.option_clicks, (std::vector<int>{1, 3}));
@@ -118,7 +118,7 @@ TEST(Win32SettingsDialogTest, TabVisitsTheSelectedOptionOfEachFrameThenOkThenCan
     }
     ::PostMessageW(dialog, WM_CLOSE, 0, 0);
   });
-  win32::ShowSettingsDialog(form);
+  EXPECT_TRUE(win32::ShowSettingsDialog(form).ok());
 
   ASSERT_TRUE(user.Acted());
   EXPECT_EQ(order,
@@ -129,21 +129,21 @@ TEST(Win32SettingsDialogTest, EnterPressesOkEscPressesCancelAndClosingCallsNoHan
   {
     RecordingForm form({true, false, true, false});
     WhenShown user(layout::kCaption, [](HWND) { PressKey(VK_RETURN); });
-    win32::ShowSettingsDialog(form);
+    EXPECT_TRUE(win32::ShowSettingsDialog(form).ok());
     EXPECT_FALSE(user.TimedOut());
     EXPECT_EQ(form.command_clicks, (std::vector<int>{0})) << "Enter on an option button";
   }
   {
     RecordingForm form({true, false, true, false});
     WhenShown user(layout::kCaption, [](HWND) { PressKey(VK_ESCAPE); });
-    win32::ShowSettingsDialog(form);
+    EXPECT_TRUE(win32::ShowSettingsDialog(form).ok());
     EXPECT_FALSE(user.TimedOut());
     EXPECT_EQ(form.command_clicks, (std::vector<int>{1}));
   }
   {
     RecordingForm form({true, false, true, false});
     WhenShown user(layout::kCaption, [](HWND dialog) { ::PostMessageW(dialog, WM_CLOSE, 0, 0); });
-    win32::ShowSettingsDialog(form);
+    EXPECT_TRUE(win32::ShowSettingsDialog(form).ok());
     EXPECT_FALSE(user.TimedOut());
     EXPECT_TRUE(user.Acted());
     EXPECT_TRUE(form.command_clicks.empty());
@@ -159,7 +159,7 @@ TEST(Win32SettingsDialogTest, StaysOpenWhileTheFormRefusesToHide) {
     open_after_refusal = ::IsWindowVisible(dialog) != FALSE;
     Click(::GetDlgItem(dialog, IDOK));
   });
-  win32::ShowSettingsDialog(form);
+  EXPECT_TRUE(win32::ShowSettingsDialog(form).ok());
 
   EXPECT_FALSE(user.TimedOut());
   EXPECT_TRUE(open_after_refusal);
@@ -170,8 +170,21 @@ TEST(Win32SettingsDialogTest, AFailingHandlerEndsTheDialogAndReachesTheCaller) {
   RecordingForm form({true, false, true, false});
   form.throw_on_option = true;
   WhenShown user(layout::kCaption, [](HWND dialog) { Click(Option(dialog, 1)); });
-  EXPECT_THROW(win32::ShowSettingsDialog(form), std::runtime_error);
+  EXPECT_THROW(static_cast<void>(win32::ShowSettingsDialog(form)), std::runtime_error);
   EXPECT_FALSE(user.TimedOut());
+  EXPECT_EQ(FindDialog(win32::WideFromUtf8(layout::kCaption)), nullptr);
+}
+
+TEST(Win32SettingsDialogTest, ADialogTheSystemCannotCreateIsAReasonNotAnException) {
+  RecordingForm form({true, false, true, false});
+  // An owner that is no window: the system refuses to make the dialog.
+  base::Result<void> shown;
+  EXPECT_NO_THROW(shown = win32::ShowSettingsDialog(form, reinterpret_cast<HWND>(0x7FFF0001)));
+  ASSERT_FALSE(shown.ok());
+  EXPECT_EQ(shown.error().rfind("the settings dialog cannot be created: ", 0), 0u) << shown.error();
+  EXPECT_GT(shown.error().size(), std::string("the settings dialog cannot be created: ").size());
+  EXPECT_TRUE(form.option_clicks.empty());
+  EXPECT_TRUE(form.command_clicks.empty());
   EXPECT_EQ(FindDialog(win32::WideFromUtf8(layout::kCaption)), nullptr);
 }
 

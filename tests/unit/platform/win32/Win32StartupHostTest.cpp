@@ -40,7 +40,7 @@ TEST(Win32StartupHostTest, MessagesDuringTheDialogBelongToTheDialog) {
                     platform::MessageIcon::kInformation);
     ::PostMessageW(dialog, WM_CLOSE, 0, 0);
   });
-  host.ShowSettingsModal(form);
+  EXPECT_TRUE(host.ShowSettingsModal(form).ok());
 
   ASSERT_TRUE(user.Acted());
   EXPECT_EQ(message_owner, dialog_window);

@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "package/PackageFormat.h"
+#include "tests/unit/support/ScratchFolder.h"
 #include "tools/scenepack/EffectNames.h"
 #include "tools/scenepack/Manifest.h"
 
@@ -17,26 +18,22 @@ namespace fs = std::filesystem;
 class ShowFolder {
  public:
   ShowFolder() {
-    dir_ = fs::temp_directory_path() /
-           ("manifest-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_ / "media");
+    fs::create_directories(folder_ / "media");
     Write("media/a.jpg", "picture A");
     Write("media/b.jpg", "picture B");
     Write("media/s.wav", "sound");
     Write("media/tune.mid", "tune");
   }
-  ~ShowFolder() { fs::remove_all(dir_); }
   void Write(const std::string& name, const std::string& text) const {
-    std::ofstream(dir_ / name, std::ios::binary) << text;
+    folder_.WriteText(name, text);
   }
   scenepack::ManifestResult Read(const std::string& manifest) const {
     Write("show.toml", manifest);
-    return scenepack::ReadManifest(dir_ / "show.toml");
+    return scenepack::ReadManifest(folder_ / "show.toml");
   }
 
  private:
-  fs::path dir_;
+  testing_support::ScratchFolder folder_{"manifest-test"};
 };
 
 const char* const kHeader = "size = [640, 480]\n";

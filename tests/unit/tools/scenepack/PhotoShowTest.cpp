@@ -1,13 +1,13 @@
 // A folder of photos to a show: the files taken, their order, the effects, and the build's
 // picture step (fit, centring, names after conversion, warnings).
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <vips/vips8>
 
 #include "package/PackageFormat.h"
+#include "tests/unit/support/ScratchFolder.h"
 #include "tools/scenepack/Manifest.h"
 #include "tools/scenepack/PhotoFolder.h"
 #include "tools/scenepack/ShowPictures.h"
@@ -19,32 +19,20 @@ using scenesaver::scenepack::PhotoShowOptions;
 
 class PhotoFolder {
  public:
-  PhotoFolder() {
-    static int made = 0;
-    dir_ = fs::temp_directory_path() /
-           ("photo-show-test-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name() + "-" +
-            std::to_string(++made));
-    fs::create_directories(dir_);
-  }
-  ~PhotoFolder() { fs::remove_all(dir_); }
-  PhotoFolder(const PhotoFolder&) = delete;
-  PhotoFolder& operator=(const PhotoFolder&) = delete;
-
   void Write(const std::string& name, const std::string& text) const {
-    std::ofstream(dir_ / name, std::ios::binary) << text;
+    folder_.WriteText(name, text);
   }
   // A flat picture of the given size and colour, in the format the name's extension says.
   void Picture(const std::string& name, int width, int height, double grey = 128) const {
     vips::VImage::black(width, height, vips::VImage::option()->set("bands", 3))
         .new_from_image({grey, grey, grey})
         .copy(vips::VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB))
-        .write_to_file((dir_ / name).c_str());
+        .write_to_file((folder_ / name).c_str());
   }
-  const fs::path& dir() const { return dir_; }
+  const fs::path& dir() const { return folder_.Root(); }
 
  private:
-  fs::path dir_;
+  scenesaver::testing_support::ScratchFolder folder_{"photo-show-test"};
 };
 
 std::vector<std::string> Names(const std::vector<fs::path>& files) {
