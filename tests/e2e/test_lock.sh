@@ -154,8 +154,9 @@ start_openbox() {
   done
   fail "openbox did not start"
 }
-# Openbox 3.6.1 itself sometimes ends with a segmentation fault under the flood of keys (the
-# lock holds all the same); it is started again, so that a window manager stays present.
+# Openbox 3.6.1 itself ended with a segmentation fault under the flood of keys and clicks while
+# some of them still reached it (the lock held all the same); should it end, it is started
+# again, so that a window manager stays present.
 keep_window_manager() {
   if [ -n "$window_manager" ] && ! kill -0 "$window_manager" 2>/dev/null; then
     echo "note: openbox ended ($(tail -1 "$work/openbox.log")); starting it again"

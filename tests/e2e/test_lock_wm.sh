@@ -43,6 +43,8 @@ fail() {
   exit 1
 }
 
+[ -x "$grab_probe" ] || fail "$grab_probe is not built"
+
 # Colours of their own, so that the desktop and the other window are told from the show.
 desktop='61 23 197'
 window='23 197 61'
