@@ -264,7 +264,12 @@ class SdlShowHost final : public ShowHost {
     // black, beneath the message, so that the desktop shows only after the password; it leaves
     // the top to the message box until the show raises it again.
     if (presenter_) presenter_->Blank();
-    grabs_.reset();  // the message is another connection's window and needs the input
+    // The message is another connection's window and needs the input: a locked show hands its
+    // grabs over to that connection, which is started first, so that they are let go only for
+    // the moment between the two grabs.
+    const bool locked = grabs_.has_value();
+    EnsureGtk();
+    grabs_.reset();
     if (window_ && ReadScreenSaveUsePassword().value_or(0) != 0) {
       Present();
       SDL_SetWindowAlwaysOnTop(window_.get(), SDL_FALSE);
@@ -272,7 +277,8 @@ class SdlShowHost final : public ShowHost {
     } else if (window_) {
       SDL_HideWindow(window_.get());
     }
-    GtkMessageBox(text, caption, icon, [] { return TerminationSignals::Raised(); });
+    GtkMessageBox(
+        text, caption, icon, [] { return TerminationSignals::Raised(); }, locked);
     x_connection_loss_.Reinstall();
     KeepInFront();
   }

@@ -3,6 +3,7 @@
 # 1. A show whose second picture is damaged fails at once: the failure message comes over a
 #    black screen (the desktop stays covered), then the password prompt; a wrong password is
 #    refused and asked again, the right one ends the show with status 0 and no tempN folder.
+#    The keyboard and pointer stay held while the message is up.
 # 2. 10,000 random keys and mouse buttons sent to the prompt of the demo show never end it (the
 #    process lives, its tempN folder stays); the right password then does. The random keys never
 #    include the letter t, so they cannot type the password by chance.
@@ -88,6 +89,7 @@ done
 [ -n "$dialog" ] || fail "no failure message appeared"
 corner=$(pixel 0 0)
 is_black "$corner" || fail "the desktop shows beside the failure message: $corner"
+grabs_held "while the failure message is up"
 xdotool windowfocus --sync "$dialog" key Return
 wait_for_prompt "after the failure message"
 is_black "$(pixel 20 20)" || fail "the prompt after a failure is not over black"
