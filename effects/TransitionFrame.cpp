@@ -97,27 +97,27 @@ void TransitionFrame::MarkDrawn(std::int64_t x1, std::int64_t y1, std::int64_t x
 }
 
 bool TransitionFrame::Wait(const StepStart& start) {
-  if (start.microseconds) return WaitMicroseconds(*start.microseconds);
-  // The clock may wrap around without stalling or ending a step early.
-  const std::uint32_t deadline = start.tick + interval_ms_;
   for (;;) {
     loop_.DoEvents();
     if (QuitFlag_ == -1) return false;
-    if (base::TickPassed(loop_.GetTickCount(), deadline)) return true;
-    loop_.WaitForEventsUntil(deadline + 1);
+    const std::optional<std::uint32_t> wake = WakeTick(start);
+    if (!wake) return true;
+    loop_.WaitForEventsUntil(*wake);
   }
 }
 
-bool TransitionFrame::WaitMicroseconds(std::int64_t start) {
-  const std::int64_t deadline = start + std::int64_t{interval_ms_} * 1000;
-  for (;;) {
-    loop_.DoEvents();
-    if (QuitFlag_ == -1) return false;
+std::optional<std::uint32_t> TransitionFrame::WakeTick(const StepStart& start) {
+  if (start.microseconds) {
+    const std::int64_t deadline = *start.microseconds + std::int64_t{interval_ms_} * 1000;
     const std::int64_t left = deadline - loop_.GetMicroseconds().value_or(deadline + 1);
-    if (left < 0) return true;
+    if (left < 0) return std::nullopt;
     // Sleeps through the whole ticks left, then polls the last fraction of one.
-    loop_.WaitForEventsUntil(loop_.GetTickCount() + static_cast<std::uint32_t>(left / 1000));
+    return loop_.GetTickCount() + static_cast<std::uint32_t>(left / 1000);
   }
+  // The clock may wrap around without stalling or ending a step early.
+  const std::uint32_t deadline = start.tick + interval_ms_;
+  if (base::TickPassed(loop_.GetTickCount(), deadline)) return std::nullopt;
+  return deadline + 1;
 }
 
 }  // namespace scenesaver::effects

@@ -93,8 +93,9 @@ class TransitionFrame {
   // Yields until the clock has passed the step's start + interval, at least once; false when
   // QuitFlag is -1.
   bool Wait(const StepStart& start);
-  // The same on a clock of microseconds.
-  bool WaitMicroseconds(std::int64_t start);
+  // The tick to sleep until while the step that began at `start` lasts; none once it has
+  // lasted its interval (on the finer clock where the host has one).
+  std::optional<std::uint32_t> WakeTick(const StepStart& start);
 
   State& state_;
   platform::EventLoop& loop_;
