@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/posix/PasswordStore.h"
@@ -75,8 +76,52 @@ class TimerSource {
   guint id_;
 };
 
+// The keyboard and pointer, held on GTK's own X connection for a locked show's message: the
+// show has let its grabs go so that the message gets the input, and nothing else may get it
+// meanwhile. Held on the root window, which no window manager can unmap, with owner events, so
+// that the message's own windows get their input as usual; taken again a few times a second,
+// in case another client held a grab at first or something let one go.
+class RootGrabs {
+ public:
+  RootGrabs() {
+    GdkDisplay* display = gdk_display_get_default();
+    if (display == nullptr || !GDK_IS_X11_DISPLAY(display)) return;
+    display_ = GDK_DISPLAY_XDISPLAY(display);
+    Grab(this);
+    timer_ = g_timeout_add(kRegrabMs, Grab, this);
+  }
+  ~RootGrabs() {
+    if (display_ == nullptr) return;
+    g_source_remove(timer_);
+    XUngrabKeyboard(display_, CurrentTime);
+    XUngrabPointer(display_, CurrentTime);
+    XFlush(display_);
+  }
+  RootGrabs(const RootGrabs&) = delete;
+  RootGrabs& operator=(const RootGrabs&) = delete;
+
+ private:
+  static constexpr guint kRegrabMs = 100;
+  static gboolean Grab(gpointer grabs) {
+    ::Display* display = static_cast<RootGrabs*>(grabs)->display_;
+    const ::Window root = DefaultRootWindow(display);
+    XGrabKeyboard(display, root, True, GrabModeAsync, GrabModeAsync, CurrentTime);
+    XGrabPointer(display, root, True, ButtonPressMask | ButtonReleaseMask | PointerMotionMask,
+                 GrabModeAsync, GrabModeAsync, None, None, CurrentTime);
+    XFlush(display);
+    return G_SOURCE_CONTINUE;
+  }
+
+  ::Display* display_ = nullptr;
+  guint timer_ = 0;
+};
+
 void ShowMessage(GtkWindow* parent, std::string_view text, std::string_view caption,
-                 GtkMessageType type, const std::function<bool()>& closes_when) {
+                 GtkMessageType type, const std::function<bool()>& closes_when,
+                 bool hold_input = false) {
+  // Declared first, so that the input is held until the message has left the screen.
+  std::optional<RootGrabs> grabs;
+  if (hold_input) grabs.emplace();
   const auto valid_text = ValidUtf8(text);
   const auto valid_caption = ValidUtf8(caption);
   DialogPtr dialog(gtk_message_dialog_new(parent, GTK_DIALOG_MODAL, type, GTK_BUTTONS_OK, "%s",
@@ -129,14 +174,15 @@ void AddRow(GtkGrid* grid, int row, const char* label_text, GtkWidget* entry) {
 }  // namespace
 
 void GtkMessageBox(std::string_view text, std::string_view caption, MessageIcon icon,
-                   const std::function<bool()>& closes_when) {
+                   const std::function<bool()>& closes_when, bool hold_input) {
   if (!EnsureGtk()) {
     std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
                  static_cast<int>(text.size()), text.data());
     return;
   }
   ShowMessage(nullptr, text, caption,
-              icon == MessageIcon::kWarning ? GTK_MESSAGE_WARNING : GTK_MESSAGE_INFO, closes_when);
+              icon == MessageIcon::kWarning ? GTK_MESSAGE_WARNING : GTK_MESSAGE_INFO, closes_when,
+              hold_input);
 }
 
 void GtkPasswordChangeDialog(std::string_view /*key_name*/, std::int64_t parent_window) {

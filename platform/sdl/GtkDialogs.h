@@ -16,9 +16,10 @@ namespace scenesaver::platform {
 bool EnsureGtk();
 
 // `closes_when`, when given, is asked a few times a second; the message closes as soon as it
-// says true (the process has been asked to end).
+// says true (the process has been asked to end). With `hold_input`, the keyboard and pointer
+// stay with this process while the message is up (a locked show's message).
 void GtkMessageBox(std::string_view text, std::string_view caption, MessageIcon icon,
-                   const std::function<bool()>& closes_when = {});
+                   const std::function<bool()>& closes_when = {}, bool hold_input = false);
 void GtkPasswordChangeDialog(std::string_view key_name, std::int64_t parent_window);
 // The reason when GTK cannot start.
 base::Result<void> GtkSettingsDialogModal(SettingsForm& form);

@@ -14,6 +14,9 @@ namespace {
 
 constexpr long kAllWorkspaces = 0xFFFFFFFF;
 
+// What the pointer grab reports of input outside the show's windows (to the root).
+constexpr unsigned kPointerEvents = ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
+
 // A request to the window manager about `window`, as the window-manager hints define them.
 void AskWindowManager(::Display* display, ::Window window, const char* message,
                       std::initializer_list<long> data) {
@@ -28,6 +31,31 @@ void AskWindowManager(::Display* display, ::Window window, const char* message,
              SubstructureRedirectMask | SubstructureNotifyMask, &event);
 }
 
+bool Viewable(::Display* display, ::Window window) {
+  XWindowAttributes attributes{};
+  return XGetWindowAttributes(display, window, &attributes) != 0 &&
+         attributes.map_state == IsViewable;
+}
+
+void AddInput(::Display* display, ::Window window, long mask) {
+  XWindowAttributes attributes{};
+  if (XGetWindowAttributes(display, window, &attributes) != 0) {
+    XSelectInput(display, window, attributes.your_event_mask | mask);
+  }
+}
+
+int IgnoreError(::Display* /*display*/, XErrorEvent* /*error*/) { return 0; }
+
+// Focusing a window fails when it has just stopped being viewable; that failure is no loss of
+// the window, so it stays away from the process's own X error handler.
+void FocusQuietly(::Display* display, ::Window window) {
+  XSync(display, False);
+  const XErrorHandler previous = XSetErrorHandler(IgnoreError);
+  XSetInputFocus(display, window, RevertToParent, CurrentTime);
+  XSync(display, False);
+  XSetErrorHandler(previous);
+}
+
 }  // namespace
 
 InputGrabs::InputGrabs(SDL_Window* window) : window_(window) {
@@ -37,53 +65,92 @@ InputGrabs::InputGrabs(SDL_Window* window) : window_(window) {
   display_ = info.info.x11.display;
   xwindow_ = info.info.x11.window;
   XWindowAttributes attributes{};
-  if (XGetWindowAttributes(X(display_), xwindow_, &attributes) != 0) {
-    XSelectInput(
-        X(display_), xwindow_,
-        attributes.your_event_mask | VisibilityChangeMask | StructureNotifyMask | FocusChangeMask);
+  if (XGetWindowAttributes(X(display_), xwindow_, &attributes) == 0) {
+    display_ = nullptr;
+    return;
   }
+  root_ = attributes.root;
+  AddInput(X(display_), xwindow_, VisibilityChangeMask | StructureNotifyMask | FocusChangeMask);
+  // The root hears of grabs that ended while the focus or the pointer was elsewhere.
+  AddInput(X(display_), root_, FocusChangeMask | EnterWindowMask | LeaveWindowMask);
   XFlush(X(display_));
   SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+  SDL_AddEventWatch(WatchEvent, this);
 }
 
-InputGrabs::~InputGrabs() { Release(); }
+InputGrabs::~InputGrabs() {
+  if (display_ != nullptr) SDL_DelEventWatch(WatchEvent, this);
+  Release();
+}
 
-void InputGrabs::Hold() {
-  if (display_ == nullptr) return;
-  // The window is looked at now and then, whatever the grabs say: one that is not viewable
-  // holds no grab, and one the window manager unmapped and never gave back (it crashed and
-  // started again meanwhile, say) is asked back, though no event may ever say so.
-  const std::uint32_t now = SDL_GetTicks();
-  if (now - last_check_ >= kCheckIntervalMs) {
-    last_check_ = now;
-    XWindowAttributes attributes{};
-    if (XGetWindowAttributes(X(display_), xwindow_, &attributes) != 0 &&
-        attributes.map_state != IsViewable) {
-      keyboard_ = pointer_ = false;
-      Restore();
-      return;
+int InputGrabs::WatchEvent(void* grabs, SDL_Event* event) {
+  auto& self = *static_cast<InputGrabs*>(grabs);
+  if (event->type == SDL_WINDOWEVENT && (event->window.event == SDL_WINDOWEVENT_FOCUS_GAINED ||
+                                         event->window.event == SDL_WINDOWEVENT_FOCUS_LOST)) {
+    // SDL has just let both grabs go, as it does on every focus change of its windows.
+    self.keyboard_ = self.pointer_ = false;
+  } else if (event->type == SDL_SYSWMEVENT && event->syswm.msg != nullptr &&
+             event->syswm.msg->subsystem == SDL_SYSWM_X11) {
+    // How the server reports a grab that ended; SDL itself also lets both go whenever the
+    // pointer enters one of its windows, which an ended pointer grab reports as well.
+    const XEvent& x = event->syswm.msg->msg.x11.event;
+    if ((x.type == FocusIn || x.type == FocusOut) && x.xfocus.mode == NotifyUngrab) {
+      self.keyboard_ = false;
+    } else if ((x.type == EnterNotify && x.xcrossing.window != self.root_) ||
+               (x.type == LeaveNotify && x.xcrossing.mode == NotifyUngrab)) {
+      self.keyboard_ = self.pointer_ = false;
     }
   }
-  if (Held()) return;
+  return 1;
+}
+
+void InputGrabs::Grab() {
   if (!keyboard_) {
-    keyboard_ = XGrabKeyboard(X(display_), xwindow_, True, GrabModeAsync, GrabModeAsync,
+    keyboard_ = XGrabKeyboard(X(display_), root_, True, GrabModeAsync, GrabModeAsync,
                               CurrentTime) == GrabSuccess;
   }
   if (!pointer_) {
-    // Owner events: the show's other windows (the covers) still see their own motion.
-    constexpr unsigned kPointerEvents = ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
-    pointer_ = XGrabPointer(X(display_), xwindow_, True, kPointerEvents, GrabModeAsync,
-                            GrabModeAsync, None, None, CurrentTime) == GrabSuccess;
+    pointer_ = XGrabPointer(X(display_), root_, True, kPointerEvents, GrabModeAsync, GrabModeAsync,
+                            None, None, CurrentTime) == GrabSuccess;
   }
   XFlush(X(display_));
+}
+
+void InputGrabs::Hold() {
+  if (display_ == nullptr) return;
+  // The window, the focus and the grabs are looked at now and then, whatever the events said: a
+  // window the window manager unmapped and never gave back (it crashed and started again
+  // meanwhile, say) is asked back, though no event may ever say so, and a grab that something
+  // let go unnoticed is taken again (grabbing what is held changes nothing).
+  const std::uint32_t now = SDL_GetTicks();
+  if (now - last_check_ >= kCheckIntervalMs) {
+    last_check_ = now;
+    keyboard_ = pointer_ = false;
+    if (!Viewable(X(display_), xwindow_)) {
+      Restore();
+      return;
+    }
+    Refocus();
+  }
+  if (!Held()) Grab();
 }
 
 void InputGrabs::Release() {
   if (display_ == nullptr) return;
-  if (keyboard_) XUngrabKeyboard(X(display_), CurrentTime);
-  if (pointer_) XUngrabPointer(X(display_), CurrentTime);
+  XUngrabKeyboard(X(display_), CurrentTime);
+  XUngrabPointer(X(display_), CurrentTime);
   keyboard_ = pointer_ = false;
   XFlush(X(display_));
+}
+
+void InputGrabs::Refocus() {
+  ::Window focus = None;
+  int revert = 0;
+  XGetInputFocus(X(display_), &focus, &revert);
+  // With the focus following the pointer (no window manager), keys go to whichever of the
+  // show's windows the pointer is in.
+  if (focus == xwindow_ || focus == PointerRoot) return;
+  if (Viewable(X(display_), xwindow_)) FocusQuietly(X(display_), xwindow_);
 }
 
 InputGrabs::Displacement InputGrabs::Classify(const SDL_Event& event) {
@@ -91,7 +158,6 @@ InputGrabs::Displacement InputGrabs::Classify(const SDL_Event& event) {
     switch (event.window.event) {
       case SDL_WINDOWEVENT_HIDDEN:
       case SDL_WINDOWEVENT_MINIMIZED:
-        keyboard_ = pointer_ = false;
         return Displacement::kUnmapped;
       case SDL_WINDOWEVENT_FOCUS_LOST:
         return Displacement::kCovered;
@@ -107,16 +173,14 @@ InputGrabs::Displacement InputGrabs::Classify(const SDL_Event& event) {
   switch (x.type) {
     case UnmapNotify:
       if (x.xunmap.window != xwindow_) break;
-      keyboard_ = pointer_ = false;
       return Displacement::kUnmapped;
     case VisibilityNotify:
       if (x.xvisibility.window != xwindow_) break;
       if (x.xvisibility.state == VisibilityUnobscured) break;
       return Displacement::kCovered;
-    case FocusOut:
-      // A grab of ours that ended without our asking: the window (or its frame) stopped being
-      // viewable.
-      if (x.xfocus.window == xwindow_ && x.xfocus.mode == NotifyUngrab) keyboard_ = false;
+    case KeyPress:
+    case ButtonPress:
+      if (x.xany.window == root_ && display_ != nullptr) return Displacement::kMisdirected;
       break;
     default:
       break;
@@ -135,18 +199,19 @@ void InputGrabs::Restore() {
   if (display_ != nullptr) {
     ::Display* display = X(display_);
     XMapRaised(display, xwindow_);
-    XWindowAttributes attributes{};
-    if (XGetWindowAttributes(display, xwindow_, &attributes) != 0 &&
-        attributes.map_state != IsViewable) {
+    if (!Viewable(display, xwindow_)) {
       // Mapped but not viewable: on another workspace, or hidden by "show desktop". Onto every
       // workspace, and out of "show desktop" (asked only then: the window manager may remap a
-      // window whose workspace changes, which would let the grabs go for a moment).
+      // window whose workspace changes).
       AskWindowManager(display, xwindow_, "_NET_WM_DESKTOP", {kAllWorkspaces, 2});
       AskWindowManager(display, DefaultRootWindow(display), "_NET_SHOWING_DESKTOP", {0});
     }
     // Brought forward, from a pager-like source, which is obeyed without focus checks.
     AskWindowManager(display, xwindow_, "_NET_ACTIVE_WINDOW", {2, CurrentTime});
     XFlush(display);
+    // Without a window manager, or with one that does not answer, the focus is taken back here
+    // (once the window is viewable again; until then, keys reach the root and count as input).
+    Refocus();
   }
   Hold();
 }

@@ -50,6 +50,9 @@ class SdlVideo {
   SdlVideo() {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    // No pointer grab of SDL's own while a button is down: letting it go at the release would
+    // let the locked show's own pointer grab go with it.
+    SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
     // X11 only: the grabs, the covers and the foreign window are X11's, and without an X
     // display SDL would fall back to a driver that shows nothing, so that the show would run
     // unseen. (SDL_VIDEODRIVER in the environment still chooses another.)
@@ -267,7 +270,12 @@ class SdlShowHost final : public ShowHost {
     // black, beneath the message, so that the desktop shows only after the password; it leaves
     // the top to the message box until the show raises it again.
     if (presenter_) presenter_->Blank();
-    grabs_.reset();  // the message is another connection's window and needs the input
+    // The message is another connection's window and needs the input: a locked show hands its
+    // grabs over to that connection, which is started first, so that they are let go only for
+    // the moment between the two grabs.
+    const bool locked = grabs_.has_value();
+    EnsureGtk();
+    grabs_.reset();
     if (window_ && ReadScreenSaveUsePassword().value_or(0) != 0) {
       Present();
       SDL_SetWindowAlwaysOnTop(window_.get(), SDL_FALSE);
@@ -275,7 +283,8 @@ class SdlShowHost final : public ShowHost {
     } else if (window_) {
       SDL_HideWindow(window_.get());
     }
-    GtkMessageBox(text, caption, icon, [] { return TerminationSignals::Raised(); });
+    GtkMessageBox(
+        text, caption, icon, [] { return TerminationSignals::Raised(); }, locked);
     x_connection_loss_.Reinstall();
     KeepInFront();
   }
@@ -336,7 +345,19 @@ class SdlShowHost final : public ShowHost {
   void Dispatch(const SDL_Event& event) {
     // Input ends only the saver's own show; a trial window or a foreign one ignores it.
     const bool input_ends_show = FullScreen() && handlers_ != nullptr;
-    if (grabs_ && grabs_->Classify(event) != InputGrabs::Displacement::kNone) grabs_->Restore();
+    if (grabs_) {
+      // Held again at once after each event: SDL may have let the grabs go while handling it.
+      const InputGrabs::Displacement displacement = grabs_->Classify(event);
+      if (displacement != InputGrabs::Displacement::kNone) {
+        grabs_->Restore();
+      } else {
+        grabs_->Hold();
+      }
+      // A key or button that went past the show's window while another had the focus.
+      if (displacement == InputGrabs::Displacement::kMisdirected && input_ends_show) {
+        handlers_->KeyDown();
+      }
+    }
     switch (event.type) {
       case SDL_KEYDOWN:
         if (input_ends_show) handlers_->KeyDown();

@@ -6,6 +6,7 @@
 build=${BUILD_DIR:-$here/../../build}
 player=$build/startup/scenesaver
 demo=$build/demo.scr
+grab_probe=$build/tests/e2e/grab_probe
 
 lock_setup() {
   local marker=$1
@@ -47,6 +48,14 @@ wake_prompt() {
     kill -0 "$pid" 2>/dev/null || fail "the show ended while waking it ($1)"
   done
   fail "no password prompt appeared ($1)"
+}
+
+# grabs_held WHAT: no other client can take the keyboard or the pointer (the show holds them).
+grabs_held() {
+  [ -x "$grab_probe" ] || fail "$grab_probe is not built"
+  local probe
+  probe=$("$grab_probe") || fail "grab_probe failed ($1)"
+  [ "$probe" = $'keyboard held\npointer held' ] || fail "another client could grab ($1): ${probe//$'\n'/, }"
 }
 
 # expect_exit STATUS WHAT: the show ends with STATUS within ten seconds and leaves no tempN

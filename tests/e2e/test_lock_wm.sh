@@ -4,7 +4,11 @@
 # desktop or of the other window on the screen, and the show still running:
 #   Alt+Tab; Escape then Alt+Tab; Alt+F4 together and apart; Super+D; a close request from
 #   another client (WM_DELETE_WINDOW through the window manager); activating and raising the
-#   other window; unmapping and iconifying the show's window.
+#   other window; unmapping and iconifying the show's window. After each, no other client can
+#   take the keyboard or the pointer.
+# Iconifying the show while it is busy (stopped) leaves its grabs in place, so that Alt+Tab
+# then never starts openbox's window cycling; the show comes back with the focus, and the next
+# key brings the prompt (three times).
 # The right password then ends the show with status 0 and no tempN folder.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -38,6 +42,8 @@ fail() {
     cp "$work/last.png" "$build/e2e-shots/lock-wm-failure.png" || true
   exit 1
 }
+
+[ -x "$grab_probe" ] || fail "$grab_probe is not built"
 
 # Colours of their own, so that the desktop and the other window are told from the show.
 desktop='61 23 197'
@@ -92,6 +98,7 @@ covered_after() {
   seen=$(foreign_pixels)
   [ "$seen" -le 200 ] || fail "$seen pixels of the desktop or xlogo show 200 ms after $1"
   alive "$1"
+  grabs_held "$1"
   echo "lock under openbox: $1 ok"
 }
 dismiss_prompt() {
@@ -146,6 +153,38 @@ covered_after "iconifying the show"
 dismiss_prompt
 xdotool windowunmap "$show_window"
 covered_after "unmapping the show"
+
+# Iconified while the show is busy (stopped here; a password check or a large picture keeps it
+# from answering for a moment too): a grab on the show's own window ended with the window, and
+# openbox's Alt+Tab then took the keyboard. The grabs must stay, so that Alt+Tab never starts
+# openbox's window cycling; once the show runs again it comes back, keeps the focus, and the
+# next key brings the prompt.
+other_id=$(printf '0x%x' "$other_window")
+for round in 1 2 3; do
+  dismiss_prompt
+  kill -STOP "$pid"
+  timeout 10 xdotool windowminimize --sync "$show_window" ||
+    { kill -CONT "$pid"; fail "openbox did not iconify the show ($round)"; }
+  probe=$("$grab_probe" | xargs)
+  xdotool keydown Alt_L key Tab
+  sleep 0.3
+  cycling=$(xdotool search --onlyvisible --classname OPENBOX_FOCUS_CYCLE_POPUP 2>/dev/null) || true
+  xdotool keyup Alt_L
+  kill -CONT "$pid"
+  [ "$probe" = "keyboard held pointer held" ] ||
+    fail "another client could grab while the show was iconified ($round): $probe"
+  [ -z "$cycling" ] || fail "openbox cycled windows on Alt+Tab while the show was iconified ($round)"
+  covered_after "iconifying the busy show, then Alt+Tab ($round)"
+  active=$(xprop -root _NET_ACTIVE_WINDOW)
+  [[ "$active" != *"$other_id" ]] || fail "xlogo kept the focus ($round): $active"
+  dismiss_prompt
+  xdotool key BackSpace
+  for _ in $(seq 50); do
+    prompt_up && break
+    sleep 0.1
+  done
+  prompt_up || fail "no prompt after a key, once the show was iconified ($round)"
+done
 
 # The right password still ends it.
 for _ in $(seq 3); do
