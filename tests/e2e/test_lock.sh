@@ -29,10 +29,8 @@ export HOME=$work/home XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config
 export SDL_AUDIODRIVER=dummy
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/scenesaver"
 chmod 700 "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME" "$XDG_CONFIG_HOME/scenesaver"
-printf '1\n' >"$XDG_CONFIG_HOME/scenesaver/ScreenSaveUsePassword"
-printf '%s\n' '$argon2id$v=19$m=65536,t=2,p=1$losJMXpCl3dPXDc7NZWR2w$x0XOhxKKRr2hpmQtJlzJzH3R8RwP4lKrWg0fCrs68WU' \
-  >"$XDG_CONFIG_HOME/scenesaver/password"
-chmod 600 "$XDG_CONFIG_HOME/scenesaver/ScreenSaveUsePassword" "$XDG_CONFIG_HOME/scenesaver/password"
+source "$(dirname "${BASH_SOURCE[0]}")/password_secret.sh"
+lock_with_secret "$XDG_CONFIG_HOME/scenesaver"
 private=$XDG_RUNTIME_DIR/scenesaver
 
 fail() {

@@ -8,6 +8,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lock_common.sh"
+source "$here/password_secret.sh"
 lock_setup LOCK_STATE_E2E_IN_XVFB xdotool import
 
 work=$(mktemp -d)
@@ -26,11 +27,7 @@ setup_lock() {
   rm -rf "$XDG_CONFIG_HOME"
   mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$config"
   chmod 700 "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME" "$config"
-  printf '%s\n' "$1" >"$config/ScreenSaveUsePassword"
-  # The hash of "secret".
-  printf '%s\n' '$argon2id$v=19$m=65536,t=2,p=1$losJMXpCl3dPXDc7NZWR2w$x0XOhxKKRr2hpmQtJlzJzH3R8RwP4lKrWg0fCrs68WU' \
-    >"$config/password"
-  chmod 600 "$config/ScreenSaveUsePassword" "$config/password"
+  lock_with_secret "$config" "$1"
 }
 
 fail() {

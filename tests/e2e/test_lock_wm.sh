@@ -30,11 +30,8 @@ config=$XDG_CONFIG_HOME/scenesaver
 private=$XDG_RUNTIME_DIR/scenesaver
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$config"
 chmod 700 "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME" "$config"
-printf '1\n' >"$config/ScreenSaveUsePassword"
-# The hash of "secret".
-printf '%s\n' '$argon2id$v=19$m=65536,t=2,p=1$losJMXpCl3dPXDc7NZWR2w$x0XOhxKKRr2hpmQtJlzJzH3R8RwP4lKrWg0fCrs68WU' \
-  >"$config/password"
-chmod 600 "$config/ScreenSaveUsePassword" "$config/password"
+source "$(dirname "${BASH_SOURCE[0]}")/password_secret.sh"
+lock_with_secret "$config"
 
 fail() {
   echo "FAIL: $*" >&2

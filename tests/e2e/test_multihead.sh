@@ -102,12 +102,8 @@ expect_exit "a key on the other screen"
 compgen -G "$XDG_RUNTIME_DIR/scenesaver/temp*" >/dev/null && fail "a temporary folder stayed behind"
 
 # 2. With the password value set, the prompt leaves no desktop pixel on either screen.
-mkdir -p "$XDG_CONFIG_HOME/scenesaver"
-chmod 700 "$XDG_CONFIG_HOME/scenesaver"
-printf '1\n' >"$XDG_CONFIG_HOME/scenesaver/ScreenSaveUsePassword"
-printf '%s\n' '$argon2id$v=19$m=65536,t=2,p=1$losJMXpCl3dPXDc7NZWR2w$x0XOhxKKRr2hpmQtJlzJzH3R8RwP4lKrWg0fCrs68WU' \
-  >"$XDG_CONFIG_HOME/scenesaver/password"
-chmod 600 "$XDG_CONFIG_HOME/scenesaver/ScreenSaveUsePassword" "$XDG_CONFIG_HOME/scenesaver/password"
+source "$(dirname "${BASH_SOURCE[0]}")/password_secret.sh"
+lock_with_secret "$XDG_CONFIG_HOME/scenesaver"
 start_show
 xdotool key space
 # The prompt's box (560 x 220, centred on the primary screen) is dark grey inside its frame.

@@ -136,13 +136,8 @@ convert -size 640x480 xc:'#00ff00' "$work/green.png"
 python3 "$(dirname "$0")/make_saver.py" "$build/startup/scenesaver" "$work/colours.scr" \
   --size 640x480 --display-ms 3000 --scene "$work/red.png" --scene "$work/green.png" \
   --scene "$work/green.png"
-config=$XDG_CONFIG_HOME/scenesaver
-mkdir -p "$config" && chmod 700 "$config"
-printf '1\n' >"$config/ScreenSaveUsePassword"
-# The hash of "secret".
-printf '%s\n' '$argon2id$v=19$m=65536,t=2,p=1$losJMXpCl3dPXDc7NZWR2w$x0XOhxKKRr2hpmQtJlzJzH3R8RwP4lKrWg0fCrs68WU' \
-  >"$config/password"
-chmod 600 "$config/ScreenSaveUsePassword" "$config/password"
+source "$(dirname "${BASH_SOURCE[0]}")/password_secret.sh"
+lock_with_secret "$XDG_CONFIG_HOME/scenesaver"
 green='0 255 0'
 "$work/colours.scr" /S &
 pid=$!

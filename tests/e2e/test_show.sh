@@ -122,12 +122,8 @@ expect_no_temp_folder
 
 # 3. With the password value set: a wrong password restarts from the first scene, the right
 # one ends the show. The stored password is "secret".
-mkdir -p "$XDG_CONFIG_HOME/scenesaver"
-chmod 700 "$XDG_CONFIG_HOME/scenesaver"
-printf '1\n' >"$XDG_CONFIG_HOME/scenesaver/ScreenSaveUsePassword"
-printf '%s\n' '$argon2id$v=19$m=65536,t=2,p=1$losJMXpCl3dPXDc7NZWR2w$x0XOhxKKRr2hpmQtJlzJzH3R8RwP4lKrWg0fCrs68WU' \
-  >"$XDG_CONFIG_HOME/scenesaver/password"
-chmod 600 "$XDG_CONFIG_HOME/scenesaver/ScreenSaveUsePassword" "$XDG_CONFIG_HOME/scenesaver/password"
+source "$(dirname "${BASH_SOURCE[0]}")/password_secret.sh"
+lock_with_secret "$XDG_CONFIG_HOME/scenesaver"
 start_show
 expect_first_scene password
 sleep 5  # past the first scene (4 s) and its transition

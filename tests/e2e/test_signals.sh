@@ -30,12 +30,10 @@ export LSAN_OPTIONS="suppressions=$here/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME" && chmod 700 "$XDG_RUNTIME_DIR"
 # A configuration with the password in use, for the locked runs.
 locked=$work/locked-config
-mkdir -p "$locked/scenesaver"
-chmod 700 "$locked" "$locked/scenesaver"
-printf '1\n' >"$locked/scenesaver/ScreenSaveUsePassword"
-printf '%s\n' '$argon2id$v=19$m=65536,t=2,p=1$losJMXpCl3dPXDc7NZWR2w$x0XOhxKKRr2hpmQtJlzJzH3R8RwP4lKrWg0fCrs68WU' \
-  >"$locked/scenesaver/password"
-chmod 600 "$locked/scenesaver/ScreenSaveUsePassword" "$locked/scenesaver/password"
+mkdir -p "$locked"
+chmod 700 "$locked"
+source "$(dirname "${BASH_SOURCE[0]}")/password_secret.sh"
+lock_with_secret "$locked/scenesaver"
 
 mkdir -p "$work/show"
 cp "$demo" "$work/show/demo.scr"
